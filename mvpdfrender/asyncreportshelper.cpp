@@ -1,0 +1,345 @@
+#include "asyncreportshelper.h"
+
+#include "mvdebugcolorizereffect.h"
+
+#include <QFont>
+#include <QGraphicsLineItem>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
+#include <QPainter>
+#include <QTextBlockFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace {
+
+constexpr double kMmPerInch = 25.4;
+constexpr int kDefaultPpi = 120;
+constexpr int kDefaultColumnCount = 3;
+// The lower limit of the content area before a scene exists, so that contentHeight() is 1.
+constexpr double kInitialContentBottom = 1.0;
+// Text lines are set at 90 % of their normal height.
+constexpr qreal kTextLineHeightPercent = 90.0;
+// Consecutive lines of emitTextList() start at 0.8 of an item's height.
+constexpr double kLinePitch = 0.8;
+// The header's second line overlaps the title's item by 15 % of the title's height.
+constexpr double kSubtitleOverlap = 0.15;
+constexpr double kHeaderGapMm = 0.7;
+constexpr double kFooterGapMm = 0.5;
+const QColor kDocumentRuleColor(180, 180, 180, 255);
+
+enum FormatKey { TitleFormat = 0, SubtitleFormat = 1, BodyFormat = 2, HeaderRightFormat = 3,
+                 FooterFormat = 4, DocumentLabelFormat = 5 };
+enum PenKey { RulePen = 0, ColumnSeparatorPen = 1, DocumentSeparatorPen = 2 };
+
+QTextCharFormat fontFormat(const QString &family, qreal pointSize)
+{
+    QTextCharFormat format;
+    format.setFontFamily(family);
+    format.setFontPointSize(pointSize);
+    return format;
+}
+
+QTextCharFormat fontFormat(const QString &family, qreal pointSize, int weight)
+{
+    QTextCharFormat format = fontFormat(family, pointSize);
+    format.setFontWeight(weight);
+    return format;
+}
+
+QPen linePen(const QColor &color, qreal width)
+{
+    QPen pen(color);
+    pen.setWidthF(width);
+    return pen;
+}
+
+} // namespace
+
+AsyncReportsHelper::AsyncReportsHelper()
+    : columnCount(kDefaultColumnCount),
+      scene(nullptr),
+      ppi(kDefaultPpi),
+      contentTop(0.0),
+      contentBottom(kInitialContentBottom),
+      footerItem(nullptr),
+      debugColorizeEnabled(false)
+{
+    const QString openSans = QStringLiteral("Open Sans");
+    formats[TitleFormat] = fontFormat(openSans, 10, QFont::DemiBold);
+    formats[SubtitleFormat] = fontFormat(openSans, 9);
+    formats[BodyFormat] = fontFormat(QStringLiteral("Liberation Mono"), 5);
+    formats[HeaderRightFormat] = fontFormat(openSans, 8, QFont::Normal);
+    formats[FooterFormat] = fontFormat(openSans, 7, QFont::Normal);
+
+    QTextCharFormat label = fontFormat(openSans, 6, QFont::Normal);
+    label.setUnderlineStyle(QTextCharFormat::DotLine);
+    label.setUnderlineColor(kDocumentRuleColor);
+    label.setFontLetterSpacingType(QFont::PercentageSpacing);
+    label.setFontLetterSpacing(130);
+    formats[DocumentLabelFormat] = label;
+
+    pens[RulePen] = linePen(Qt::gray, 1);
+    pens[ColumnSeparatorPen] = linePen(Qt::lightGray, 0);
+    pens[DocumentSeparatorPen] = linePen(kDocumentRuleColor, 0);
+}
+
+AsyncReportsHelper::~AsyncReportsHelper() = default;
+
+AsyncReportsHelper::AsyncReportsHelper(const AsyncReportsHelper &other) = default;
+
+AsyncReportsHelper &AsyncReportsHelper::operator=(const AsyncReportsHelper &other) = default;
+
+void AsyncReportsHelper::setPpi(int ppi)
+{
+    this->ppi = ppi;
+}
+
+double AsyncReportsHelper::MMTOPT(double mm) const
+{
+    return double(ppi) * mm / kMmPerInch;
+}
+
+void AsyncReportsHelper::createScene(const QRect &rect)
+{
+    if (scene) {
+        // Page items and the footer belong to the scene being replaced.
+        flushPageItems();
+        footerItem = nullptr;
+    }
+    auto *newScene = new QGraphicsScene;
+    // Every content item leaves the scene after one page: a BSP index would only cost time.
+    newScene->setItemIndexMethod(QGraphicsScene::NoIndex);
+    sceneOwner.reset(newScene);
+    scene = newScene;
+    scene->setSceneRect(QRectF(rect));
+    sceneRect = rect;
+    contentTop = 0.0;
+    contentBottom = scene->height();
+}
+
+double AsyncReportsHelper::width() const
+{
+    return scene->width();
+}
+
+double AsyncReportsHelper::contentHeight() const
+{
+    return contentBottom - contentTop;
+}
+
+double AsyncReportsHelper::top() const
+{
+    return contentBottom;
+}
+
+void AsyncReportsHelper::setColumnCount(int count)
+{
+    columnCount = count;
+}
+
+int AsyncReportsHelper::getColumnCount() const
+{
+    return columnCount;
+}
+
+double AsyncReportsHelper::columnOffset(int columnIndex) const
+{
+    return double(columnIndex) * width() / double(columnCount);
+}
+
+void AsyncReportsHelper::appendToColumn(QGraphicsItem *item)
+{
+    columnItems.append(item);
+    appendToPage(item);
+}
+
+void AsyncReportsHelper::appendToPage(QGraphicsItem *item)
+{
+    pageItems.append(item);
+    scene->addItem(item);
+}
+
+void AsyncReportsHelper::centerColumn()
+{
+    centerPart(columnItems, 0.0);
+}
+
+void AsyncReportsHelper::centerPart(QList<QGraphicsItem *> &partItems, double blockWidth)
+{
+    if (blockWidth <= 0.0) {
+        for (const QGraphicsItem *item : qAsConst(partItems))
+            blockWidth = qMax(blockWidth, itemWidth(item));
+    }
+    const double dx = (scene->width() / double(columnCount) - blockWidth) * 0.5;
+    for (QGraphicsItem *item : qAsConst(partItems))
+        item->moveBy(dx, 0.0);
+}
+
+void AsyncReportsHelper::flushColumn()
+{
+    columnItems.clear();
+}
+
+void AsyncReportsHelper::columnSeparators()
+{
+    if (columnCount <= 1)
+        return;
+    for (int i = 1; i < columnCount; ++i) {
+        const double x = double(i) * scene->width() / double(columnCount);
+        auto *line = new QGraphicsLineItem;
+        line->setPen(pens[ColumnSeparatorPen]);
+        line->setLine(x, contentTop, x, contentBottom);
+        appendToPage(line);
+    }
+}
+
+void AsyncReportsHelper::flushPageItems()
+{
+    for (QGraphicsItem *item : qAsConst(pageItems)) {
+        if (scene && item->scene() == scene)
+            scene->removeItem(item);
+        delete item;
+    }
+    pageItems.clear();
+    columnItems.clear();
+}
+
+void AsyncReportsHelper::render(QPainter *painter, QRect target)
+{
+    if (debugColorizeEnabled)
+        debugColorize();
+    scene->render(painter, QRectF(target), QRectF(sceneRect), Qt::KeepAspectRatio);
+}
+
+void AsyncReportsHelper::setDebugColorize(bool on)
+{
+    debugColorizeEnabled = on;
+}
+
+bool AsyncReportsHelper::getDebugColorize() const
+{
+    return debugColorizeEnabled;
+}
+
+void AsyncReportsHelper::debugColorize()
+{
+    for (QGraphicsItem *item : qAsConst(pageItems)) {
+        if (!scene || item->scene() != scene)
+            continue;
+        auto *effect = new MvDebugColorizerEffect(nullptr);
+        effect->setEnabled(true);
+        item->setGraphicsEffect(effect);
+        effect->setItem(item);
+    }
+}
+
+QGraphicsItem *AsyncReportsHelper::createTextItemWithFormat(const QString &text,
+                                                            const QTextCharFormat &format)
+{
+    auto *item = new QGraphicsTextItem;
+    QTextCursor cursor(item->document());
+    cursor.setCharFormat(format);
+    // The block's own format too: an empty text must measure as tall as a line in this
+    // format, not as a line in the application's default font.
+    cursor.setBlockCharFormat(format);
+    QTextBlockFormat blockFormat = cursor.blockFormat();
+    blockFormat.setLineHeight(kTextLineHeightPercent, QTextBlockFormat::ProportionalHeight);
+    cursor.setBlockFormat(blockFormat);
+    cursor.insertText(text);
+    return item;
+}
+
+double AsyncReportsHelper::emitTextList(double y, int columnIndex, const QStringList &lines,
+                                        const QTextCharFormat &format)
+{
+    for (const QString &line : lines) {
+        QGraphicsItem *item = createTextItemWithFormat(line, format);
+        item->moveBy(double(columnIndex) * scene->width() / double(columnCount), y + contentTop);
+        y += kLinePitch * itemHeight(item);
+        appendToColumn(item);
+    }
+    return y;
+}
+
+void AsyncReportsHelper::createHeader(const QString &titleText, const QString &subtitleText,
+                                      const QString &rightText)
+{
+    QGraphicsItem *title = createTextItemWithFormat(titleText, formats[TitleFormat]);
+    scene->addItem(title);
+    const double titleHeight = itemHeight(title);
+    contentTop += titleHeight;
+
+    QGraphicsItem *right = createTextItemWithFormat(rightText, formats[HeaderRightFormat]);
+    right->moveBy(scene->width() - itemWidth(right), 0.0);
+    scene->addItem(right);
+
+    if (!subtitleText.trimmed().isEmpty()) {
+        contentTop -= kSubtitleOverlap * titleHeight;
+        QGraphicsItem *subtitle = createTextItemWithFormat(subtitleText, formats[SubtitleFormat]);
+        subtitle->moveBy(0.0, contentTop);
+        contentTop += itemHeight(subtitle);
+        scene->addItem(subtitle);
+    }
+
+    auto *rule = new QGraphicsLineItem;
+    rule->setPen(pens[RulePen]);
+    rule->setLine(0.0, contentTop, scene->width(), contentTop);
+    scene->addItem(rule);
+
+    contentTop += double(ppi) * kHeaderGapMm / kMmPerInch;
+}
+
+void AsyncReportsHelper::createFooter()
+{
+    QGraphicsItem *label = createTextItemWithFormat(pageLabel(1), formats[FooterFormat]);
+    const QRectF bounds = label->boundingRect();
+    contentBottom -= bounds.height();
+    label->moveBy((scene->width() - bounds.width()) * 0.5, contentBottom);
+    scene->addItem(label);
+    footerItem = label;
+
+    contentBottom -= double(ppi) * kFooterGapMm / kMmPerInch;
+    auto *rule = new QGraphicsLineItem;
+    rule->setPen(pens[RulePen]);
+    rule->setLine(0.0, contentBottom, scene->width(), contentBottom);
+    scene->addItem(rule);
+    contentBottom -= double(ppi) * kFooterGapMm / kMmPerInch;
+}
+
+void AsyncReportsHelper::setPageNum(int page)
+{
+    if (!footerItem || footerItem->type() != QGraphicsTextItem::Type)
+        return;
+    auto *label = static_cast<QGraphicsTextItem *>(footerItem);
+    const QTextCharFormat &format = formats[FooterFormat];
+
+    QTextCursor cursor(label->document());
+    cursor.setCharFormat(format);
+    QTextBlockFormat blockFormat = cursor.blockFormat();
+    blockFormat.setLineHeight(kTextLineHeightPercent, QTextBlockFormat::ProportionalHeight);
+    cursor.setBlockFormat(blockFormat);
+
+    cursor.beginEditBlock();
+    cursor.setPosition(0);
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
+    cursor.setCharFormat(format);
+    cursor.insertText(pageLabel(page));
+    cursor.endEditBlock();
+}
+
+QString AsyncReportsHelper::pageLabel(int page)
+{
+    return QStringLiteral("- Strona %1 -").arg(page, 0, 10, QLatin1Char(' '));
+}
+
+double AsyncReportsHelper::itemHeight(const QGraphicsItem *item) const
+{
+    return item->scale() * item->boundingRect().height();
+}
+
+double AsyncReportsHelper::itemWidth(const QGraphicsItem *item) const
+{
+    return item->scale() * item->boundingRect().width();
+}

@@ -1,0 +1,12 @@
+#ifndef MVPDFRENDER_GLOBAL_H
+#define MVPDFRENDER_GLOBAL_H
+
+#include <QtCore/qglobal.h>
+
+#if defined(MVPDFRENDER_LIBRARY)
+#  define MVPDFRENDER_EXPORT Q_DECL_EXPORT
+#else
+#  define MVPDFRENDER_EXPORT Q_DECL_IMPORT
+#endif
+
+#endif // MVPDFRENDER_GLOBAL_H

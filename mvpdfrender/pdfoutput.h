@@ -1,0 +1,57 @@
+#ifndef PDFOUTPUT_H
+#define PDFOUTPUT_H
+
+#include "mvpdfrender_global.h"
+
+#include <QRect>
+#include <QString>
+
+class QFile;
+class QPageLayout;
+class QPainter;
+class QPdfWriter;
+
+// One PDF file of a report: the file, the PDF writer on it and the painter on the writer.
+// Every operation but startPDF() and finishPDF() is harmless on an output that is not open.
+class MVPDFRENDER_EXPORT PDFOutput
+{
+public:
+    PDFOutput();
+    ~PDFOutput();
+
+    bool startPDF(const QString &title, const QString &fileName);
+    bool isValid() const;
+    void setupPage(const QPageLayout &layout);
+    void newPage();
+    // The paintable area inside the margins, in device pixels; 1 by 1 when not valid.
+    QRect pageRect() const;
+    QPainter *painter() const;
+    // Only to be called on a valid output.
+    QPdfWriter &writer();
+    int ppiX() const;
+    int ppiY() const;
+    // Ends painting and releases writer and file; a second call does nothing.
+    void finishPDF();
+
+    // True once a write to the file has failed: the file on disk is incomplete. It keeps its
+    // value after finishPDF(), which is when the last buffered data reaches the file.
+    bool hasWriteError() const;
+    QString filePath() const;
+    QString documentTitle() const;
+
+    // Removes path when it names a regular file, and nothing else: never a device, a
+    // directory or what a symbolic link points to. Returns whether a file was removed.
+    static bool removeRegularFile(const QString &path);
+
+private:
+    Q_DISABLE_COPY(PDFOutput)   // owns writer, file and painter: a copy would release them twice
+
+    QPdfWriter *pdfWriter;
+    QFile *file;
+    QPainter *pdfPainter;
+    QString title;
+    QString fileName;
+    bool writeError;
+};
+
+#endif // PDFOUTPUT_H

@@ -1,0 +1,71 @@
+#ifndef PDFRENDERERDOCUMENTS_H
+#define PDFRENDERERDOCUMENTS_H
+
+#include "mvpdfrender_global.h"
+
+#include "documentgraphics.h"
+#include "mvconstants.h"
+#include "pdfrendererbase.h"
+
+#include <QList>
+#include <QStringList>
+
+class QGraphicsItem;
+
+// Renders a document report: the pending documents run one after another down two or three
+// columns per page, separated by rules, each centred as a block in its column; a document
+// that does not fit continues on the next column or page. Pending items belong to the
+// renderer until a page takes them.
+//
+// Layout hints read from the items' data: key 2 spaced item, 3 tight spacing (with 2),
+// 4 full-height text, 5 centred item, 8 height factor of a text item.
+class MVPDFRENDER_EXPORT PDFRendererDocuments : public PDFRendererBase
+{
+public:
+    explicit PDFRendererDocuments(AsyncReportsBase *owner);
+    // Deletes the items of the documents still pending.
+    ~PDFRendererDocuments() override;
+
+    // Takes over the document's items. A numbered document (attribute 0) gets a number
+    // header as its first item.
+    void appendDoc(const DocumentGraphics &doc);
+    // One document with one text item per line.
+    void appendDoc(const QStringList &lines);
+    QList<DocumentGraphics> &documents();
+    // Whether 500 or more items are pending, by the counter.
+    bool enough() const;
+
+    void startReport() override;
+    bool emitPage(bool) override;
+
+    // Vertical advance of an item in a column, in scene units.
+    static double boundingHeight(QGraphicsItem *item);
+    static double boundingWidth(QGraphicsItem *item);
+    // Downward shift of an item inside its slot.
+    static double heightTopOffset(QGraphicsItem *item);
+
+protected:
+    QList<DocumentGraphics> docs;   // pending, the next to place first
+    qint32 itemCount;               // pending items, by the counting rules
+    double carryWidth;              // block width of the document the previous page split
+    bool carryOver;                 // the first pending document is a split remainder
+
+private:
+    // Where placement stopped: the document (and item, when the page filled up inside it).
+    struct PageEnd
+    {
+        int document = -1;
+        int item = -1;
+        bool full = false;
+    };
+
+    bool fitsThreeColumns() const;
+    PageEnd placeDocuments();
+    double blockWidthOf(const DocumentGraphics &doc);
+    void placeItem(QGraphicsItem *item, int column, double used, double blockWidth);
+    void drawSeparator(int column, double y);
+    void removePlaced(const PageEnd &end);
+    void removeFirstDocument();
+};
+
+#endif // PDFRENDERERDOCUMENTS_H
