@@ -1,0 +1,80 @@
+#include "pdfprobe.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
+
+namespace {
+
+QString runTool(const QString &program, const QStringList &arguments, int *exitCode = nullptr)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(120000);
+    if (exitCode)
+        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+} // namespace
+
+namespace PdfProbe {
+
+QString info(const QString &path, const QString &key)
+{
+    const QString output = runTool(QStringLiteral(PDFINFO_EXECUTABLE), {path});
+    const QRegularExpression line(QStringLiteral("^%1:\\s*(.*)$").arg(QRegularExpression::escape(key)),
+                                  QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch match = line.match(output);
+    return match.hasMatch() ? match.captured(1).trimmed() : QString();
+}
+
+int pageCount(const QString &path)
+{
+    const QString pages = info(path, QStringLiteral("Pages"));
+    return pages.isEmpty() ? -1 : pages.toInt();
+}
+
+QStringList pageTexts(const QString &path)
+{
+    QStringList pages = runTool(QStringLiteral(PDFTOTEXT_EXECUTABLE),
+                                {QStringLiteral("-layout"), path, QStringLiteral("-")})
+            .split(QLatin1Char('\f'));
+    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+        pages.removeLast();
+    return pages;
+}
+
+QList<Word> words(const QString &path)
+{
+    const QString xml = runTool(QStringLiteral(PDFTOTEXT_EXECUTABLE),
+                                {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    QList<Word> result;
+    QXmlStreamReader reader(xml);
+    int page = 0;
+    while (!reader.atEnd()) {
+        if (reader.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (reader.name() == QLatin1String("page")) {
+            ++page;
+        } else if (reader.name() == QLatin1String("word")) {
+            const auto attributes = reader.attributes();
+            const double xMin = attributes.value(QLatin1String("xMin")).toDouble();
+            const double yMin = attributes.value(QLatin1String("yMin")).toDouble();
+            const double xMax = attributes.value(QLatin1String("xMax")).toDouble();
+            const double yMax = attributes.value(QLatin1String("yMax")).toDouble();
+            result.append({page, QRectF(QPointF(xMin, yMin), QPointF(xMax, yMax)),
+                           reader.readElementText()});
+        }
+    }
+    return result;
+}
+
+bool structureValid(const QString &path)
+{
+    int exitCode = -1;
+    runTool(QStringLiteral(QPDF_EXECUTABLE), {QStringLiteral("--check"), path}, &exitCode);
+    return exitCode == 0;
+}
+
+} // namespace PdfProbe

@@ -1,0 +1,29 @@
+#ifndef PDFPROBE_H
+#define PDFPROBE_H
+
+#include <QList>
+#include <QRectF>
+#include <QString>
+#include <QStringList>
+
+// Reads a PDF back with the poppler and qpdf command-line tools.
+namespace PdfProbe {
+
+struct Word
+{
+    int page;       // from 1
+    QRectF box;     // in points
+    QString text;
+};
+
+int pageCount(const QString &path);
+QString info(const QString &path, const QString &key);
+// The text of each page, in reading layout.
+QStringList pageTexts(const QString &path);
+QList<Word> words(const QString &path);
+// True when qpdf --check finds no error.
+bool structureValid(const QString &path);
+
+} // namespace PdfProbe
+
+#endif // PDFPROBE_H

@@ -1,0 +1,45 @@
+#include "testjob.h"
+
+#include "pdfrenderer.h"
+#include "pdfrendererdocuments.h"
+
+#include <QSignalSpy>
+
+TestJob::TestJob(QObject *parent) : AsyncReportsBase(parent)
+{
+}
+
+void TestJob::process()
+{
+    ++processCalls;
+    PDFRendererBase *newRenderer = nullptr;
+    if (fillDocuments) {
+        auto *documents = new PDFRendererDocuments(this);
+        fillDocuments(*documents);
+        newRenderer = documents;
+    } else {
+        auto *lineRenderer = new PDFRenderer(this);
+        lineRenderer->setWide(wide);
+        newRenderer = lineRenderer;
+    }
+    if (ppi > 0)
+        newRenderer->getHlp().setPpi(ppi);
+    newRenderer->getHlp().setDebugColorize(debugOutline);
+    if (newRenderer->prepare()) {
+        newRenderer->startReport();
+        renderer = newRenderer;
+    } else {
+        prepareError = newRenderer->lastError();
+        delete newRenderer;
+    }
+    QMetaObject::invokeMethod(this, "nextPage", Qt::QueuedConnection);
+}
+
+QString TestJob::run(int timeoutMs)
+{
+    QSignalSpy readySpy(this, &AsyncReportsBase::ready);
+    do_process();
+    if (readySpy.isEmpty() && !readySpy.wait(timeoutMs))
+        return QStringLiteral("<timeout>");
+    return readySpy.first().first().toString();
+}

@@ -1,0 +1,51 @@
+#ifndef TESTJOB_H
+#define TESTJOB_H
+
+#include "asyncreportsbase.h"
+
+#include <QStringList>
+
+#include <functional>
+
+class PDFRendererBase;
+class PDFRendererDocuments;
+
+// A host job for the tests: renders `lines` as a line report, or the documents that
+// `fillDocuments` appends as a document report, into `fileName`.
+class TestJob : public AsyncReportsBase
+{
+    Q_OBJECT
+
+public:
+    explicit TestJob(QObject *parent = nullptr);
+
+    void process() override;
+    QStringList &reportLines() override { return lines; }
+    QStringList &continuationHeader() override { return headings; }
+    QString reportTitle() override { return title; }
+    QString reportSubtitle() override { return subtitle; }
+    QString reportPlace() override { return place; }
+    QString outputFileName() override { return fileName; }
+
+    // Runs the job on the event loop until ready; returns the ready text, or "<timeout>".
+    QString run(int timeoutMs = 120000);
+
+    PDFRendererBase *installedRenderer() const { return renderer; }
+    bool isAborted() const { return aborted; }
+    const QStringList &months() const { return monthNames; }
+
+    QStringList lines;
+    QStringList headings;
+    QString title = QStringLiteral("Raport testowy");
+    QString subtitle = QStringLiteral("Kasa nr 1");
+    QString place = QStringLiteral("Kraków");
+    QString fileName;
+    bool wide = false;
+    int ppi = 0;              // 0 keeps the composer's default
+    bool debugOutline = false;
+    std::function<void(PDFRendererDocuments &)> fillDocuments;  // set: a document report
+    QString prepareError;     // lastError() of a renderer whose prepare() failed
+    int processCalls = 0;
+};
+
+#endif // TESTJOB_H

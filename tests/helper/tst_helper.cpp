@@ -1,0 +1,503 @@
+#include "asyncreportshelper.h"
+#include "mvdebugcolorizereffect.h"
+
+#include <QGraphicsLineItem>
+#include <QGraphicsRectItem>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
+#include <QImage>
+#include <QPainter>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QtTest>
+
+namespace {
+
+// A rectangle item that reports its own destruction.
+class TrackedItem : public QGraphicsRectItem
+{
+public:
+    TrackedItem(double width, double height, int *destroyed)
+        : QGraphicsRectItem(0, 0, width, height), destroyed(destroyed) { setPen(Qt::NoPen); }
+    ~TrackedItem() override { ++*destroyed; }
+
+private:
+    int *destroyed;
+};
+
+double itemHeight(QGraphicsItem *item)
+{
+    return item->scale() * item->boundingRect().height();
+}
+
+QString itemText(QGraphicsItem *item)
+{
+    return static_cast<QGraphicsTextItem *>(item)->toPlainText();
+}
+
+} // namespace
+
+class tst_Helper : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void defaults();
+    void formatsAndPens_data();
+    void formatsAndPens();
+    void millimetres();
+    void columnGeometry_data();
+    void columnGeometry();
+    void centring_data();
+    void centring();
+    void flushDeletesPageItemsOnly();
+    void headerArithmetic_data();
+    void headerArithmetic();
+    void footerArithmeticAndPageLabel();
+    void textItemLineHeight();
+    void emptyTextMeasuresLikeASpace();
+    void emitTextListStacksLines();
+    void debugOutlineOnlyOnPageItems_data();
+    void debugOutlineOnlyOnPageItems();
+    void copiesShareTheScene();
+    void secondSceneReplacesTheFirst();
+};
+
+void tst_Helper::defaults()
+{
+    AsyncReportsHelper helper;
+    QCOMPARE(helper.columnCount, 3);
+    QCOMPARE(helper.getColumnCount(), 3);
+    QCOMPARE(helper.ppi, 120);
+    QCOMPARE(helper.scene, nullptr);
+    QCOMPARE(helper.sceneRect, QRect());
+    QCOMPARE(helper.contentTop, 0.0);
+    QCOMPARE(helper.contentBottom, 1.0);
+    QCOMPARE(helper.contentHeight(), 1.0);
+    QCOMPARE(helper.top(), 1.0);
+    QCOMPARE(helper.footerItem, nullptr);
+    QVERIFY(!helper.getDebugColorize());
+    QVERIFY(helper.pageItems.isEmpty());
+    QVERIFY(helper.columnItems.isEmpty());
+}
+
+void tst_Helper::formatsAndPens_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<double>("pointSize");
+    QTest::addColumn<int>("weight");   // -1: unset
+
+    QTest::newRow("0 header title") << 0 << "Open Sans" << 10.0 << int(QFont::DemiBold);
+    QTest::newRow("1 header second line") << 1 << "Open Sans" << 9.0 << -1;
+    QTest::newRow("2 printout lines") << 2 << "Liberation Mono" << 5.0 << -1;
+    QTest::newRow("3 header right text") << 3 << "Open Sans" << 8.0 << int(QFont::Normal);
+    QTest::newRow("4 footer label") << 4 << "Open Sans" << 7.0 << int(QFont::Normal);
+    QTest::newRow("5 document label") << 5 << "Open Sans" << 6.0 << int(QFont::Normal);
+}
+
+void tst_Helper::formatsAndPens()
+{
+    QFETCH(int, key);
+    QFETCH(QString, family);
+    QFETCH(double, pointSize);
+    QFETCH(int, weight);
+
+    AsyncReportsHelper helper;
+    QCOMPARE(helper.formats.size(), 6);
+    const QTextCharFormat format = helper.formats.value(key);
+    QCOMPARE(format.fontFamily(), family);
+    QCOMPARE(format.fontPointSize(), pointSize);
+    QCOMPARE(format.hasProperty(QTextFormat::FontWeight), weight >= 0);
+    if (weight >= 0)
+        QCOMPARE(format.fontWeight(), weight);
+    if (key == 5) {
+        QCOMPARE(format.underlineStyle(), QTextCharFormat::DotLine);
+        QCOMPARE(format.underlineColor(), QColor(180, 180, 180, 255));
+        QCOMPARE(format.fontLetterSpacingType(), QFont::PercentageSpacing);
+        QCOMPARE(format.fontLetterSpacing(), 130.0);
+    } else {
+        QVERIFY(!format.hasProperty(QTextFormat::TextUnderlineStyle));
+    }
+
+    QCOMPARE(helper.pens.size(), 3);
+    QCOMPARE(helper.pens.value(0).color(), QColor(Qt::gray));
+    QCOMPARE(helper.pens.value(0).widthF(), 1.0);
+    QCOMPARE(helper.pens.value(1).color(), QColor(Qt::lightGray));
+    QVERIFY(helper.pens.value(1).isCosmetic());
+    QCOMPARE(helper.pens.value(1).widthF(), 0.0);
+    QCOMPARE(helper.pens.value(2).color(), QColor(180, 180, 180, 255));
+    QCOMPARE(helper.pens.value(2).widthF(), 0.0);
+}
+
+void tst_Helper::millimetres()
+{
+    AsyncReportsHelper helper;
+    QCOMPARE(helper.MMTOPT(25.4), 120.0);
+    QVERIFY(qAbs(helper.MMTOPT(0.5) - 2.3622) < 1e-4);
+    helper.setPpi(72);
+    QCOMPARE(helper.MMTOPT(25.4), 72.0);
+}
+
+void tst_Helper::columnGeometry_data()
+{
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<double>("offset");
+    QTest::addColumn<QList<double>>("separators");
+
+    QTest::newRow("one column: no separator") << 1 << 0 << 0.0 << QList<double>{};
+    QTest::newRow("three columns of 300") << 3 << 1 << 300.0 << QList<double>{300.0, 600.0};
+    QTest::newRow("two columns of 450") << 2 << 1 << 450.0 << QList<double>{450.0};
+    QTest::newRow("uneven division in double") << 7 << 3 << 900.0 * 3 / 7
+                                               << QList<double>{900.0 / 7, 1800.0 / 7,
+                                                                2700.0 / 7, 3600.0 / 7,
+                                                                4500.0 / 7, 5400.0 / 7};
+}
+
+void tst_Helper::columnGeometry()
+{
+    QFETCH(int, columns);
+    QFETCH(int, index);
+    QFETCH(double, offset);
+    QFETCH(QList<double>, separators);
+
+    AsyncReportsHelper helper;
+    helper.createScene(QRect(0, 0, 900, 800));
+    helper.contentTop = 40.0;
+    helper.contentBottom = 700.0;
+    helper.setColumnCount(columns);
+    QCOMPARE(helper.columnOffset(index), offset);
+
+    helper.columnSeparators();
+    QCOMPARE(helper.pageItems.size(), separators.size());
+    QVERIFY(helper.columnItems.isEmpty());
+    for (int i = 0; i < separators.size(); ++i) {
+        auto *line = qgraphicsitem_cast<QGraphicsLineItem *>(helper.pageItems.at(i));
+        QVERIFY(line);
+        QCOMPARE(line->scene(), helper.scene);
+        QCOMPARE(line->line(), QLineF(separators.at(i), 40.0, separators.at(i), 700.0));
+        QCOMPARE(line->pen(), helper.pens.value(1));
+    }
+}
+
+void tst_Helper::centring_data()
+{
+    QTest::addColumn<QList<double>>("widths");
+    QTest::addColumn<double>("blockWidth");
+    QTest::addColumn<double>("shift");
+
+    QTest::newRow("empty list, width 0: no shift") << QList<double>{} << 0.0 << 0.0;
+    QTest::newRow("given width 100 centred in 300") << QList<double>{50.0, 10.0} << 100.0 << 100.0;
+    QTest::newRow("measured: widest item 200") << QList<double>{120.0, 200.0, 80.0} << 0.0 << 50.0;
+    QTest::newRow("negative width measures") << QList<double>{100.0} << -5.0 << 100.0;
+    QTest::newRow("block wider than a column") << QList<double>{400.0} << 0.0 << -50.0;
+}
+
+void tst_Helper::centring()
+{
+    QFETCH(QList<double>, widths);
+    QFETCH(double, blockWidth);
+    QFETCH(double, shift);
+
+    AsyncReportsHelper helper;
+    helper.createScene(QRect(0, 0, 900, 800));
+    int destroyed = 0;
+    QList<QGraphicsItem *> part;
+    for (double width : widths) {
+        auto *item = new TrackedItem(width, 10, &destroyed);
+        item->setPos(5.0, 7.0);
+        helper.appendToColumn(item);
+        part.append(item);
+    }
+    if (blockWidth == 0.0)
+        helper.centerColumn();
+    else
+        helper.centerPart(part, blockWidth);
+    for (QGraphicsItem *item : part)
+        QCOMPARE(item->pos(), QPointF(5.0 + shift, 7.0));
+}
+
+void tst_Helper::flushDeletesPageItemsOnly()
+{
+    AsyncReportsHelper helper;
+    helper.createScene(QRect(0, 0, 900, 800));
+    helper.createHeader(QStringLiteral("Tytuł"), QStringLiteral("Podtytuł"),
+                        QStringLiteral("Kraków, dnia 1 stycznia 2026 roku"));
+    helper.createFooter();
+    const int bandItems = helper.scene->items().size();
+    QCOMPARE(bandItems, 6);   // title, right text, subtitle, rule, footer label, footer rule
+
+    int destroyed = 0;
+    helper.appendToColumn(new TrackedItem(10, 10, &destroyed));
+    helper.appendToColumn(new TrackedItem(10, 10, &destroyed));
+    helper.flushColumn();
+    QVERIFY(helper.columnItems.isEmpty());
+    QCOMPARE(helper.pageItems.size(), 2);
+    helper.appendToPage(new TrackedItem(10, 10, &destroyed));
+    helper.columnSeparators();
+    QCOMPARE(helper.scene->items().size(), bandItems + 5);
+
+    helper.flushPageItems();
+    QCOMPARE(destroyed, 3);
+    QVERIFY(helper.pageItems.isEmpty());
+    QVERIFY(helper.columnItems.isEmpty());
+    QCOMPARE(helper.scene->items().size(), bandItems);
+    QVERIFY(helper.scene->items().contains(helper.footerItem));
+
+    helper.flushPageItems();
+    QCOMPARE(destroyed, 3);
+}
+
+void tst_Helper::headerArithmetic_data()
+{
+    QTest::addColumn<QString>("subtitle");
+    QTest::addColumn<bool>("secondLine");
+
+    QTest::newRow("subtitle") << "Kasa nr 2" << true;
+    QTest::newRow("blank subtitle adds no line") << "   " << false;
+    QTest::newRow("empty subtitle") << "" << false;
+}
+
+void tst_Helper::headerArithmetic()
+{
+    QFETCH(QString, subtitle);
+    QFETCH(bool, secondLine);
+
+    AsyncReportsHelper helper;
+    helper.createScene(QRect(0, 0, 900, 1300));
+    helper.createHeader(QStringLiteral("Raport dzienny"), subtitle, QStringLiteral("Prawo"));
+
+    QList<QGraphicsTextItem *> texts;
+    QGraphicsLineItem *rule = nullptr;
+    for (QGraphicsItem *item : helper.scene->items(Qt::AscendingOrder)) {
+        if (auto *text = qgraphicsitem_cast<QGraphicsTextItem *>(item))
+            texts.append(text);
+        else
+            rule = qgraphicsitem_cast<QGraphicsLineItem *>(item);
+    }
+    QVERIFY(rule);
+    QCOMPARE(texts.size(), secondLine ? 3 : 2);
+    QGraphicsTextItem *title = texts.at(0);
+    QGraphicsTextItem *right = texts.at(1);
+    const double titleHeight = itemHeight(title);
+    QCOMPARE(title->pos(), QPointF(0, 0));
+    QCOMPARE(right->pos(), QPointF(900.0 - right->boundingRect().width(), 0.0));
+
+    double ruleY = titleHeight;
+    if (secondLine) {
+        const double subtitleTop = titleHeight - 0.15 * titleHeight;
+        QCOMPARE(texts.at(2)->pos(), QPointF(0.0, subtitleTop));
+        QCOMPARE(texts.at(2)->toPlainText(), subtitle);
+        ruleY = subtitleTop + itemHeight(texts.at(2));
+    }
+    QCOMPARE(rule->line(), QLineF(0.0, ruleY, 900.0, ruleY));
+    QCOMPARE(rule->pen(), helper.pens.value(0));
+    QVERIFY(qAbs(helper.contentTop - (ruleY + 3.3071)) < 1e-3);
+    QVERIFY(helper.pageItems.isEmpty());
+}
+
+void tst_Helper::footerArithmeticAndPageLabel()
+{
+    AsyncReportsHelper helper;
+    helper.createScene(QRect(0, 0, 900, 1300));
+    QCOMPARE(helper.top(), 1300.0);
+    QCOMPARE(helper.contentHeight(), 1300.0);
+    helper.createFooter();
+
+    QGraphicsItem *label = helper.footerItem;
+    QVERIFY(label);
+    QCOMPARE(itemText(label), QStringLiteral("- Strona 1 -"));
+    const QRectF bounds = label->boundingRect();
+    const QPointF labelPos((900.0 - bounds.width()) * 0.5, 1300.0 - bounds.height());
+    QCOMPARE(label->pos(), labelPos);
+    QVERIFY(qAbs(helper.contentBottom - (1300.0 - bounds.height() - 4.7244)) < 1e-3);
+    QVERIFY(!helper.pageItems.contains(label));
+
+    helper.setPageNum(12);
+    QCOMPARE(itemText(label), QStringLiteral("- Strona 12 -"));
+    QCOMPARE(label->pos(), labelPos);
+    helper.setPageNum(0);
+    QCOMPARE(itemText(label), QStringLiteral("- Strona 0 -"));
+    const QTextCharFormat format = QTextCursor(static_cast<QGraphicsTextItem *>(label)->document())
+            .charFormat();
+    QCOMPARE(format.fontPointSize(), 7.0);
+}
+
+void tst_Helper::textItemLineHeight()
+{
+    AsyncReportsHelper helper;
+    QGraphicsItem *item = helper.createTextItemWithFormat(QStringLiteral("Paragon"),
+                                                          helper.formats[2]);
+    auto *text = qgraphicsitem_cast<QGraphicsTextItem *>(item);
+    QVERIFY(text);
+    QCOMPARE(item->type(), 8);
+    QCOMPARE(item->scene(), nullptr);
+    QCOMPARE(item->pos(), QPointF(0, 0));
+    QCOMPARE(item->scale(), 1.0);
+    QCOMPARE(text->toPlainText(), QStringLiteral("Paragon"));
+    const QTextBlockFormat block = text->document()->firstBlock().blockFormat();
+    QCOMPARE(block.lineHeight(), 90.0);
+    QCOMPARE(block.lineHeightType(), int(QTextBlockFormat::ProportionalHeight));
+    QTextCursor cursor(text->document());
+    cursor.movePosition(QTextCursor::End);
+    QCOMPARE(cursor.charFormat().fontFamily(), QStringLiteral("Liberation Mono"));
+    QCOMPARE(cursor.charFormat().fontPointSize(), 5.0);
+    delete item;
+}
+
+void tst_Helper::emptyTextMeasuresLikeASpace()
+{
+    // A larger application font must not leak into empty lines.
+    QFont big = QGuiApplication::font();
+    big.setPointSize(20);
+    QGuiApplication::setFont(big);
+
+    AsyncReportsHelper helper;
+    for (int key : {0, 2, 5}) {
+        QScopedPointer<QGraphicsItem> empty(helper.createTextItemWithFormat(QString(),
+                                                                            helper.formats[key]));
+        QScopedPointer<QGraphicsItem> space(helper.createTextItemWithFormat(QStringLiteral(" "),
+                                                                            helper.formats[key]));
+        QCOMPARE(empty->boundingRect().height(), space->boundingRect().height());
+    }
+}
+
+void tst_Helper::emitTextListStacksLines()
+{
+    AsyncReportsHelper helper;
+    helper.createScene(QRect(0, 0, 900, 1300));
+    helper.contentTop = 50.0;
+    const QTextCharFormat format = helper.formats[2];
+
+    QCOMPARE(helper.emitTextList(12.5, 2, QStringList(), format), 12.5);
+    QVERIFY(helper.pageItems.isEmpty());
+    QVERIFY(helper.scene->items().isEmpty());
+
+    QScopedPointer<QGraphicsItem> probe(helper.createTextItemWithFormat(QStringLiteral("x"), format));
+    const double h = itemHeight(probe.data());
+    const QStringList lines{QStringLiteral("pierwsza"), QStringLiteral("druga"),
+                            QStringLiteral("trzecia")};
+    const double end = helper.emitTextList(0.0, 2, lines, format);
+    QVERIFY(qAbs(end - 3 * 0.8 * h) < 1e-9);
+    QCOMPARE(helper.columnItems.size(), 3);
+    QCOMPARE(helper.pageItems, helper.columnItems);
+    for (int i = 0; i < 3; ++i) {
+        QGraphicsItem *item = helper.columnItems.at(i);
+        QCOMPARE(itemText(item), lines.at(i));
+        QCOMPARE(item->scene(), helper.scene);
+        QCOMPARE(item->pos().x(), 600.0);
+        QVERIFY(qAbs(item->pos().y() - (50.0 + i * 0.8 * h)) < 1e-9);
+    }
+}
+
+void tst_Helper::debugOutlineOnlyOnPageItems_data()
+{
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("off") << false;
+    QTest::newRow("on") << true;
+}
+
+void tst_Helper::debugOutlineOnlyOnPageItems()
+{
+    QFETCH(bool, enabled);
+
+    AsyncReportsHelper helper;
+    helper.createScene(QRect(0, 0, 900, 1300));
+    helper.createHeader(QStringLiteral("Tytuł"), QStringLiteral("Podtytuł"), QStringLiteral("P"));
+    helper.createFooter();
+    helper.setDebugColorize(enabled);
+    QCOMPARE(helper.getDebugColorize(), enabled);
+    int destroyed = 0;
+    helper.appendToColumn(new TrackedItem(100, 20, &destroyed));
+    helper.columnSeparators();
+
+    QImage image(900, 1300, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    helper.render(&painter, image.rect());
+    painter.end();
+
+    for (QGraphicsItem *item : helper.scene->items()) {
+        const bool pageItem = helper.pageItems.contains(item);
+        QGraphicsEffect *effect = item->graphicsEffect();
+        if (enabled && pageItem) {
+            QVERIFY(effect);
+            QCOMPARE(effect->metaObject()->className(), "MvDebugColorizerEffect");
+            QVERIFY(effect->isEnabled());
+        } else {
+            QCOMPARE(effect, nullptr);
+        }
+    }
+    // The outline is blue; nothing on the page is blue without it.
+    bool hasBlue = false;
+    for (int y = 0; y < image.height() && !hasBlue; ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.blue() > 150 && c.red() < 100 && c.green() < 100) {
+                hasBlue = true;
+                break;
+            }
+        }
+    }
+    QCOMPARE(hasBlue, enabled);
+}
+
+void tst_Helper::copiesShareTheScene()
+{
+    AsyncReportsHelper withoutScene;
+    withoutScene.setColumnCount(2);
+    withoutScene.setPpi(72);
+    withoutScene.contentTop = 3.0;
+    const AsyncReportsHelper copy(withoutScene);
+    QCOMPARE(copy.columnCount, 2);
+    QCOMPARE(copy.ppi, 72);
+    QCOMPARE(copy.contentTop, 3.0);
+    QCOMPARE(copy.scene, nullptr);
+    QCOMPARE(copy.formats.size(), 6);
+
+    int destroyed = 0;
+    QGraphicsScene *scene = nullptr;
+    {
+        auto *original = new AsyncReportsHelper;
+        original->createScene(QRect(0, 0, 100, 100));
+        original->scene->addItem(new TrackedItem(1, 1, &destroyed));
+        scene = original->scene;
+        AsyncReportsHelper shared(*original);
+        QCOMPARE(shared.scene, scene);
+        delete original;
+        QCOMPARE(destroyed, 0);
+        QCOMPARE(shared.scene->items().size(), 1);
+
+        AsyncReportsHelper assigned;
+        assigned.createScene(QRect(0, 0, 10, 10));
+        assigned.scene->addItem(new TrackedItem(1, 1, &destroyed));
+        assigned = shared;
+        QCOMPARE(destroyed, 1);   // the scene it held alone is released
+        QCOMPARE(assigned.scene, scene);
+    }
+    QCOMPARE(destroyed, 2);
+}
+
+void tst_Helper::secondSceneReplacesTheFirst()
+{
+    AsyncReportsHelper helper;
+    helper.createScene(QRect(0, 0, 100, 100));
+    helper.createFooter();
+    int destroyed = 0;
+    helper.appendToColumn(new TrackedItem(1, 1, &destroyed));
+    helper.scene->addItem(new TrackedItem(1, 1, &destroyed));
+
+    helper.createScene(QRect(0, 0, 200, 300));
+    QCOMPARE(destroyed, 2);
+    QVERIFY(helper.pageItems.isEmpty());
+    QCOMPARE(helper.footerItem, nullptr);
+    QCOMPARE(helper.sceneRect, QRect(0, 0, 200, 300));
+    QCOMPARE(helper.contentTop, 0.0);
+    QCOMPARE(helper.contentBottom, 300.0);
+    QCOMPARE(helper.width(), 200.0);
+}
+
+QTEST_MAIN(tst_Helper)
+#include "tst_helper.moc"

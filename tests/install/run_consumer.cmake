@@ -1,0 +1,19 @@
+# Installs the built project into a temporary prefix, then configures, builds and runs a small
+# host project that finds it with find_package(MvPdfRender).
+set(prefix "${WORK_DIR}/prefix")
+set(consumer_build "${WORK_DIR}/build")
+file(REMOVE_RECURSE "${WORK_DIR}")
+
+function(run_step)
+    execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "step failed (${result}): ${ARGN}\n${out}\n${err}")
+    endif()
+endfunction()
+
+run_step(${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${prefix}")
+run_step(${CMAKE_COMMAND} -S "${CONSUMER_DIR}" -B "${consumer_build}"
+    "-DCMAKE_PREFIX_PATH=${prefix}" -DCMAKE_BUILD_TYPE=Release)
+run_step(${CMAKE_COMMAND} --build "${consumer_build}" -j2)
+run_step(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+    "LD_LIBRARY_PATH=${prefix}/lib:${prefix}/lib64" "${consumer_build}/consumer")

@@ -1,0 +1,170 @@
+#include "pdfoutput.h"
+#include "pdfprobe.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <unistd.h>
+
+namespace {
+
+QPageLayout a4Layout()
+{
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                       QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter, QMarginsF());
+}
+
+void checkNeutral(PDFOutput &output)
+{
+    QVERIFY(!output.isValid());
+    QCOMPARE(output.pageRect(), QRect(0, 0, 1, 1));
+    QCOMPARE(output.ppiX(), 1);
+    QCOMPARE(output.ppiY(), 1);
+    output.setupPage(a4Layout());
+    QCOMPARE(output.painter(), nullptr);
+    output.newPage();
+}
+
+} // namespace
+
+class tst_PdfOutput : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void neutralBeforeStart();
+    void neutralWhenOpenFails_data();
+    void neutralWhenOpenFails();
+    void writesAPdfOfSeveralPages();
+    void finishIsIdempotent();
+    void writeFailureIsRemembered();
+    void removesOnlyRegularFiles();
+
+private:
+    QTemporaryDir dir;
+};
+
+void tst_PdfOutput::neutralBeforeStart()
+{
+    PDFOutput output;
+    checkNeutral(output);
+    output.finishPDF();
+    QVERIFY(!output.hasWriteError());
+}
+
+void tst_PdfOutput::neutralWhenOpenFails_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("missing folder") << dir.filePath(QStringLiteral("missing/report.pdf"));
+    QTest::newRow("a directory") << dir.path();
+}
+
+void tst_PdfOutput::neutralWhenOpenFails()
+{
+    QFETCH(QString, path);
+    PDFOutput output;
+    QVERIFY(!output.startPDF(QStringLiteral("Tytuł"), path));
+    QCOMPARE(output.filePath(), path);
+    QCOMPARE(output.documentTitle(), QStringLiteral("Tytuł"));
+    checkNeutral(output);
+    output.finishPDF();
+    output.finishPDF();
+    QVERIFY(!output.hasWriteError());
+}
+
+void tst_PdfOutput::writesAPdfOfSeveralPages()
+{
+    const QString path = dir.filePath(QStringLiteral("pages.pdf"));
+    {
+        PDFOutput output;
+        QVERIFY(output.startPDF(QStringLiteral("Zażółć gęślą jaźń"), path));
+        QVERIFY(output.isValid());
+        QCOMPARE(output.painter(), nullptr);
+        output.setupPage(a4Layout());
+        QVERIFY(output.painter());
+        QVERIFY(output.painter()->isActive());
+        QCOMPARE(output.ppiX(), output.writer().logicalDpiX());
+        QCOMPARE(output.ppiY(), output.writer().logicalDpiY());
+        const QRect rect = output.pageRect();
+        QCOMPARE(rect.topLeft(), QPoint(0, 0));
+        // 180 mm by 267 mm inside the margins, at the writer's resolution (Qt rounds the
+        // paint rectangle to whole points first).
+        QVERIFY(qAbs(rect.width() - 180.0 / 25.4 * output.ppiX()) < 0.005 * rect.width());
+        QVERIFY(qAbs(rect.height() - 267.0 / 25.4 * output.ppiY()) < 0.005 * rect.height());
+
+        output.painter()->drawText(100, 100, QStringLiteral("pierwsza"));
+        output.newPage();
+        output.painter()->drawText(100, 100, QStringLiteral("druga"));
+    }
+    QVERIFY(PdfProbe::structureValid(path));
+    QCOMPARE(PdfProbe::pageCount(path), 2);
+    QCOMPARE(PdfProbe::info(path, QStringLiteral("Title")), QStringLiteral("Zażółć gęślą jaźń"));
+    QCOMPARE(PdfProbe::info(path, QStringLiteral("Creator")), QStringLiteral("VORANT Mevolin 3"));
+    const QStringList pages = PdfProbe::pageTexts(path);
+    QCOMPARE(pages.size(), 2);
+    QVERIFY(pages.at(0).contains(QStringLiteral("pierwsza")));
+    QVERIFY(pages.at(1).contains(QStringLiteral("druga")));
+}
+
+void tst_PdfOutput::finishIsIdempotent()
+{
+    const QString path = dir.filePath(QStringLiteral("finish.pdf"));
+    PDFOutput output;
+    QVERIFY(output.startPDF(QStringLiteral("T"), path));
+    output.setupPage(a4Layout());
+    output.finishPDF();
+    QCOMPARE(output.painter(), nullptr);
+    checkNeutral(output);
+    output.finishPDF();
+    QVERIFY(!output.hasWriteError());
+    QVERIFY(PdfProbe::structureValid(path));
+    QCOMPARE(PdfProbe::pageCount(path), 1);
+}
+
+void tst_PdfOutput::writeFailureIsRemembered()
+{
+    if (!QFileInfo::exists(QStringLiteral("/dev/full")))
+        QSKIP("no /dev/full on this system");
+    PDFOutput output;
+    QVERIFY(output.startPDF(QStringLiteral("T"), QStringLiteral("/dev/full")));
+    output.setupPage(a4Layout());
+    output.painter()->drawText(100, 100, QStringLiteral("nigdzie"));
+    output.finishPDF();
+    QVERIFY(output.hasWriteError());
+}
+
+void tst_PdfOutput::removesOnlyRegularFiles()
+{
+    const QString regular = dir.filePath(QStringLiteral("regular.pdf"));
+    const QString target = dir.filePath(QStringLiteral("target.pdf"));
+    const QString link = dir.filePath(QStringLiteral("link.pdf"));
+    const QString folder = dir.filePath(QStringLiteral("folder"));
+    for (const QString &path : {regular, target}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(QFile::link(target, link));
+    QVERIFY(QDir().mkdir(folder));
+
+    QVERIFY(PDFOutput::removeRegularFile(regular));
+    QVERIFY(!QFileInfo::exists(regular));
+    QVERIFY(!PDFOutput::removeRegularFile(link));
+    QVERIFY(QFileInfo::exists(target));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QVERIFY(!PDFOutput::removeRegularFile(folder));
+    QVERIFY(QFileInfo(folder).isDir());
+    QVERIFY(!PDFOutput::removeRegularFile(QString()));
+    QVERIFY(!PDFOutput::removeRegularFile(dir.filePath(QStringLiteral("never-there.pdf"))));
+    QVERIFY(!PDFOutput::removeRegularFile(QStringLiteral("/dev/null")));
+    QVERIFY(QFileInfo::exists(QStringLiteral("/dev/null")));
+}
+
+QTEST_MAIN(tst_PdfOutput)
+#include "tst_pdfoutput.moc"
