@@ -1,4 +1,567 @@
+#include "pdfprobe.h"
+#include "pdfrenderer.h"
+#include "testjob.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
-class tst_X : public QObject { Q_OBJECT };
-QTEST_MAIN(tst_X)
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+const QString kHeading = QStringLiteral("NAGLOWEK");
+const QString kCancelled = QStringLiteral("Generowanie dokumentu przerwane przez użytkownika.");
+const QString kNoData = QStringLiteral("Błąd renderowania PDF. Brak danych?");
+
+// Lines whose first word names them: W00000, W00001, ...
+QStringList numberedLines(int count, int length = 20)
+{
+    QStringList lines;
+    for (int i = 0; i < count; ++i)
+        lines.append(QStringLiteral("W%1 ").arg(i, 5, 10, QLatin1Char('0')).leftJustified(length, QLatin1Char('x')));
+    return lines;
+}
+
+struct Run
+{
+    QString ready;
+    QStringList progress;
+    int readyCount = 0;
+};
+
+Run runJob(TestJob &job)
+{
+    QSignalSpy progressSpy(&job, &AsyncReportsBase::progress);
+    QSignalSpy readySpy(&job, &AsyncReportsBase::ready);
+    Run run;
+    run.ready = job.run();
+    QTest::qWait(20);   // a stray pass after ready would show up here
+    for (const QList<QVariant> &args : qAsConst(progressSpy))
+        run.progress.append(args.first().toString());
+    run.readyCount = readySpy.size();
+    return run;
+}
+
+// How many times the heading stands on each page: one per column but the first of page 1.
+QList<int> headingsPerPage(const QString &path)
+{
+    QList<int> counts;
+    for (const PdfProbe::Word &word : PdfProbe::words(path)) {
+        while (counts.size() < word.page)
+            counts.append(0);
+        if (word.text == kHeading)
+            ++counts[word.page - 1];
+    }
+    return counts;
+}
+
+// The pages on which the numbered lines stand, by line number.
+QMap<int, int> pageOfLine(const QString &path)
+{
+    QMap<int, int> pages;
+    const QRegularExpression token(QStringLiteral("^W(\\d{5})$"));
+    for (const PdfProbe::Word &word : PdfProbe::words(path)) {
+        const QRegularExpressionMatch match = token.match(word.text);
+        if (match.hasMatch())
+            pages.insert(match.captured(1).toInt(), word.page);
+    }
+    return pages;
+}
+
+// Ignores SIGXFSZ and lowers the file-size limit for its lifetime.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+
+private:
+    rlimit saved {};
+    void (*previousHandler)(int) = nullptr;
+};
+
+} // namespace
+
+class tst_LineReport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void monthNames();
+    void prepareSizesTheScene_data();
+    void prepareSizesTheScene();
+    void prepareFailureNamesThePath();
+    void onePageReport();
+    void progressTextsAndPercentages();
+    void columnLayout_data();
+    void columnLayout();
+    void datedHeaderLine();
+    void emptyReportIsHeaderAndFooter();
+    void oversizedLinesStillEnd_data();
+    void oversizedLinesStillEnd();
+    void cancelRemovesTheFile();
+    void abortBeforeStartHasNoEffect();
+    void writeFailureIsReported_data();
+    void writeFailureIsReported();
+    void deviceOutputIsNeverRemoved();
+    void readySlotDeletesTheJob_data();
+    void readySlotDeletesTheJob();
+    void readySlotRestartsTheJob_data();
+    void readySlotRestartsTheJob();
+    void jobDestroyedMidRun();
+    void doProcessFromAnotherThread();
+    void passWithoutRendererReportsNoData();
+
+private:
+    QString path(const QString &name) const { return dir.filePath(name); }
+    QTemporaryDir dir;
+};
+
+void tst_LineReport::init()
+{
+    QVERIFY(dir.isValid());
+}
+
+void tst_LineReport::monthNames()
+{
+    TestJob job;
+    const QStringList months = job.months();
+    QCOMPARE(months.size(), 13);
+    QCOMPARE(months.at(0), QString());
+    QCOMPARE(months.at(1), QStringLiteral("stycznia"));
+    QCOMPARE(months.at(9), QStringLiteral("września"));
+    QCOMPARE(months.at(10), QStringLiteral("października"));
+    QCOMPARE(months.at(12), QStringLiteral("grudnia"));
+}
+
+void tst_LineReport::prepareSizesTheScene_data()
+{
+    QTest::addColumn<int>("ppi");
+    QTest::newRow("default 120") << 0;
+    QTest::newRow("points") << 72;
+}
+
+void tst_LineReport::prepareSizesTheScene()
+{
+    QFETCH(int, ppi);
+    TestJob job;
+    job.fileName = path(QStringLiteral("scene.pdf"));
+    PDFRenderer renderer(&job);
+    if (ppi)
+        renderer.getHlp().setPpi(ppi);
+    QVERIFY(renderer.prepare());
+    QCOMPARE(renderer.getPageNum(), 1);
+    QCOMPARE(renderer.perc(), 0.0);
+    QVERIFY(renderer.lastError().isEmpty());
+
+    // The writer's paint rectangle at 1200 dpi, divided by the horizontal resolution.
+    const int k = ppi ? ppi : 120;
+    const QSize expected(qRound(qRound(8483.0 * k) / 1200.0), qRound(qRound(12599.0 * k) / 1200.0));
+    QCOMPARE(renderer.getHlp().sceneRect, QRect(QPoint(0, 0), expected));
+    QVERIFY(renderer.getHlp().contentTop > 0.0);
+    QVERIFY(renderer.getHlp().contentBottom < expected.height());
+    renderer.finish();
+    renderer.finish();
+}
+
+void tst_LineReport::prepareFailureNamesThePath()
+{
+    TestJob job;
+    job.fileName = path(QStringLiteral("missing/report.pdf"));
+    job.lines = numberedLines(5);
+    const Run run = runJob(job);
+    QCOMPARE(job.prepareError, QStringLiteral("Nie można zapisać pliku PDF: ") + job.fileName);
+    QCOMPARE(run.ready, kNoData);
+    QCOMPARE(run.readyCount, 1);
+    QVERIFY(!QFileInfo::exists(job.fileName));
+}
+
+void tst_LineReport::onePageReport()
+{
+    TestJob job;
+    job.fileName = path(QStringLiteral("one.pdf"));
+    job.lines = numberedLines(30);
+    job.headings = QStringList{kHeading};
+    const Run run = runJob(job);
+    QCOMPARE(run.ready, QString());
+    QCOMPARE(run.readyCount, 1);
+    QVERIFY(run.progress.isEmpty());
+    QCOMPARE(job.installedRenderer(), nullptr);
+    QVERIFY(PdfProbe::structureValid(job.fileName));
+    QCOMPARE(PdfProbe::pageCount(job.fileName), 1);
+    QCOMPARE(PdfProbe::info(job.fileName, QStringLiteral("Title")), job.title);
+    QCOMPARE(headingsPerPage(job.fileName), QList<int>{0});
+    QCOMPARE(pageOfLine(job.fileName).size(), 30);
+    const QString text = PdfProbe::pageTexts(job.fileName).value(0);
+    QVERIFY(text.contains(QStringLiteral("- Strona 1 -")));
+    QVERIFY(text.contains(job.subtitle));
+}
+
+void tst_LineReport::progressTextsAndPercentages()
+{
+    const int total = 1500;
+    TestJob job;
+    job.fileName = path(QStringLiteral("long.pdf"));
+    job.lines = numberedLines(total);
+    job.headings = QStringList{kHeading, QStringLiteral("---")};
+    const Run run = runJob(job);
+    QCOMPARE(run.ready, QString());
+    QCOMPARE(run.readyCount, 1);
+
+    const int pages = PdfProbe::pageCount(job.fileName);
+    QVERIFY(pages >= 3);
+    QVERIFY(PdfProbe::structureValid(job.fileName));
+    QCOMPARE(run.progress.size(), pages - 1);
+
+    const QMap<int, int> pageOf = pageOfLine(job.fileName);
+    QCOMPARE(pageOf.size(), total);
+    int linesBefore = 0;
+    for (int page = 2; page <= pages; ++page) {
+        linesBefore += int(std::count(pageOf.cbegin(), pageOf.cend(), page - 1));
+        // The held line that opens the next page counts as taken.
+        const double percent = qMax((linesBefore + 1) * 100.0 / total - 0.1, 0.0);
+        const QString expected = QStringLiteral("Tworzenie strony: %1 (%2 %)")
+                .arg(page).arg(percent, 0, 'f', 1);
+        QCOMPARE(run.progress.at(page - 2), expected);
+    }
+    // Lines stay in order across pages, and no page is empty.
+    int previousPage = 1;
+    for (auto it = pageOf.cbegin(); it != pageOf.cend(); ++it) {
+        QVERIFY(it.value() >= previousPage);
+        previousPage = it.value();
+    }
+    QCOMPARE(previousPage, pages);
+}
+
+void tst_LineReport::columnLayout_data()
+{
+    QTest::addColumn<int>("longLineLength");
+    QTest::addColumn<bool>("wide");
+    QTest::addColumn<QList<int>>("headings");
+
+    // Page 1 shows a heading on every column but its first.
+    QTest::newRow("50 characters keep 3 columns") << 50 << false << QList<int>{2, 3, 3};
+    QTest::newRow("51 characters: page 1 in 2 columns") << 51 << false << QList<int>{1, 3, 3};
+    QTest::newRow("wide: every page in 2 columns") << 20 << true << QList<int>{1, 2, 2};
+}
+
+void tst_LineReport::columnLayout()
+{
+    QFETCH(int, longLineLength);
+    QFETCH(bool, wide);
+    QFETCH(QList<int>, headings);
+
+    TestJob job;
+    job.fileName = path(QStringLiteral("columns.pdf"));
+    job.headings = QStringList{kHeading};
+    job.wide = wide;
+    // Enough short lines for three pages, with one long line late on page 1.
+    job.lines = numberedLines(1100);
+    job.lines[150] = job.lines[150].leftJustified(longLineLength, QLatin1Char('y'));
+    const Run run = runJob(job);
+    QCOMPARE(run.ready, QString());
+    QList<int> counts = headingsPerPage(job.fileName);
+    QVERIFY(counts.size() >= 3);
+    QCOMPARE(counts.mid(0, 3), headings);
+    QCOMPARE(pageOfLine(job.fileName).size(), 1100);
+}
+
+void tst_LineReport::datedHeaderLine()
+{
+    TestJob job;
+    job.fileName = path(QStringLiteral("dated.pdf"));
+    job.lines = numberedLines(3);
+    QCOMPARE(runJob(job).ready, QString());
+    const QDate today = QDate::currentDate();
+    const QString expected = QStringLiteral("Kraków, dnia %1 %2 %3 roku")
+            .arg(today.day()).arg(job.months().at(today.month())).arg(today.year());
+    const QString text = PdfProbe::pageTexts(job.fileName).value(0).simplified();
+    QVERIFY2(text.contains(expected), qPrintable(text));
+}
+
+void tst_LineReport::emptyReportIsHeaderAndFooter()
+{
+    TestJob job;
+    job.fileName = path(QStringLiteral("empty.pdf"));
+    job.headings = QStringList{kHeading};
+    const Run run = runJob(job);
+    QCOMPARE(run.ready, QString());
+    QVERIFY(run.progress.isEmpty());
+    QVERIFY(PdfProbe::structureValid(job.fileName));
+    QCOMPARE(PdfProbe::pageCount(job.fileName), 1);
+    const QString text = PdfProbe::pageTexts(job.fileName).value(0);
+    QVERIFY(text.contains(job.title));
+    QVERIFY(text.contains(QStringLiteral("- Strona 1 -")));
+    QVERIFY(!text.contains(kHeading));
+}
+
+void tst_LineReport::oversizedLinesStillEnd_data()
+{
+    QTest::addColumn<int>("lineBreaks");
+    QTest::addColumn<int>("headingLines");
+    QTest::addColumn<int>("lineCount");
+
+    QTest::newRow("a line taller than a page") << 400 << 1 << 400;
+    // Every column then holds its headings and one line that runs past its lower edge.
+    QTest::newRow("headings that fill a column") << 0 << 300 << 150;
+}
+
+void tst_LineReport::oversizedLinesStillEnd()
+{
+    QFETCH(int, lineBreaks);
+    QFETCH(int, headingLines);
+    QFETCH(int, lineCount);
+
+    TestJob job;
+    job.fileName = path(QStringLiteral("oversized.pdf"));
+    job.lines = numberedLines(lineCount);
+    if (lineBreaks > 0)
+        job.lines[10] = QStringLiteral("W99999") + QStringLiteral("\nwiersz").repeated(lineBreaks);
+    for (int i = 0; i < headingLines; ++i)
+        job.headings.append(kHeading);
+    const Run run = runJob(job);
+    QCOMPARE(run.ready, QString());
+    const int pages = PdfProbe::pageCount(job.fileName);
+    QVERIFY(pages >= 1 && pages <= lineCount);
+    QVERIFY(PdfProbe::structureValid(job.fileName));
+    const QMap<int, int> pageOf = pageOfLine(job.fileName);
+    if (lineBreaks > 0) {
+        // Every line is placed; the tall one starts at the top of a column.
+        QCOMPARE(pageOf.size(), lineCount);
+        QVERIFY(pageOf.contains(99999));
+    } else {
+        // Column 0 of page 1 has no headings; every further column holds its headings and
+        // then one line below the page's lower edge, so the report still ends.
+        QVERIFY(pages > 1);
+        QCOMPARE(pageOf.lastKey(), pageOf.size() - 1);
+        QCOMPARE(pages, 1 + (lineCount - pageOf.size() - 2 + 2) / 3);
+    }
+}
+
+void tst_LineReport::cancelRemovesTheFile()
+{
+    TestJob job;
+    job.fileName = path(QStringLiteral("cancel.pdf"));
+    job.lines = numberedLines(3000);
+    QSignalSpy progressSpy(&job, &AsyncReportsBase::progress);
+    QSignalSpy readySpy(&job, &AsyncReportsBase::ready);
+    int progressAtAbort = -1;
+    connect(&job, &AsyncReportsBase::progress, &job, [&]() {
+        if (progressAtAbort < 0) {
+            progressAtAbort = progressSpy.size();
+            job.abortReport();
+            QVERIFY(QFileInfo::exists(job.fileName));
+        }
+    });
+    job.do_process();
+    QVERIFY(readySpy.wait(60000));
+    QTest::qWait(20);
+    QCOMPARE(readySpy.size(), 1);
+    QCOMPARE(readySpy.first().first().toString(), kCancelled);
+    QCOMPARE(progressSpy.size(), progressAtAbort);
+    QVERIFY(!QFileInfo::exists(job.fileName));
+    QVERIFY(job.isAborted());
+    QCOMPARE(job.installedRenderer(), nullptr);
+}
+
+void tst_LineReport::abortBeforeStartHasNoEffect()
+{
+    TestJob job;
+    job.fileName = path(QStringLiteral("abort-first.pdf"));
+    job.lines = numberedLines(10);
+    job.abortReport();
+    QCOMPARE(runJob(job).ready, QString());
+    QVERIFY(!job.isAborted());
+    QCOMPARE(PdfProbe::pageCount(job.fileName), 1);
+}
+
+void tst_LineReport::writeFailureIsReported_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("sizeLimit");   // bytes; 0: none
+
+    QTest::newRow("a full disk") << QStringLiteral("/dev/full") << 0;
+    QTest::newRow("a file-size limit") << QStringLiteral("limited.pdf") << 20000;
+}
+
+void tst_LineReport::writeFailureIsReported()
+{
+    QFETCH(QString, target);
+    QFETCH(int, sizeLimit);
+    if (target.startsWith(QLatin1Char('/')) && !QFileInfo::exists(target))
+        QSKIP("the device is missing on this system");
+
+    TestJob job;
+    job.fileName = target.startsWith(QLatin1Char('/')) ? target : path(target);
+    job.lines = numberedLines(2000);
+    Run run;
+    {
+        std::unique_ptr<FileSizeLimit> limit;
+        if (sizeLimit > 0)
+            limit = std::make_unique<FileSizeLimit>(rlim_t(sizeLimit));
+        run = runJob(job);
+    }
+    QCOMPARE(run.ready, QStringLiteral("Nie można zapisać pliku PDF: ") + job.fileName);
+    QCOMPARE(run.readyCount, 1);
+    if (sizeLimit > 0)
+        QVERIFY(!QFileInfo::exists(job.fileName));
+    else
+        QVERIFY(QFileInfo::exists(job.fileName));   // a device is never removed
+}
+
+void tst_LineReport::deviceOutputIsNeverRemoved()
+{
+    TestJob job;
+    job.fileName = QStringLiteral("/dev/null");
+    job.lines = numberedLines(2000);
+    connect(&job, &AsyncReportsBase::progress, &job, &AsyncReportsBase::abortReport);
+    QCOMPARE(job.run(), kCancelled);
+    QVERIFY(QFileInfo::exists(QStringLiteral("/dev/null")));
+    QVERIFY(!QFileInfo(QStringLiteral("/dev/null")).isFile());
+}
+
+void tst_LineReport::readySlotDeletesTheJob_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("success") << false;
+    QTest::newRow("cancel") << true;
+}
+
+void tst_LineReport::readySlotDeletesTheJob()
+{
+    QFETCH(bool, cancel);
+    auto *job = new TestJob;
+    const QString file = path(QStringLiteral("deleted-in-slot.pdf"));
+    job->fileName = file;
+    job->lines = numberedLines(1200);
+    if (cancel)
+        connect(job, &AsyncReportsBase::progress, job, &AsyncReportsBase::abortReport);
+    QPointer<TestJob> guard(job);
+    QString message = QStringLiteral("<none>");
+    bool fileSeenInSlot = false;
+    connect(job, &AsyncReportsBase::ready, job, [&](const QString &text) {
+        message = text;
+        fileSeenInSlot = QFileInfo::exists(file);
+        delete job;
+    }, Qt::DirectConnection);
+    job->do_process();
+    QTRY_VERIFY_WITH_TIMEOUT(guard.isNull(), 60000);
+    QTest::qWait(20);
+    QCOMPARE(message, cancel ? kCancelled : QString());
+    QVERIFY(fileSeenInSlot);
+    QCOMPARE(QFileInfo::exists(file), !cancel);
+    if (!cancel)
+        QVERIFY(PdfProbe::structureValid(file));
+}
+
+void tst_LineReport::readySlotRestartsTheJob_data()
+{
+    QTest::addColumn<bool>("cancelFirst");
+    QTest::newRow("after success") << false;
+    QTest::newRow("after cancel") << true;
+}
+
+void tst_LineReport::readySlotRestartsTheJob()
+{
+    QFETCH(bool, cancelFirst);
+    TestJob job;
+    job.fileName = path(QStringLiteral("restarted.pdf"));
+    job.lines = numberedLines(1200);
+    QStringList messages;
+    bool firstProgress = true;
+    connect(&job, &AsyncReportsBase::progress, &job, [&]() {
+        if (cancelFirst && firstProgress)
+            job.abortReport();
+        firstProgress = false;
+    });
+    connect(&job, &AsyncReportsBase::ready, &job, [&](const QString &text) {
+        messages.append(text);
+        if (messages.size() == 1)
+            job.do_process();
+    }, Qt::DirectConnection);
+    job.do_process();
+    QTRY_COMPARE_WITH_TIMEOUT(messages.size(), 2, 60000);
+    QTest::qWait(50);
+    QCOMPARE(messages, QStringList({cancelFirst ? kCancelled : QString(), QString()}));
+    QCOMPARE(job.processCalls, 2);
+    QVERIFY(PdfProbe::structureValid(job.fileName));
+    QCOMPARE(pageOfLine(job.fileName).size(), 1200);
+}
+
+void tst_LineReport::jobDestroyedMidRun()
+{
+    const QString file = path(QStringLiteral("destroyed.pdf"));
+    {
+        TestJob job;
+        job.fileName = file;
+        job.lines = numberedLines(3000);
+        QSignalSpy progressSpy(&job, &AsyncReportsBase::progress);
+        job.do_process();
+        QVERIFY(progressSpy.wait(30000));
+        QVERIFY(QFileInfo::exists(file));
+    }
+    QTest::qWait(50);   // the queued pass must not reach the dead job
+    QVERIFY(!QFileInfo::exists(file));
+}
+
+void tst_LineReport::doProcessFromAnotherThread()
+{
+    TestJob job;
+    job.fileName = path(QStringLiteral("thread.pdf"));
+    job.lines = numberedLines(10);
+    QThread *processThread = nullptr;
+    QSignalSpy readySpy(&job, &AsyncReportsBase::ready);
+    connect(&job, &AsyncReportsBase::ready, &job, [&]() { processThread = QThread::currentThread(); },
+            Qt::DirectConnection);
+    QThread *worker = QThread::create([&job]() { job.do_process(); });
+    worker->start();
+    QVERIFY(worker->wait(10000));
+    delete worker;
+    QVERIFY(readySpy.wait(30000));
+    QCOMPARE(readySpy.first().first().toString(), QString());
+    QCOMPARE(processThread, QThread::currentThread());
+    QCOMPARE(job.processCalls, 1);
+}
+
+void tst_LineReport::passWithoutRendererReportsNoData()
+{
+    TestJob job;
+    QSignalSpy readySpy(&job, &AsyncReportsBase::ready);
+    QVERIFY(QMetaObject::invokeMethod(&job, "nextPage", Qt::QueuedConnection));
+    QVERIFY(readySpy.wait(5000));
+    QCOMPARE(readySpy.first().first().toString(), kNoData);
+
+    const QMetaObject *meta = job.metaObject()->superClass();
+    QCOMPARE(meta->className(), "AsyncReportsBase");
+    const int offset = meta->methodOffset();
+    const QStringList expected{QStringLiteral("ready(QString)"), QStringLiteral("progress(QString)"),
+                               QStringLiteral("abortReport()"), QStringLiteral("do_process()"),
+                               QStringLiteral("nextPage()")};
+    QCOMPARE(meta->methodCount() - offset, expected.size());
+    for (int i = 0; i < expected.size(); ++i)
+        QCOMPARE(QString::fromLatin1(meta->method(offset + i).methodSignature()), expected.at(i));
+    QCOMPARE(meta->method(offset + 4).access(), QMetaMethod::Private);
+}
+
+QTEST_MAIN(tst_LineReport)
 #include "tst_linereport.moc"
