@@ -1,0 +1,59 @@
+#ifndef CLIJOB_H
+#define CLIJOB_H
+
+#include "asyncreportsbase.h"
+
+#include <QStringList>
+
+#include <memory>
+
+class DocumentFeeder;
+
+// The tool's report job: a line report of `lines`, or a document report fed by a
+// DocumentFeeder, written to `output`.
+class CliJob : public AsyncReportsBase
+{
+    Q_OBJECT
+
+public:
+    struct Settings
+    {
+        QString output;
+        QString title;
+        QString subtitle;
+        QString place;
+        QStringList headings;
+        bool wide = false;
+        int ppi = 0;              // 0: the composer's default
+        bool debugOutline = false;
+    };
+
+    CliJob(const Settings &settings, const QStringList &lines, QObject *parent = nullptr);
+    CliJob(const Settings &settings, std::unique_ptr<DocumentFeeder> feeder,
+           QObject *parent = nullptr);
+    ~CliJob() override;
+
+    void process() override;
+    QStringList &reportLines() override;
+    QStringList &continuationHeader() override;
+    QString reportTitle() override;
+    QString reportSubtitle() override;
+    QString reportPlace() override;
+    QString outputFileName() override;
+
+    // Pages written so far in the current run, and the share done in percent (for a document
+    // report, the share of documents placed). Both are up to date when progress() arrives.
+    int pagesWritten() const;
+    double percentDone() const;
+
+private:
+    void afterPage();
+
+    Settings settings;
+    QStringList lines;
+    std::unique_ptr<DocumentFeeder> feeder;
+    int pages = 0;
+    double percent = 0.0;
+};
+
+#endif // CLIJOB_H

@@ -1,0 +1,221 @@
+#include "documentreader.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+
+#include <cmath>
+
+namespace {
+
+constexpr int kLastFormat = 5;
+// Scales beyond these would make an image vanish or cover thousands of pages.
+constexpr double kMinScale = 1e-3;
+constexpr double kMaxScale = 1e3;
+constexpr double kMaxHeightFactor = 1e3;
+
+// Reads the documents of one JSON input, stopping at the first fault.
+class JsonDocuments
+{
+public:
+    JsonDocuments(const QString &name, const QString &baseDir) : name(name), baseDir(baseDir) {}
+
+    bool read(const QJsonValue &root, QList<DocumentSpec> *documents);
+    QString error;
+
+private:
+    bool readDocument(const QJsonValue &value, DocumentSpec *document);
+    bool readItem(const QJsonValue &value, ItemSpec *item);
+    bool readFlag(const QJsonObject &object, const QString &key, bool *flag);
+    bool fail(const QString &reason);
+
+    QString name;
+    QString baseDir;
+    QString where;   // "document 2, item 5"
+};
+
+bool JsonDocuments::fail(const QString &reason)
+{
+    error = where.isEmpty() ? QStringLiteral("%1: %2").arg(name, reason)
+                            : QStringLiteral("%1: %2: %3").arg(name, where, reason);
+    return false;
+}
+
+bool JsonDocuments::read(const QJsonValue &root, QList<DocumentSpec> *documents)
+{
+    QJsonArray list;
+    if (root.isArray()) {
+        list = root.toArray();
+    } else if (root.isObject()) {
+        const QJsonObject object = root.toObject();
+        for (const QString &key : object.keys()) {
+            if (key != QLatin1String("documents"))
+                return fail(QStringLiteral("unknown key \"%1\" (expected \"documents\")").arg(key));
+        }
+        if (!object.value(QLatin1String("documents")).isArray())
+            return fail(QStringLiteral("\"documents\" must be an array"));
+        list = object.value(QLatin1String("documents")).toArray();
+    } else {
+        return fail(QStringLiteral("expected an object or an array of documents"));
+    }
+    for (int i = 0; i < list.size(); ++i) {
+        where = QStringLiteral("document %1").arg(i + 1);
+        DocumentSpec document;
+        if (!readDocument(list.at(i), &document))
+            return false;
+        documents->append(document);
+    }
+    return true;
+}
+
+bool JsonDocuments::readDocument(const QJsonValue &value, DocumentSpec *document)
+{
+    if (!value.isObject())
+        return fail(QStringLiteral("a document must be an object"));
+    const QJsonObject object = value.toObject();
+    for (const QString &key : object.keys()) {
+        if (key != QLatin1String("items") && key != QLatin1String("number"))
+            return fail(QStringLiteral("unknown key \"%1\"").arg(key));
+    }
+    if (object.contains(QLatin1String("number"))) {
+        const QJsonValue number = object.value(QLatin1String("number"));
+        const double n = number.toDouble();
+        if (!number.isDouble() || n != std::floor(n) || std::abs(n) > 2147483647.0)
+            return fail(QStringLiteral("\"number\" must be a whole number"));
+        document->number = int(n);
+    }
+    const QJsonValue items = object.value(QLatin1String("items"));
+    if (!items.isUndefined() && !items.isArray())
+        return fail(QStringLiteral("\"items\" must be an array"));
+    const QString documentWhere = where;
+    const QJsonArray array = items.toArray();
+    for (int i = 0; i < array.size(); ++i) {
+        where = QStringLiteral("%1, item %2").arg(documentWhere).arg(i + 1);
+        ItemSpec item;
+        if (!readItem(array.at(i), &item))
+            return false;
+        document->items.append(item);
+    }
+    where = documentWhere;
+    return true;
+}
+
+bool JsonDocuments::readFlag(const QJsonObject &object, const QString &key, bool *flag)
+{
+    const QJsonValue value = object.value(key);
+    if (value.isUndefined())
+        return true;
+    if (!value.isBool())
+        return fail(QStringLiteral("\"%1\" must be true or false").arg(key));
+    *flag = value.toBool();
+    return true;
+}
+
+bool JsonDocuments::readItem(const QJsonValue &value, ItemSpec *item)
+{
+    if (value.isString()) {   // shorthand for a text line
+        item->text = value.toString();
+        return true;
+    }
+    if (!value.isObject())
+        return fail(QStringLiteral("an item must be a string or an object"));
+    const QJsonObject object = value.toObject();
+    static const QSet<QString> known{
+        QStringLiteral("text"), QStringLiteral("format"), QStringLiteral("image"),
+        QStringLiteral("scale"), QStringLiteral("spaced"), QStringLiteral("tight"),
+        QStringLiteral("fullHeight"), QStringLiteral("centred"), QStringLiteral("heightFactor")};
+    for (const QString &key : object.keys()) {
+        if (!known.contains(key))
+            return fail(QStringLiteral("unknown key \"%1\"").arg(key));
+    }
+    const bool hasText = object.contains(QLatin1String("text"));
+    const bool hasImage = object.contains(QLatin1String("image"));
+    if (hasText == hasImage)
+        return fail(QStringLiteral("an item needs exactly one of \"text\" and \"image\""));
+
+    if (hasText) {
+        if (!object.value(QLatin1String("text")).isString())
+            return fail(QStringLiteral("\"text\" must be a string"));
+        item->text = object.value(QLatin1String("text")).toString();
+        if (object.contains(QLatin1String("scale")))
+            return fail(QStringLiteral("\"scale\" belongs to images"));
+        if (object.contains(QLatin1String("format"))) {
+            const QJsonValue format = object.value(QLatin1String("format"));
+            const double f = format.toDouble(-1);
+            if (!format.isDouble() || f != std::floor(f) || f < 0 || f > kLastFormat)
+                return fail(QStringLiteral("\"format\" must be a whole number from 0 to %1").arg(kLastFormat));
+            item->format = int(f);
+        }
+    } else {
+        item->kind = ItemSpec::Kind::Image;
+        if (!object.value(QLatin1String("image")).isString())
+            return fail(QStringLiteral("\"image\" must be a path"));
+        if (object.contains(QLatin1String("format")))
+            return fail(QStringLiteral("\"format\" belongs to text lines"));
+        const QString path = object.value(QLatin1String("image")).toString();
+        item->imagePath = QDir(baseDir).absoluteFilePath(path);
+        if (!QFileInfo(item->imagePath).isFile() || !QImageReader(item->imagePath).canRead())
+            return fail(QStringLiteral("cannot read image \"%1\"").arg(path));
+        if (object.contains(QLatin1String("scale"))) {
+            const QJsonValue scale = object.value(QLatin1String("scale"));
+            if (!scale.isDouble() || !(scale.toDouble() >= kMinScale && scale.toDouble() <= kMaxScale))
+                return fail(QStringLiteral("\"scale\" must be a number from %1 to %2")
+                            .arg(kMinScale).arg(kMaxScale));
+            item->scale = scale.toDouble();
+        }
+    }
+    if (object.contains(QLatin1String("heightFactor"))) {
+        const QJsonValue factor = object.value(QLatin1String("heightFactor"));
+        if (!factor.isDouble() || !(factor.toDouble() >= 0 && factor.toDouble() <= kMaxHeightFactor))
+            return fail(QStringLiteral("\"heightFactor\" must be a number from 0 to %1")
+                        .arg(kMaxHeightFactor));
+        item->heightFactor = factor.toDouble();
+    }
+    return readFlag(object, QStringLiteral("spaced"), &item->spaced)
+            && readFlag(object, QStringLiteral("tight"), &item->tight)
+            && readFlag(object, QStringLiteral("fullHeight"), &item->fullHeight)
+            && readFlag(object, QStringLiteral("centred"), &item->centred);
+}
+
+} // namespace
+
+namespace DocumentReader {
+
+DocumentSpec fromLines(const QStringList &lines)
+{
+    DocumentSpec document;
+    for (const QString &line : lines) {
+        ItemSpec item;
+        item.text = line;
+        document.items.append(item);
+    }
+    return document;
+}
+
+bool fromJson(const QByteArray &json, const QString &name, const QString &baseDir,
+              QList<DocumentSpec> *documents, QString *error)
+{
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        *error = QStringLiteral("%1: malformed JSON at offset %2: %3")
+                .arg(name).arg(parseError.offset).arg(parseError.errorString());
+        return false;
+    }
+    JsonDocuments reader(name, baseDir);
+    const QJsonValue root = document.isArray() ? QJsonValue(document.array())
+                                               : QJsonValue(document.object());
+    QList<DocumentSpec> read;
+    if (!reader.read(root, &read)) {
+        *error = reader.error;
+        return false;
+    }
+    documents->append(read);
+    return true;
+}
+
+} // namespace DocumentReader

@@ -1,0 +1,31 @@
+// mvpdfrender: turns printout files into PDF reports, and printer lines into display lines.
+#include "commands.h"
+
+#include <QApplication>
+
+namespace {
+
+// Qt's own chatter (such as the missing runtime folder of the offscreen platform) is no
+// business of the tool's users; warnings about real problems still get through.
+void filterMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtDebugMsg || type == QtInfoMsg || message.startsWith(QLatin1String("QStandardPaths:")))
+        return;
+    std::fprintf(stderr, "mvpdfrender: Qt: %s\n", qUtf8Printable(message));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // Rendering needs no screen: without a display, use the offscreen platform.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(filterMessages);
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("mvpdfrender"));
+    QApplication::setApplicationVersion(QStringLiteral(MVPDFRENDER_VERSION));
+    return Commands::run(QApplication::arguments());
+}
