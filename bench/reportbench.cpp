@@ -1,0 +1,292 @@
+// Measures report throughput against a raw-Qt floor on the same generated receipt lines.
+//
+//   reportbench [--runs N] [--smoke]
+//
+// Each case runs in a child process of its own (reportbench --case NAME), so that its peak
+// resident memory is its own. The table gives pages, the median wall time of N runs, pages
+// per second, peak memory, the median and longest event-loop pass after the first, and the
+// throughput as a share of the floor's.
+#include "asyncreportsbase.h"
+#include "asyncreportshelper.h"
+#include "documentfeeder.h"
+#include "mvstringformatter.h"
+#include "pdfrenderer.h"
+#include "pdfrendererdocuments.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QGraphicsItem>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+// Realistic receipts: shop header, wrapped item lines, separators, totals.
+QList<QStringList> receipts(int lineCount)
+{
+    static const char *const names[] = {"Chleb żytni na zakwasie 500 g", "Masło ekstra 82% 200 g",
+                                        "Mleko 3,2% 1 l", "Kawa ziarnista Crema, palona w Polsce, 1 kg",
+                                        "Jabłka Szampion luz", "Woda mineralna 1,5 l", "Pierogi ruskie 400 g"};
+    QRandomGenerator random(42);
+    QList<QStringList> result;
+    int lines = 0;
+    for (int number = 1; lines < lineCount; ++number) {
+        MvStringFormatter f;
+        f.AppFormatC(QStringLiteral("SKLEP SPOŻYWCZY \"POD LIPAMI\""));
+        f.AppFormatC(QStringLiteral("ul. Długa 7, 31-147 Kraków"));
+        f.AppendSeparator(false);
+        f.AppFormatW(QStringLiteral("PARAGON FISKALNY"), QStringLiteral("nr %1").arg(number));
+        const int items = 2 + random.bounded(8);
+        for (int i = 0; i < items; ++i)
+            f.AppFormatWRightWrap(QString::fromUtf8(names[random.bounded(7)]),
+                                  QStringLiteral(" %1 x %2,%3").arg(1 + random.bounded(3))
+                                  .arg(random.bounded(100)).arg(random.bounded(100), 2, 10, QLatin1Char('0')));
+        f.AppendSeparator(false);
+        f.AppFormatW(QStringLiteral("SUMA PLN"), QStringLiteral("%1,00").arg(random.bounded(500)));
+        f.AppFormatW(QStringLiteral("2026-11-%1").arg(1 + number % 30, 2, 10, QLatin1Char('0')),
+                     QStringLiteral("12:00"));
+        f.AppendEmpty(1);
+        result.append(f.lines());
+        lines += f.lines().size();
+    }
+    return result;
+}
+
+QStringList flatten(const QList<QStringList> &documents, int lineCount)
+{
+    QStringList lines;
+    for (const QStringList &doc : documents)
+        lines.append(doc);
+    return lines.mid(0, lineCount);
+}
+
+// A job of the benchmark: a line report of `lines`, or a document report of `documents`.
+class BenchJob : public AsyncReportsBase
+{
+public:
+    QStringList lines;
+    QList<QStringList> documents;
+    QStringList headings{QStringLiteral("PARAGONY (cd.)")};
+    QString file;
+    bool documentReport = false;
+
+    void process() override
+    {
+        PDFRendererBase *report = nullptr;
+        PDFRendererDocuments *docs = nullptr;
+        if (documentReport) {
+            docs = new PDFRendererDocuments(this);
+            report = docs;
+            QList<DocumentSpec> specs;
+            for (const QStringList &doc : qAsConst(documents))
+                specs.append(DocumentReader::fromLines(doc));
+            feeder = std::make_unique<DocumentFeeder>(specs, 1);
+        } else {
+            report = new PDFRenderer(this);
+        }
+        if (!report->prepare()) {
+            emit ready(report->lastError());
+            delete report;
+            return;
+        }
+        report->startReport();
+        if (docs)
+            feeder->topUp(*docs);
+        renderer = report;
+        connect(this, &AsyncReportsBase::progress, this, [this, docs]() {
+            if (docs && renderer)
+                feeder->topUp(*docs);
+        }, Qt::UniqueConnection);
+        QMetaObject::invokeMethod(this, "nextPage", Qt::QueuedConnection);
+    }
+    QStringList &reportLines() override { return lines; }
+    QStringList &continuationHeader() override { return headings; }
+    QString reportTitle() override { return QStringLiteral("Benchmark"); }
+    QString reportSubtitle() override { return QStringLiteral("Paragony"); }
+    QString reportPlace() override { return QStringLiteral("Kraków"); }
+    QString outputFileName() override { return file; }
+
+private:
+    std::unique_ptr<DocumentFeeder> feeder;
+};
+
+struct Sample
+{
+    int pages = 0;
+    double seconds = 0;
+    double medianPassMs = 0;
+    double longestPassMs = 0;
+};
+
+double median(QVector<double> values)
+{
+    if (values.isEmpty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
+
+Sample runJob(BenchJob &job)
+{
+    QElapsedTimer total, pass;
+    QVector<double> passes;
+    QObject::connect(&job, &AsyncReportsBase::progress, &job, [&]() {
+        passes.append(pass.nsecsElapsed() / 1e6);
+        pass.restart();
+    });
+    QEventLoop loop;
+    QString result;
+    QObject::connect(&job, &AsyncReportsBase::ready, &loop, [&](const QString &message) {
+        result = message;
+        loop.quit();
+    }, Qt::QueuedConnection);
+    total.start();
+    pass.start();
+    job.do_process();
+    loop.exec();
+    Sample sample;
+    sample.seconds = total.nsecsElapsed() / 1e9;
+    sample.pages = passes.size() + 1;
+    if (!result.isEmpty())
+        std::fprintf(stderr, "reportbench: %s\n", qUtf8Printable(result));
+    passes.removeFirst();   // the first pass also covers the job's start
+    sample.medianPassMs = median(passes);
+    sample.longestPassMs = passes.isEmpty() ? 0 : *std::max_element(passes.cbegin(), passes.cend());
+    return sample;
+}
+
+// The floor: the same lines painted straight into one QPdfWriter with drawText, in three
+// columns at the line report's pitch, no scene and no items.
+Sample runFloor(const QStringList &lines, const QString &file)
+{
+    QElapsedTimer timer;
+    timer.start();
+    AsyncReportsHelper helper;   // only for the formats and the millimetre arithmetic
+    QPdfWriter writer(file);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                     QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter, QMarginsF()));
+    QPainter painter(&writer);
+    const double scale = double(writer.logicalDpiX()) / helper.ppi;
+    painter.scale(scale, scale);
+    const double width = writer.width() / scale;
+    const double height = writer.height() / scale;
+    painter.setFont(helper.formats[2].font());
+    std::unique_ptr<QGraphicsItem> probe(helper.createTextItemWithFormat(QStringLiteral("x"), helper.formats[2]));
+    const double pitch = 0.8 * probe->boundingRect().height();
+    const double top = 30, bottom = height - 20;
+    int pages = 1;
+    int column = 0;
+    double y = top;
+    for (const QString &line : lines) {
+        if (y + pitch > bottom) {
+            y = top;
+            if (++column == 3) {
+                column = 0;
+                writer.newPage();
+                ++pages;
+            }
+        }
+        painter.drawText(QPointF(column * width / 3 + 4, y + pitch), line);
+        y += pitch;
+    }
+    painter.end();
+    Sample sample;
+    sample.seconds = timer.nsecsElapsed() / 1e9;
+    sample.pages = pages;
+    return sample;
+}
+
+long peakResidentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return 0;
+}
+
+// Runs one case in this process and prints "pages seconds medianPass longestPass peakKiB".
+int runCase(const QString &name, int runs)
+{
+    const QStringList parts = name.split(QLatin1Char(':'));
+    const int size = parts.value(1).toInt();
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("bench.pdf"));
+    QVector<double> seconds;
+    Sample sample;
+    for (int run = 0; run < runs; ++run) {
+        if (parts.first() == QLatin1String("floor")) {
+            sample = runFloor(flatten(receipts(size), size), file);
+        } else {
+            BenchJob job;
+            job.file = file;
+            if (parts.first() == QLatin1String("documents")) {
+                job.documentReport = true;
+                job.documents = receipts(size * 12).mid(0, size);
+            } else {
+                job.lines = flatten(receipts(size), size);
+            }
+            sample = runJob(job);
+        }
+        seconds.append(sample.seconds);
+    }
+    std::printf("%d %.4f %.2f %.2f %ld\n", sample.pages, median(seconds), sample.medianPassMs,
+                sample.longestPassMs, peakResidentKiB());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const QStringList args = QApplication::arguments();
+    const bool smoke = args.contains(QStringLiteral("--smoke"));
+    const int runsAt = args.indexOf(QStringLiteral("--runs"));
+    const int runs = runsAt > 0 ? args.value(runsAt + 1).toInt() : (smoke ? 1 : 3);
+    const int caseAt = args.indexOf(QStringLiteral("--case"));
+    if (caseAt > 0)
+        return runCase(args.value(caseAt + 1), runs);
+
+    const int small = smoke ? 300 : 10000;
+    const int large = smoke ? 1000 : 100000;
+    const int documents = smoke ? 30 : 10000;
+    const QStringList cases{QStringLiteral("floor:%1").arg(small), QStringLiteral("lines:%1").arg(small),
+                            QStringLiteral("floor:%1").arg(large), QStringLiteral("lines:%1").arg(large),
+                            QStringLiteral("documents:%1").arg(documents)};
+    std::printf("%-18s %6s %9s %9s %9s %11s %12s %6s\n", "case", "pages", "seconds", "pages/s",
+                "peak MiB", "median pass", "longest pass", "ratio");
+    double floorRate = 0;
+    for (const QString &name : cases) {
+        QProcess child;
+        child.start(QApplication::applicationFilePath(),
+                    {QStringLiteral("--case"), name, QStringLiteral("--runs"), QString::number(runs)});
+        child.waitForFinished(-1);
+        const QStringList fields = QString::fromLatin1(child.readAllStandardOutput()).simplified().split(QLatin1Char(' '));
+        if (child.exitCode() != 0 || fields.size() != 5) {
+            std::fprintf(stderr, "reportbench: case %s failed\n", qUtf8Printable(name));
+            return 1;
+        }
+        const int pages = fields.at(0).toInt();
+        const double seconds = fields.at(1).toDouble();
+        const double rate = seconds > 0 ? pages / seconds : 0;
+        if (name.startsWith(QLatin1String("floor")))
+            floorRate = rate;
+        std::printf("%-18s %6d %9.3f %9.1f %9.1f %9s ms %9s ms %6.2f\n", qUtf8Printable(name), pages,
+                    seconds, rate, fields.at(4).toLong() / 1024.0, qUtf8Printable(fields.at(2)),
+                    qUtf8Printable(fields.at(3)), floorRate > 0 ? rate / floorRate : 0.0);
+    }
+    return 0;
+}
