@@ -2,10 +2,10 @@
 //
 //   reportbench [--runs N] [--smoke]
 //
-// Each case runs in a child process of its own (reportbench --case NAME), so that its peak
-// resident memory is its own. The table gives pages, the median wall time of N runs, pages
-// per second, peak memory, the median and longest event-loop pass after the first, and the
-// throughput as a share of the floor's.
+// Every run of a case is a child process of its own (reportbench --case NAME), so that its
+// peak resident memory is its own. The table gives pages, the median wall time of N runs,
+// pages per second, peak memory, the median and longest event-loop pass after the first, and
+// the throughput as a share of the floor's (the floor row just above it).
 #include "asyncreportsbase.h"
 #include "asyncreportshelper.h"
 #include "documentfeeder.h"
@@ -247,6 +247,34 @@ int runCase(const QString &name, int runs)
     return 0;
 }
 
+struct CaseResult
+{
+    int pages = 0;
+    QVector<double> seconds;
+    QVector<double> medianPasses;
+    double longestPass = 0;
+    long peakKiB = 0;
+};
+
+// Runs one case in a child process; false when the child failed.
+bool runChild(const QString &name, CaseResult *result)
+{
+    QProcess child;
+    child.start(QApplication::applicationFilePath(),
+                {QStringLiteral("--case"), name, QStringLiteral("--runs"), QStringLiteral("1")});
+    child.waitForFinished(-1);
+    const QStringList fields = QString::fromLatin1(child.readAllStandardOutput()).simplified()
+            .split(QLatin1Char(' '));
+    if (child.exitCode() != 0 || fields.size() != 5)
+        return false;
+    result->pages = fields.at(0).toInt();
+    result->seconds.append(fields.at(1).toDouble());
+    result->medianPasses.append(fields.at(2).toDouble());
+    result->longestPass = qMax(result->longestPass, fields.at(3).toDouble());
+    result->peakKiB = qMax(result->peakKiB, fields.at(4).toLong());
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -255,7 +283,7 @@ int main(int argc, char *argv[])
     const QStringList args = QApplication::arguments();
     const bool smoke = args.contains(QStringLiteral("--smoke"));
     const int runsAt = args.indexOf(QStringLiteral("--runs"));
-    const int runs = runsAt > 0 ? args.value(runsAt + 1).toInt() : (smoke ? 1 : 3);
+    const int runs = runsAt > 0 ? args.value(runsAt + 1).toInt() : (smoke ? 1 : 5);
     const int caseAt = args.indexOf(QStringLiteral("--case"));
     if (caseAt > 0)
         return runCase(args.value(caseAt + 1), runs);
@@ -263,30 +291,34 @@ int main(int argc, char *argv[])
     const int small = smoke ? 300 : 10000;
     const int large = smoke ? 1000 : 100000;
     const int documents = smoke ? 30 : 10000;
+    // Each report is compared with the floor of the same lines; documents with the small one.
     const QStringList cases{QStringLiteral("floor:%1").arg(small), QStringLiteral("lines:%1").arg(small),
                             QStringLiteral("floor:%1").arg(large), QStringLiteral("lines:%1").arg(large),
                             QStringLiteral("documents:%1").arg(documents)};
+    // Rounds interleave the cases, each run in a fresh process, so that a slow spell of the
+    // machine hits the floor and the reports alike; the table shows medians.
+    QMap<QString, CaseResult> results;
+    for (int round = 0; round < runs; ++round) {
+        for (const QString &name : cases) {
+            if (!runChild(name, &results[name])) {
+                std::fprintf(stderr, "reportbench: case %s failed\n", qUtf8Printable(name));
+                return 1;
+            }
+        }
+    }
+
     std::printf("%-18s %6s %9s %9s %9s %11s %12s %6s\n", "case", "pages", "seconds", "pages/s",
                 "peak MiB", "median pass", "longest pass", "ratio");
     double floorRate = 0;
     for (const QString &name : cases) {
-        QProcess child;
-        child.start(QApplication::applicationFilePath(),
-                    {QStringLiteral("--case"), name, QStringLiteral("--runs"), QString::number(runs)});
-        child.waitForFinished(-1);
-        const QStringList fields = QString::fromLatin1(child.readAllStandardOutput()).simplified().split(QLatin1Char(' '));
-        if (child.exitCode() != 0 || fields.size() != 5) {
-            std::fprintf(stderr, "reportbench: case %s failed\n", qUtf8Printable(name));
-            return 1;
-        }
-        const int pages = fields.at(0).toInt();
-        const double seconds = fields.at(1).toDouble();
-        const double rate = seconds > 0 ? pages / seconds : 0;
+        const CaseResult &result = results[name];
+        const double seconds = median(result.seconds);
+        const double rate = seconds > 0 ? result.pages / seconds : 0;
         if (name.startsWith(QLatin1String("floor")))
             floorRate = rate;
-        std::printf("%-18s %6d %9.3f %9.1f %9.1f %9s ms %9s ms %6.2f\n", qUtf8Printable(name), pages,
-                    seconds, rate, fields.at(4).toLong() / 1024.0, qUtf8Printable(fields.at(2)),
-                    qUtf8Printable(fields.at(3)), floorRate > 0 ? rate / floorRate : 0.0);
+        std::printf("%-18s %6d %9.3f %9.1f %9.1f %8.2f ms %9.2f ms %6.2f\n", qUtf8Printable(name),
+                    result.pages, seconds, rate, result.peakKiB / 1024.0, median(result.medianPasses),
+                    result.longestPass, floorRate > 0 ? rate / floorRate : 0.0);
     }
     return 0;
 }

@@ -1,15 +1,23 @@
 #include "asyncreportshelper.h"
 
 #include "mvdebugcolorizereffect.h"
+#include "mvtextitem.h"
+#include "qgraphicsimageitem.h"
 
 #include <QFont>
 #include <QGraphicsLineItem>
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
 #include <QPainter>
+#include <QStyleOptionGraphicsItem>
+#include <QTextBlock>
 #include <QTextBlockFormat>
+#include <QTextLayout>
 #include <QTextCursor>
 #include <QTextDocument>
+
+#include <algorithm>
+#include <typeinfo>
 
 namespace {
 
@@ -27,6 +35,8 @@ constexpr double kSubtitleOverlap = 0.15;
 constexpr double kHeaderGapMm = 0.7;
 constexpr double kFooterGapMm = 0.5;
 const QColor kDocumentRuleColor(180, 180, 180, 255);
+// Text items kept for reuse: more than a page of 5 pt lines holds.
+constexpr int kMaxSpareTextItems = 1000;
 
 enum FormatKey { TitleFormat = 0, SubtitleFormat = 1, BodyFormat = 2, HeaderRightFormat = 3,
                  FooterFormat = 4, DocumentLabelFormat = 5 };
@@ -199,7 +209,12 @@ void AsyncReportsHelper::flushPageItems()
     for (QGraphicsItem *item : qAsConst(pageItems)) {
         if (scene && item->scene() == scene)
             scene->removeItem(item);
-        delete item;
+        auto *text = item->type() == QGraphicsTextItem::Type ? dynamic_cast<MvTextItem *>(item)
+                                                              : nullptr;
+        if (text && text->recyclable)
+            spareTextItems.keep(text);
+        else
+            delete item;
     }
     pageItems.clear();
     columnItems.clear();
@@ -209,7 +224,62 @@ void AsyncReportsHelper::render(QPainter *painter, QRect target)
 {
     if (debugColorizeEnabled)
         debugColorize();
-    scene->render(painter, QRectF(target), QRectF(sceneRect), Qt::KeepAspectRatio);
+    if (debugColorizeEnabled || !renderDirectly(painter, QRectF(target)))
+        scene->render(painter, QRectF(target), QRectF(sceneRect), Qt::KeepAspectRatio);
+}
+
+namespace {
+
+// Items whose paint leaves nothing behind in the painter that a later item could mind, and
+// that need none of the scene's per-item machinery (effects, opacity, clipping, children).
+bool paintsPlainly(const QGraphicsItem *item)
+{
+    const auto &kind = typeid(*item);
+    if (kind != typeid(MvTextItem) && kind != typeid(QGraphicsLineItem)
+        && kind != typeid(QGraphicsImageItem))
+        return false;
+    constexpr QGraphicsItem::GraphicsItemFlags kSceneHandled =
+            QGraphicsItem::ItemClipsToShape | QGraphicsItem::ItemClipsChildrenToShape
+            | QGraphicsItem::ItemIgnoresTransformations;
+    return item->isVisible() && !item->parentItem() && item->childItems().isEmpty()
+            && !item->graphicsEffect() && item->opacity() == 1.0
+            && item->cacheMode() == QGraphicsItem::NoCache && !(item->flags() & kSceneHandled)
+            && !item->isSelected() && !item->hasFocus();
+}
+
+} // namespace
+
+// Paints the page as QGraphicsScene::render() does (same items, order, transforms and page
+// clip) but without its painter save and restore around every item, which for thousands of
+// lines a page costs more than the text itself. Returns false, having painted nothing, when
+// an item needs the scene's own rendering.
+bool AsyncReportsHelper::renderDirectly(QPainter *painter, const QRectF &target)
+{
+    const QRectF source(sceneRect);
+    const QList<QGraphicsItem *> items = scene->items(source, Qt::IntersectsItemBoundingRect,
+                                                      Qt::AscendingOrder);
+    if (!std::all_of(items.cbegin(), items.cend(), paintsPlainly))
+        return false;
+    if (scene->backgroundBrush().style() != Qt::NoBrush
+        || scene->foregroundBrush().style() != Qt::NoBrush)
+        return false;
+
+    const double ratio = qMin(target.width() / source.width(), target.height() / source.height());
+    painter->save();
+    painter->setClipRect(target, Qt::IntersectClip);
+    const QTransform view = QTransform()
+            .translate(target.left(), target.top())
+            .scale(ratio, ratio)
+            .translate(-source.left(), -source.top()) * painter->worldTransform();
+    QStyleOptionGraphicsItem option;
+    for (QGraphicsItem *item : items) {
+        painter->setWorldTransform(item->sceneTransform() * view);
+        option.exposedRect = item->boundingRect();
+        option.rect = option.exposedRect.toAlignedRect();
+        item->paint(painter, &option, nullptr);
+    }
+    painter->restore();
+    return true;
 }
 
 void AsyncReportsHelper::setDebugColorize(bool on)
@@ -234,11 +304,34 @@ void AsyncReportsHelper::debugColorize()
     }
 }
 
+QGraphicsItem *AsyncReportsHelper::createPageTextItem(const QString &text,
+                                                      const QTextCharFormat &format)
+{
+    auto *item = static_cast<MvTextItem *>(createTextItemWithFormat(text, format));
+    item->recyclable = true;
+    return item;
+}
+
 QGraphicsItem *AsyncReportsHelper::createTextItemWithFormat(const QString &text,
                                                             const QTextCharFormat &format)
 {
-    auto *item = new QGraphicsTextItem;
-    QTextCursor cursor(item->document());
+    bool filled = false;
+    MvTextItem *item = spareTextItems.take(text, format, &filled);
+    if (filled)
+        return item;
+    const bool reused = item != nullptr;
+    if (!reused)
+        item = new MvTextItem;
+    item->text = text;
+    item->format = format;
+    QTextDocument *document = item->document();
+    QTextCursor cursor(document);
+    // One edit block: the document is laid out once, when it is complete.
+    cursor.beginEditBlock();
+    if (reused) {
+        cursor.select(QTextCursor::Document);
+        cursor.removeSelectedText();
+    }
     cursor.setCharFormat(format);
     // The block's own format too: an empty text must measure as tall as a line in this
     // format, not as a line in the application's default font.
@@ -247,6 +340,13 @@ QGraphicsItem *AsyncReportsHelper::createTextItemWithFormat(const QString &text,
     blockFormat.setLineHeight(kTextLineHeightPercent, QTextBlockFormat::ProportionalHeight);
     cursor.setBlockFormat(blockFormat);
     cursor.insertText(text);
+    // Keep the shaped glyphs of the layout: painting the page then draws them instead of
+    // shaping every line a second time.
+    for (QTextBlock block = item->document()->begin(); block.isValid(); block = block.next())
+        block.layout()->setCacheEnabled(true);
+    cursor.endEditBlock();
+    // Nobody edits these texts: an undo history would only grow with every reuse.
+    document->clearUndoRedoStacks();
     return item;
 }
 
@@ -254,7 +354,7 @@ double AsyncReportsHelper::emitTextList(double y, int columnIndex, const QString
                                         const QTextCharFormat &format)
 {
     for (const QString &line : lines) {
-        QGraphicsItem *item = createTextItemWithFormat(line, format);
+        QGraphicsItem *item = createPageTextItem(line, format);
         item->moveBy(double(columnIndex) * scene->width() / double(columnCount), y + contentTop);
         y += kLinePitch * itemHeight(item);
         appendToColumn(item);
@@ -342,4 +442,43 @@ double AsyncReportsHelper::itemHeight(const QGraphicsItem *item) const
 double AsyncReportsHelper::itemWidth(const QGraphicsItem *item) const
 {
     return item->scale() * item->boundingRect().width();
+}
+
+AsyncReportsHelper::SpareTextItems::~SpareTextItems()
+{
+    qDeleteAll(items);
+}
+
+MvTextItem *AsyncReportsHelper::SpareTextItems::take(const QString &text,
+                                                     const QTextCharFormat &format, bool *filled)
+{
+    for (auto it = byText.find(text); it != byText.end() && it.key() == text; ++it) {
+        MvTextItem *item = it.value();
+        if (item->format == format) {
+            byText.erase(it);
+            items.removeOne(item);
+            *filled = true;
+            return item;
+        }
+    }
+    *filled = false;
+    if (items.isEmpty())
+        return nullptr;
+    MvTextItem *item = items.takeLast();
+    byText.remove(item->text, item);
+    return item;
+}
+
+void AsyncReportsHelper::SpareTextItems::keep(MvTextItem *item)
+{
+    if (items.size() >= kMaxSpareTextItems) {
+        delete item;
+        return;
+    }
+    // Back to the state of a new item: no outline effect, at the origin, for anyone.
+    item->setGraphicsEffect(nullptr);
+    item->setPos(0.0, 0.0);
+    item->recyclable = false;
+    items.append(item);
+    byText.insert(item->text, item);
 }

@@ -4,6 +4,7 @@
 #include "mvpdfrender_global.h"
 
 #include <QList>
+#include <QMultiHash>
 #include <QMap>
 #include <QPen>
 #include <QRect>
@@ -12,6 +13,7 @@
 
 #include <memory>
 
+class MvTextItem;
 class QGraphicsItem;
 class QGraphicsScene;
 class QPainter;
@@ -63,6 +65,10 @@ public:
 
     // A new text item holding text in format, with a 90 % line height; owned by the caller.
     QGraphicsItem *createTextItemWithFormat(const QString &text, const QTextCharFormat &format);
+    // The same, for a text item that is only ever placed on a page (appendToColumn() or
+    // appendToPage()) or deleted: flushPageItems() keeps it for reuse by a later page instead
+    // of deleting it, so the caller neither keeps it nor changes anything but its position.
+    QGraphicsItem *createPageTextItem(const QString &text, const QTextCharFormat &format);
     // Stacks lines down column columnIndex from y (relative to contentTop); returns the y below.
     double emitTextList(double y, int columnIndex, const QStringList &lines,
                         const QTextCharFormat &format);
@@ -85,11 +91,34 @@ public:
     bool debugColorizeEnabled;
 
 private:
+    // Text items of flushed pages, waiting for reuse. Each helper keeps its own: a copy
+    // starts with none.
+    class SpareTextItems
+    {
+    public:
+        SpareTextItems() = default;
+        SpareTextItems(const SpareTextItems &) {}
+        SpareTextItems &operator=(const SpareTextItems &) { return *this; }
+        ~SpareTextItems();
+
+        // A spare item already holding text in format, else any spare (filled = false), else
+        // none.
+        MvTextItem *take(const QString &text, const QTextCharFormat &format, bool *filled);
+        // Keeps item for reuse, or deletes it when enough are kept already.
+        void keep(MvTextItem *item);
+
+    private:
+        QList<MvTextItem *> items;
+        QMultiHash<QString, MvTextItem *> byText;
+    };
+
+    bool renderDirectly(QPainter *painter, const QRectF &target);
     static QString pageLabel(int page);
     double itemHeight(const QGraphicsItem *item) const;
     double itemWidth(const QGraphicsItem *item) const;
 
     std::shared_ptr<QGraphicsScene> sceneOwner;
+    SpareTextItems spareTextItems;
 };
 
 #endif // ASYNCREPORTSHELPER_H

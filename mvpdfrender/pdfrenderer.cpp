@@ -110,7 +110,7 @@ void PDFRenderer::restartCurrentPage(const QTextCharFormat &format)
 
 PDFRenderer::Placement PDFRenderer::placeLine(const QTextCharFormat &format)
 {
-    QGraphicsItem *item = hlp.createTextItemWithFormat(line, format);
+    QGraphicsItem *item = hlp.createPageTextItem(line, format);
     const double height = item->boundingRect().height();
     // The fit test takes the full height, the next line starts at 0.8 of it.
     if (hlp.contentHeight() > columnY + height || !columnHasLine) {

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QScopedPointer>
 #include <QTextDocument>
 #include <QtTest>
 
@@ -60,6 +61,9 @@ private slots:
     void emitTextListStacksLines();
     void debugOutlineOnlyOnPageItems_data();
     void debugOutlineOnlyOnPageItems();
+    void reusedPageItemsAreLikeNew_data();
+    void reusedPageItemsAreLikeNew();
+    void otherItemsAreDeletedOnFlush();
     void copiesShareTheScene();
     void secondSceneReplacesTheFirst();
 };
@@ -442,6 +446,74 @@ void tst_Helper::debugOutlineOnlyOnPageItems()
         }
     }
     QCOMPARE(hasBlue, enabled);
+}
+
+void tst_Helper::reusedPageItemsAreLikeNew_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("formatKey");
+    QTest::newRow("same line again") << "SUMA PLN 12,50" << "SUMA PLN 12,50" << 2;
+    QTest::newRow("another line") << "pierwsza\ndruga" << "Żółć" << 2;
+    QTest::newRow("another format") << "nagłówek" << "nagłówek" << 5;
+    QTest::newRow("empty after text") << "tekst" << "" << 2;
+}
+
+// Page lines of an earlier page come back from createTextItemWithFormat() exactly as a new
+// item would be: text, formats, measures, position, no outline effect, no data.
+void tst_Helper::reusedPageItemsAreLikeNew()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    QFETCH(int, formatKey);
+
+    AsyncReportsHelper helper;
+    helper.createScene(QRect(0, 0, 900, 1300));
+    helper.setDebugColorize(true);
+    helper.emitTextList(30.0, 1, QStringList{before}, helper.formats[2]);
+    QImage image(90, 130, QImage::Format_ARGB32);
+    QPainter painter(&image);
+    helper.render(&painter, image.rect());
+    painter.end();
+    helper.flushPageItems();
+
+    AsyncReportsHelper fresh;
+    QScopedPointer<QGraphicsItem> expected(fresh.createTextItemWithFormat(after, fresh.formats[formatKey]));
+    QScopedPointer<QGraphicsItem> reused(helper.createTextItemWithFormat(after, helper.formats[formatKey]));
+    auto *expectedText = static_cast<QGraphicsTextItem *>(expected.data());
+    auto *reusedText = static_cast<QGraphicsTextItem *>(reused.data());
+    QCOMPARE(reusedText->toPlainText(), after);
+    QCOMPARE(reused->boundingRect(), expected->boundingRect());
+    QCOMPARE(reused->pos(), QPointF(0, 0));
+    QCOMPARE(reused->scene(), nullptr);
+    QCOMPARE(reused->graphicsEffect(), nullptr);
+    QVERIFY(!reused->data(5).isValid());
+    QCOMPARE(reusedText->document()->blockCount(), expectedText->document()->blockCount());
+    QTextCursor a(reusedText->document()), b(expectedText->document());
+    a.movePosition(QTextCursor::End);
+    b.movePosition(QTextCursor::End);
+    QCOMPARE(a.charFormat(), b.charFormat());
+    QCOMPARE(a.blockFormat(), b.blockFormat());
+    QCOMPARE(a.blockCharFormat(), b.blockCharFormat());
+    QVERIFY(!reusedText->document()->isUndoAvailable());
+}
+
+void tst_Helper::otherItemsAreDeletedOnFlush()
+{
+    AsyncReportsHelper helper;
+    helper.createScene(QRect(0, 0, 900, 1300));
+    int destroyed = 0;
+    auto *hostText = static_cast<QGraphicsTextItem *>(
+            helper.createTextItemWithFormat(QStringLiteral("od gospodarza"), helper.formats[2]));
+    connect(hostText, &QObject::destroyed, this, [&]() { ++destroyed; });
+    helper.appendToColumn(hostText);
+    auto *pageText = static_cast<QGraphicsTextItem *>(
+            helper.createPageTextItem(QStringLiteral("wiersz"), helper.formats[2]));
+    connect(pageText, &QObject::destroyed, this, [&]() { ++destroyed; });
+    helper.appendToColumn(pageText);
+    helper.flushPageItems();
+    QCOMPARE(destroyed, 1);   // the page line waits for reuse; the helper deletes it at the end
+    QVERIFY(helper.scene->items().isEmpty());
 }
 
 void tst_Helper::copiesShareTheScene()
