@@ -73,8 +73,13 @@ DocumentGraphics DocumentFeeder::build(const DocumentSpec &spec, int index,
 
     for (const ItemSpec &itemSpec : spec.items) {
         QGraphicsItem *item = nullptr;
+        const bool hinted = itemSpec.spaced || itemSpec.tight || itemSpec.fullHeight
+                || itemSpec.centred || itemSpec.heightFactor;
         if (itemSpec.kind == ItemSpec::Kind::Text) {
-            item = helper.createTextItemWithFormat(itemSpec.text, helper.formats[itemSpec.format]);
+            const QTextCharFormat &format = helper.formats[itemSpec.format];
+            // A plain line goes only onto a page: the composer may reuse it afterwards.
+            item = hinted ? helper.createTextItemWithFormat(itemSpec.text, format)
+                          : helper.createPageTextItem(itemSpec.text, format);
         } else {
             item = new QGraphicsImageItem(QImage(itemSpec.imagePath), nullptr);
             item->setScale(itemSpec.scale);
