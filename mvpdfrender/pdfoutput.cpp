@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString kCreator = QStringLiteral("VORANT Mevolin 3");
@@ -49,6 +51,11 @@ bool PDFOutput::startPDF(const QString &title, const QString &fileName)
     file->setFileName(fileName);
     if (!file->open(QIODevice::WriteOnly))
         return false;
+    struct stat opened {};
+    if (::fstat(file->handle(), &opened) == 0) {
+        fileDevice = quint64(opened.st_dev);
+        fileInode = quint64(opened.st_ino);
+    }
 
     pdfWriter = new QPdfWriter(file);
     pdfWriter->setTitle(title);
@@ -122,12 +129,19 @@ void PDFOutput::finishPDF()
                 writeError = true;
         }
         file->close();
-        if (wasWriting && file->error() != QFileDevice::NoError)
+        if (wasWriting && (file->error() != QFileDevice::NoError || !stillAtPath()))
             writeError = true;
         delete file;
     }
     pdfWriter = nullptr;
     file = nullptr;
+}
+
+bool PDFOutput::stillAtPath() const
+{
+    struct stat current {};
+    return ::stat(QFile::encodeName(fileName).constData(), &current) == 0
+            && quint64(current.st_dev) == fileDevice && quint64(current.st_ino) == fileInode;
 }
 
 bool PDFOutput::hasWriteError() const

@@ -33,8 +33,9 @@ public:
     // Ends painting and releases writer and file; a second call does nothing.
     void finishPDF();
 
-    // True once a write to the file has failed: the file on disk is incomplete. It keeps its
-    // value after finishPDF(), which is when the last buffered data reaches the file.
+    // True when the document did not reach fileName whole: a write failed, or (checked by
+    // finishPDF(), when the last buffered data reaches the file) the file no longer stands at
+    // its path, as when its folder was removed during the run.
     bool hasWriteError() const;
     QString filePath() const;
     QString documentTitle() const;
@@ -46,12 +47,17 @@ public:
 private:
     Q_DISABLE_COPY(PDFOutput)   // owns writer, file and painter: a copy would release them twice
 
+    bool stillAtPath() const;
+
     QPdfWriter *pdfWriter;
     QFile *file;
     QPainter *pdfPainter;
     QString title;
     QString fileName;
     bool writeError;
+    // Device and inode of the file opened, to tell that it still stands at fileName.
+    quint64 fileDevice = 0;
+    quint64 fileInode = 0;
 };
 
 #endif // PDFOUTPUT_H

@@ -1,0 +1,264 @@
+#include "documentgraphics.h"
+#include "pdfprobe.h"
+#include "pdfrenderer.h"
+#include "pdfrendererdocuments.h"
+#include "testjob.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+#include <unistd.h>
+
+namespace {
+
+const QString kCancelled = QStringLiteral("Generowanie dokumentu przerwane przez użytkownika.");
+
+QStringList lines(int count, int length = 30)
+{
+    QStringList result;
+    for (int i = 0; i < count; ++i)
+        result.append(QStringLiteral("W%1 ").arg(i, 6, 10, QLatin1Char('0')).leftJustified(length, QLatin1Char('.')));
+    return result;
+}
+
+// Runs the caller's code with the effective user of nobody when this process runs as root,
+// who may write anywhere whatever the permissions say.
+class Unprivileged
+{
+public:
+    Unprivileged()
+    {
+        if (::geteuid() == 0)
+            dropped = ::setegid(kNobody) == 0 && ::seteuid(kNobody) == 0;
+    }
+    ~Unprivileged()
+    {
+        if (dropped) {
+            [[maybe_unused]] const int user = ::seteuid(0);
+            [[maybe_unused]] const int group = ::setegid(0);
+        }
+    }
+
+private:
+    static constexpr uid_t kNobody = 65534;
+    bool dropped = false;
+};
+
+// Peak resident memory (KiB) of a benchmark case run in its own process, or -1.
+long peakOfCase(const QString &name)
+{
+    QProcess process;
+    process.start(QStringLiteral(REPORTBENCH_PATH), {QStringLiteral("--case"), name, QStringLiteral("--runs"), QStringLiteral("1")});
+    if (!process.waitForFinished(600000) || process.exitCode() != 0)
+        return -1;
+    const QStringList fields = QString::fromLatin1(process.readAllStandardOutput()).simplified().split(QLatin1Char(' '));
+    return fields.size() == 5 ? fields.at(4).toLong() : -1;
+}
+
+} // namespace
+
+// Every way a report can fail must end in a message, never in a file claimed complete.
+class tst_Fault : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void unwritableTargets_data();
+    void unwritableTargets();
+    void folderRemovedDuringTheRun();
+    void cancelAtPage_data();
+    void cancelAtPage();
+    void jobsStartedFromManyThreads();
+    void veryLongLines();
+    void memoryStaysFlat_data();
+    void memoryStaysFlat();
+
+private:
+    QTemporaryDir dir;
+};
+
+void tst_Fault::init()
+{
+    QVERIFY(dir.isValid());
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                          | QFileDevice::ReadOther | QFileDevice::ExeOther | QFileDevice::ReadGroup
+                          | QFileDevice::ExeGroup);
+}
+
+void tst_Fault::unwritableTargets_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("opens");   // the file opens and the failure shows while writing
+
+    QTest::newRow("a directory") << "folder" << false;
+    QTest::newRow("a read-only folder") << "readonly/out.pdf" << false;
+    QTest::newRow("a missing folder") << "missing/out.pdf" << false;
+    QTest::newRow("a full disk") << "/dev/full" << true;
+}
+
+void tst_Fault::unwritableTargets()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, opens);
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("folder")));
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("readonly")));
+    QVERIFY(QFile::setPermissions(dir.filePath(QStringLiteral("readonly")),
+                                  QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
+                                  | QFileDevice::ExeOther));
+    const QString path = target.startsWith(QLatin1Char('/')) ? target : dir.filePath(target);
+    if (opens && !QFileInfo::exists(path))
+        QSKIP("the device is missing on this system");
+
+    TestJob job;
+    job.fileName = path;
+    job.lines = lines(1500);
+    QString ready;
+    {
+        Unprivileged user;
+        ready = job.run();
+    }
+    const QString message = QStringLiteral("Nie można zapisać pliku PDF: ") + path;
+    if (opens) {
+        QCOMPARE(ready, message);
+    } else {
+        QCOMPARE(job.prepareError, message);
+        QCOMPARE(ready, QStringLiteral("Błąd renderowania PDF. Brak danych?"));
+    }
+    QVERIFY(!QFileInfo(dir.filePath(QStringLiteral("readonly/out.pdf"))).exists());
+    QVERIFY(QFileInfo(dir.filePath(QStringLiteral("folder"))).isDir());
+}
+
+void tst_Fault::folderRemovedDuringTheRun()
+{
+    const QString folder = dir.filePath(QStringLiteral("vanishing"));
+    QVERIFY(QDir().mkpath(folder));
+    TestJob job;
+    job.fileName = folder + QStringLiteral("/out.pdf");
+    job.lines = lines(2000);
+    connect(&job, &AsyncReportsBase::progress, &job, [&]() { QDir(folder).removeRecursively(); });
+    QCOMPARE(job.run(), QStringLiteral("Nie można zapisać pliku PDF: ") + job.fileName);
+    QVERIFY(!QFileInfo::exists(job.fileName));
+}
+
+void tst_Fault::cancelAtPage_data()
+{
+    QTest::addColumn<int>("abortAfterProgress");   // 0: before the first pass
+    QTest::newRow("first page") << 0;
+    QTest::newRow("a middle page") << 3;
+    QTest::newRow("the last page") << -1;          // during the last progress signal
+}
+
+void tst_Fault::cancelAtPage()
+{
+    QFETCH(int, abortAfterProgress);
+    TestJob job;
+    job.fileName = dir.filePath(QStringLiteral("cancel.pdf"));
+    job.lines = lines(2000);
+    // The number of pages of this report, from an uncancelled run.
+    QCOMPARE(job.run(), QString());
+    const int pages = PdfProbe::pageCount(job.fileName);
+    QVERIFY(pages > 4);
+    const int abortAt = abortAfterProgress < 0 ? pages - 1 : abortAfterProgress;
+
+    QSignalSpy progress(&job, &AsyncReportsBase::progress);
+    QSignalSpy ready(&job, &AsyncReportsBase::ready);
+    connect(&job, &AsyncReportsBase::progress, &job, [&]() {
+        if (progress.size() == abortAt)
+            job.abortReport();
+    });
+    job.do_process();
+    if (abortAt == 0)
+        job.abortReport();
+    QVERIFY(ready.wait(60000));
+    QTest::qWait(20);
+    QCOMPARE(ready.size(), 1);
+    QCOMPARE(ready.first().first().toString(), kCancelled);
+    QCOMPARE(progress.size(), abortAt);
+    QVERIFY(!QFileInfo::exists(job.fileName));
+}
+
+void tst_Fault::jobsStartedFromManyThreads()
+{
+    constexpr int kJobs = 4;
+    std::vector<std::unique_ptr<TestJob>> jobs;
+    std::vector<std::unique_ptr<QSignalSpy>> spies;
+    for (int i = 0; i < kJobs; ++i) {
+        jobs.push_back(std::make_unique<TestJob>());
+        jobs.back()->fileName = dir.filePath(QStringLiteral("thread%1.pdf").arg(i));
+        jobs.back()->lines = lines(600 + 100 * i);
+        spies.push_back(std::make_unique<QSignalSpy>(jobs.back().get(), &AsyncReportsBase::ready));
+    }
+    std::vector<QThread *> threads;
+    for (int i = 0; i < kJobs; ++i)
+        threads.push_back(QThread::create([job = jobs.at(size_t(i)).get()]() { job->do_process(); }));
+    for (QThread *thread : threads)
+        thread->start();
+    for (QThread *thread : threads) {
+        QVERIFY(thread->wait(10000));
+        delete thread;
+    }
+    for (int i = 0; i < kJobs; ++i) {
+        QTRY_COMPARE_WITH_TIMEOUT(spies.at(size_t(i))->size(), 1, 60000);
+        QCOMPARE(spies.at(size_t(i))->first().first().toString(), QString());
+        QCOMPARE(jobs.at(size_t(i))->processCalls, 1);
+        QVERIFY(PdfProbe::structureValid(jobs.at(size_t(i))->fileName));
+    }
+}
+
+void tst_Fault::veryLongLines()
+{
+    TestJob job;
+    job.fileName = dir.filePath(QStringLiteral("long.pdf"));
+    job.lines = lines(400);
+    for (int i = 0; i < 400; i += 50)
+        job.lines[i] = QStringLiteral("x").repeated(10000);
+    QCOMPARE(job.run(), QString());
+    QVERIFY(PdfProbe::structureValid(job.fileName));
+
+    TestJob documents;
+    documents.fileName = dir.filePath(QStringLiteral("long-documents.pdf"));
+    documents.fillDocuments = [](PDFRendererDocuments &renderer) {
+        for (int i = 0; i < 20; ++i)
+            renderer.appendDoc(QStringList{QStringLiteral("y").repeated(10000), QStringLiteral("krótki")});
+    };
+    QCOMPARE(documents.run(), QString());
+    QVERIFY(PdfProbe::structureValid(documents.fileName));
+}
+
+void tst_Fault::memoryStaysFlat_data()
+{
+    QTest::addColumn<QString>("small");
+    QTest::addColumn<QString>("large");
+    QTest::addColumn<long>("allowedKiB");   // the larger input, with room to spare
+
+    QTest::newRow("200 000 lines") << "lines:2000" << "lines:200000" << 48L * 1024;
+    QTest::newRow("20 000 documents") << "documents:2000" << "documents:20000" << 96L * 1024;
+}
+
+void tst_Fault::memoryStaysFlat()
+{
+#ifndef REPORTBENCH_PATH
+    QSKIP("the benchmark program is not built");
+#else
+    QFETCH(QString, small);
+    QFETCH(QString, large);
+    QFETCH(long, allowedKiB);
+    const long smallPeak = peakOfCase(small);
+    const long largePeak = peakOfCase(large);
+    QVERIFY(smallPeak > 0 && largePeak > 0);
+    qInfo("peak resident memory: %s %ld KiB, %s %ld KiB", qPrintable(small), smallPeak,
+          qPrintable(large), largePeak);
+    QVERIFY2(largePeak - smallPeak < allowedKiB,
+             qPrintable(QStringLiteral("grew by %1 KiB").arg(largePeak - smallPeak)));
+#endif
+}
+
+QTEST_MAIN(tst_Fault)
+#include "tst_fault.moc"
