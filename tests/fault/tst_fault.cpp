@@ -50,6 +50,7 @@ private:
     bool dropped = false;
 };
 
+#ifdef REPORTBENCH_PATH
 // Peak resident memory (KiB) of a benchmark case run in its own process, or -1.
 long peakOfCase(const QString &name)
 {
@@ -60,6 +61,7 @@ long peakOfCase(const QString &name)
     const QStringList fields = QString::fromLatin1(process.readAllStandardOutput()).simplified().split(QLatin1Char(' '));
     return fields.size() == 5 ? fields.at(4).toLong() : -1;
 }
+#endif
 
 } // namespace
 

@@ -13,7 +13,8 @@ endfunction()
 
 run_step(${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${prefix}")
 run_step(${CMAKE_COMMAND} -S "${CONSUMER_DIR}" -B "${consumer_build}"
-    "-DCMAKE_PREFIX_PATH=${prefix}" -DCMAKE_BUILD_TYPE=Release)
+    "-DCMAKE_PREFIX_PATH=${prefix}" -DCMAKE_BUILD_TYPE=Release
+    "-DCMAKE_CXX_FLAGS=${CONSUMER_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${CONSUMER_FLAGS}")
 run_step(${CMAKE_COMMAND} --build "${consumer_build}" -j2)
 run_step(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
     "LD_LIBRARY_PATH=${prefix}/lib:${prefix}/lib64" "${consumer_build}/consumer")

@@ -1,0 +1,100 @@
+// Every static function and append of the formatter on fuzzer-chosen texts, widths and
+// indents, limits broken included. Checks what must always hold besides not crashing.
+#include "mvstringformatter.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdlib>
+
+namespace {
+
+// Mostly sensible widths, sometimes far outside every limit.
+int pickWidth(FuzzedDataProvider &data)
+{
+    return data.ConsumeBool() ? data.ConsumeIntegralInRange(-8, 120)
+                              : data.ConsumeIntegralInRange(-100000, 100000);
+}
+
+QString pickText(FuzzedDataProvider &data)
+{
+    const std::string bytes = data.ConsumeRandomLengthString(400);
+    return QString::fromUtf8(bytes.data(), int(bytes.size()));
+}
+
+void require(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+int nonSpaceCount(const QStringList &lines)
+{
+    int count = 0;
+    for (const QString &line : lines) {
+        for (QChar c : line)
+            count += c.isSpace() ? 0 : 1;
+    }
+    return count;
+}
+
+int nonSpaceCount(const QString &text)
+{
+    return nonSpaceCount(QStringList{text});
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
+{
+    FuzzedDataProvider data(bytes, size);
+    const QString left = pickText(data);
+    const QString right = pickText(data);
+    const int width = pickWidth(data);
+    const int indent = pickWidth(data);
+    // Wide separators and padding cost memory in proportion to the width: keep them sane.
+    const int paddingWidth = qBound(-10, width, 2000);
+
+    using F = MvStringFormatter;
+    require(F::wrapSimple(left, size_t(qint64(width))).join(QString()) == left);
+    require(nonSpaceCount(F::wrap(left, size_t(qint64(width)))) == nonSpaceCount(left));
+    require(F::wrapRightAligned(left, width).size() <= 2);
+    require(nonSpaceCount(F::wrappedMultiline(left, right, paddingWidth)) == nonSpaceCount(left + right));
+    F::FormatL(left, paddingWidth);
+    F::FormatR(left, paddingWidth);
+    F::FormatC(left, paddingWidth);
+    F::FormatW(left, right, paddingWidth);
+    F::GetSeparator(paddingWidth, right.left(3));
+    require(nonSpaceCount(F::MakeItTwice(left, indent)) == nonSpaceCount(left));
+    F::nBSP(left);
+    F::isLongLine(left);
+    require(F::quickViewFormat({left, right}).size() == 2);
+    F::LineMatches(right, left);
+    F::asStdVector({left, right});
+
+    MvStringFormatter formatter;
+    formatter.setWidth(paddingWidth);
+    formatter.Append(left, data.ConsumeBool());
+    formatter.AppendSeparator(data.ConsumeBool());
+    formatter.AppendEmpty(data.ConsumeIntegralInRange(-2, 3));
+    formatter.AppFormatC(left);
+    formatter.AppFormatW(left, right);
+    formatter.AppFormatWIndent(left, right, qBound(-10, indent, 2000));
+    formatter.AppFormatWFirstWrap(left, right, data.ConsumeBool());
+    formatter.AppFormatWIndentMultiline(left, right, indent);
+    formatter.AppFormatIndentSecondMultiline(left, qBound(-10, indent, 2000));
+    formatter.AppFormatWRightWrap(left, right);
+    formatter.AppFormatWRightWrapCommand(left, right, left, indent);
+    formatter.AppFormatWrappedCentered(left);
+    formatter.AppFormatWrappedRightAlign(left, right);
+    formatter.AppendWrapped(left, pickWidth(data), indent, data.ConsumeBool());
+    formatter.haveCancelledLine(data.ConsumeIntegralInRange(-5, 50));
+    formatter.GetLinesCount();
+
+    MvStringFormatter other;
+    other.Append(right, true);
+    other.AppendSeparator(true);
+    formatter.Append(other, true);
+    formatter.Prepend(other, false);
+    require(formatter.lines().size() >= other.lines().size());
+    return 0;
+}

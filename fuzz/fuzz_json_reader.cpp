@@ -1,0 +1,33 @@
+// The command-line tool's reader of JSON document files on fuzzer-chosen bytes.
+#include "documentreader.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    // Image checks load Qt's image plugins, which need the application object.
+    static QCoreApplication app(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
+{
+    const QByteArray json(reinterpret_cast<const char *>(bytes), int(size));
+    QList<DocumentSpec> documents;
+    QString error;
+    const bool ok = DocumentReader::fromJson(json, QStringLiteral("fuzz.json"), QDir::tempPath(),
+                                             &documents, &error);
+    // Exactly one of a result and a reason.
+    if (ok == !error.isEmpty())
+        std::abort();
+    for (const DocumentSpec &document : documents) {
+        for (const ItemSpec &item : document.items) {
+            if (item.format < 0 || item.format > 5 || !(item.scale > 0))
+                std::abort();
+        }
+    }
+    return 0;
+}

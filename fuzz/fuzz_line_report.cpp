@@ -1,0 +1,82 @@
+// A short line report of fuzzer-chosen lines and headings, rendered through a real job on the
+// event loop. The report must end, once, with success.
+#include "asyncreportsbase.h"
+#include "pdfrenderer.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+
+namespace {
+
+class FuzzJob : public AsyncReportsBase
+{
+public:
+    QStringList lines;
+    QStringList headings;
+    QString file;
+    bool wide = false;
+
+    void process() override
+    {
+        auto *report = new PDFRenderer(this);
+        report->setWide(wide);
+        if (!report->prepare()) {
+            delete report;
+            std::abort();
+        }
+        report->startReport();
+        renderer = report;
+        QMetaObject::invokeMethod(this, "nextPage", Qt::QueuedConnection);
+    }
+    QStringList &reportLines() override { return lines; }
+    QStringList &continuationHeader() override { return headings; }
+    QString reportTitle() override { return QStringLiteral("Fuzz"); }
+    QString reportSubtitle() override { return lines.value(0); }
+    QString reportPlace() override { return headings.value(0); }
+    QString outputFileName() override { return file; }
+};
+
+QTemporaryDir *outputDir = nullptr;
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication app(*argc, *argv);
+    outputDir = new QTemporaryDir;
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
+{
+    // A line per line feed; lines starting with a form feed are headings. At most 400 lines.
+    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(bytes), int(size));
+    FuzzJob job;
+    job.file = outputDir->filePath(QStringLiteral("fuzz.pdf"));
+    job.wide = size > 0 && bytes[0] % 7 == 0;
+    for (const QString &line : text.split(QLatin1Char('\n')).mid(0, 400)) {
+        if (line.startsWith(QLatin1Char('\f')))
+            job.headings.append(line.mid(1));
+        else
+            job.lines.append(line);
+    }
+
+    QEventLoop loop;
+    int readyCount = 0;
+    QString message;
+    QObject::connect(&job, &AsyncReportsBase::ready, &loop, [&](const QString &text) {
+        ++readyCount;
+        message = text;
+        loop.quit();
+    }, Qt::QueuedConnection);
+    job.do_process();
+    loop.exec();
+    QCoreApplication::processEvents();
+    if (readyCount != 1 || !message.isEmpty())
+        std::abort();
+    return 0;
+}
