@@ -50,9 +50,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     const QString left = pickText(data);
     const QString right = pickText(data);
     const int width = pickWidth(data);
-    const int indent = pickWidth(data);
-    // Wide separators and padding cost memory in proportion to the width: keep them sane.
+    const int rawIndent = pickWidth(data);
+    // Padding and indents cost memory in proportion to their size (a line of 100 000 spaces
+    // per character is what such a request means): keep those within a few thousand.
     const int paddingWidth = qBound(-10, width, 2000);
+    const int indent = qBound(-10, rawIndent, 2000);
 
     using F = MvStringFormatter;
     require(F::wrapSimple(left, size_t(qint64(width))).join(QString()) == left);
@@ -64,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     F::FormatC(left, paddingWidth);
     F::FormatW(left, right, paddingWidth);
     F::GetSeparator(paddingWidth, right.left(3));
-    require(nonSpaceCount(F::MakeItTwice(left, indent)) == nonSpaceCount(left));
+    require(nonSpaceCount(F::MakeItTwice(left, rawIndent)) == nonSpaceCount(left));
     F::nBSP(left);
     F::isLongLine(left);
     require(F::quickViewFormat({left, right}).size() == 2);
@@ -78,15 +80,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     formatter.AppendEmpty(data.ConsumeIntegralInRange(-2, 3));
     formatter.AppFormatC(left);
     formatter.AppFormatW(left, right);
-    formatter.AppFormatWIndent(left, right, qBound(-10, indent, 2000));
+    formatter.AppFormatWIndent(left, right, indent);
     formatter.AppFormatWFirstWrap(left, right, data.ConsumeBool());
     formatter.AppFormatWIndentMultiline(left, right, indent);
-    formatter.AppFormatIndentSecondMultiline(left, qBound(-10, indent, 2000));
+    formatter.AppFormatIndentSecondMultiline(left, indent);
     formatter.AppFormatWRightWrap(left, right);
     formatter.AppFormatWRightWrapCommand(left, right, left, indent);
     formatter.AppFormatWrappedCentered(left);
     formatter.AppFormatWrappedRightAlign(left, right);
-    formatter.AppendWrapped(left, pickWidth(data), indent, data.ConsumeBool());
+    formatter.AppendWrapped(left, qBound(-10, pickWidth(data), 2000), indent, data.ConsumeBool());
     formatter.haveCancelledLine(data.ConsumeIntegralInRange(-5, 50));
     formatter.GetLinesCount();
 
