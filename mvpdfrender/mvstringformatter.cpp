@@ -114,7 +114,7 @@ void MvStringFormatter::Clear()
     RestartCounting();
 }
 
-void MvStringFormatter::CopyOut(QStringList &out)
+void MvStringFormatter::CopyOut(QStringList &out) const
 {
     out.append(lineList);
 }

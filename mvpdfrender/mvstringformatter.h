@@ -44,7 +44,7 @@ public:
     // to the all-lines counter only.
     void AppendSeparator(bool force = false);
     void Clear();
-    void CopyOut(QStringList &out);
+    void CopyOut(QStringList &out) const;
     const QStringList &lines() const;
     // The number of entries that the separator expression does not match.
     long GetLinesCount(QStringList &list);

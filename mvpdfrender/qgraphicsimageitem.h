@@ -16,7 +16,7 @@ class MVPDFRENDER_EXPORT QGraphicsImageItem : public QGraphicsItem
 {
 public:
     explicit QGraphicsImageItem(QGraphicsItem *parent = nullptr);
-    QGraphicsImageItem(const QImage &image, QGraphicsItem *parent);
+    explicit QGraphicsImageItem(const QImage &image, QGraphicsItem *parent = nullptr);
     ~QGraphicsImageItem() override;
 
     QImage image() const;

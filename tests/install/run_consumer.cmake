@@ -1,5 +1,6 @@
 # Installs the built project into a temporary prefix, then configures, builds and runs a small
-# host project that finds it with find_package(MvPdfRender).
+# host project that finds it with find_package(MvPdfRender), and another that builds the
+# library from source with add_subdirectory(... EXCLUDE_FROM_ALL).
 set(prefix "${WORK_DIR}/prefix")
 set(consumer_build "${WORK_DIR}/build")
 file(REMOVE_RECURSE "${WORK_DIR}")
@@ -18,3 +19,11 @@ run_step(${CMAKE_COMMAND} -S "${CONSUMER_DIR}" -B "${consumer_build}"
 run_step(${CMAKE_COMMAND} --build "${consumer_build}" -j2)
 run_step(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
     "LD_LIBRARY_PATH=${prefix}/lib:${prefix}/lib64" "${consumer_build}/consumer")
+
+set(subdirectory_build "${WORK_DIR}/subdirectory")
+run_step(${CMAKE_COMMAND} -S "${CONSUMER_DIR}/../subdirectory" -B "${subdirectory_build}"
+    "-DMVPDFRENDER_SOURCE_DIR=${SOURCE_DIR}" -DCMAKE_BUILD_TYPE=Release
+    "-DCMAKE_CXX_FLAGS=${CONSUMER_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${CONSUMER_FLAGS}"
+    "-DCMAKE_SHARED_LINKER_FLAGS=${CONSUMER_FLAGS}")
+run_step(${CMAKE_COMMAND} --build "${subdirectory_build}" -j2 --target consumer)
+run_step(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen "${subdirectory_build}/consumer")
