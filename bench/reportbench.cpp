@@ -86,10 +86,10 @@ public:
         if (documentReport) {
             docs = new PDFRendererDocuments(this);
             report = docs;
-            QList<DocumentSpec> specs;
+            QList<DocumentInput> inputs;
             for (const QStringList &doc : qAsConst(documents))
-                specs.append(DocumentReader::fromLines(doc));
-            feeder = std::make_unique<DocumentFeeder>(specs, 1);
+                inputs.append(DocumentReader::fromLines(doc));
+            feeder = std::make_unique<DocumentFeeder>(inputs, 1);
         } else {
             report = new PDFRenderer(this);
         }

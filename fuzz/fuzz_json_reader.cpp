@@ -16,15 +16,15 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
 {
     const QByteArray json(reinterpret_cast<const char *>(bytes), int(size));
-    QList<DocumentSpec> documents;
+    QList<DocumentInput> documents;
     QString error;
     const bool ok = DocumentReader::fromJson(json, QStringLiteral("fuzz.json"), QDir::tempPath(),
                                              &documents, &error);
     // Exactly one of a result and a reason.
     if (ok == !error.isEmpty())
         std::abort();
-    for (const DocumentSpec &document : documents) {
-        for (const ItemSpec &item : document.items) {
+    for (const DocumentInput &document : documents) {
+        for (const ItemInput &item : document.items) {
             if (item.format < 0 || item.format > 5 || !(item.scale > 0))
                 std::abort();
         }

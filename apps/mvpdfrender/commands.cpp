@@ -321,7 +321,7 @@ int runDocuments(const QStringList &arguments)
             return usageError(command, QStringLiteral("--first-number takes a whole number"));
     }
 
-    QList<DocumentSpec> documents;
+    QList<DocumentInput> documents;
     for (const QString &input : inputs) {
         QByteArray data;
         if (!TextInput::readFile(input, &data, &error)) {

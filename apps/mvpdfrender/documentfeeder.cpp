@@ -18,7 +18,7 @@ constexpr int kColumnsAhead = 4;
 
 } // namespace
 
-DocumentFeeder::DocumentFeeder(QList<DocumentSpec> documents, std::optional<int> firstNumber)
+DocumentFeeder::DocumentFeeder(QList<DocumentInput> documents, std::optional<int> firstNumber)
     : documents(std::move(documents)), firstNumber(firstNumber)
 {
 }
@@ -37,8 +37,8 @@ void DocumentFeeder::topUp(PDFRendererDocuments &renderer)
 {
     while (next < documents.size() && !ample(renderer)) {
         renderer.appendDoc(build(documents.at(next), next, renderer.getHlp()));
-        // The specification is not needed any more: its items now live in the renderer.
-        documents[next] = DocumentSpec();
+        // The description is not needed any more: its items now live in the renderer.
+        documents[next] = DocumentInput();
         ++next;
     }
 }
@@ -62,38 +62,38 @@ bool DocumentFeeder::ample(PDFRendererDocuments &renderer) const
     return pending > kColumnsAhead * (helper.contentHeight() + tallest);
 }
 
-DocumentGraphics DocumentFeeder::build(const DocumentSpec &spec, int index,
+DocumentGraphics DocumentFeeder::build(const DocumentInput &input, int index,
                                        AsyncReportsHelper &helper) const
 {
     DocumentGraphics doc;
-    if (spec.number)
-        doc.attributes.insert(0, *spec.number);
+    if (input.number)
+        doc.attributes.insert(0, *input.number);
     else if (firstNumber)
         doc.attributes.insert(0, *firstNumber + index);
 
-    for (const ItemSpec &itemSpec : spec.items) {
+    for (const ItemInput &itemInput : input.items) {
         QGraphicsItem *item = nullptr;
-        const bool hinted = itemSpec.spaced || itemSpec.tight || itemSpec.fullHeight
-                || itemSpec.centred || itemSpec.heightFactor;
-        if (itemSpec.kind == ItemSpec::Kind::Text) {
-            const QTextCharFormat &format = helper.formats[itemSpec.format];
+        const bool hinted = itemInput.spaced || itemInput.tight || itemInput.fullHeight
+                || itemInput.centred || itemInput.heightFactor;
+        if (itemInput.kind == ItemInput::Kind::Text) {
+            const QTextCharFormat &format = helper.formats[itemInput.format];
             // A plain line goes only onto a page: the composer may reuse it afterwards.
-            item = hinted ? helper.createTextItemWithFormat(itemSpec.text, format)
-                          : helper.createPageTextItem(itemSpec.text, format);
+            item = hinted ? helper.createTextItemWithFormat(itemInput.text, format)
+                          : helper.createPageTextItem(itemInput.text, format);
         } else {
-            item = new QGraphicsImageItem(QImage(itemSpec.imagePath), nullptr);
-            item->setScale(itemSpec.scale);
+            item = new QGraphicsImageItem(QImage(itemInput.imagePath), nullptr);
+            item->setScale(itemInput.scale);
         }
-        if (itemSpec.spaced)
+        if (itemInput.spaced)
             item->setData(SpacedKey, true);
-        if (itemSpec.tight)
+        if (itemInput.tight)
             item->setData(TightKey, true);
-        if (itemSpec.fullHeight)
+        if (itemInput.fullHeight)
             item->setData(FullHeightKey, true);
-        if (itemSpec.centred)
+        if (itemInput.centred)
             item->setData(CentredKey, true);
-        if (itemSpec.heightFactor)
-            item->setData(HeightFactorKey, *itemSpec.heightFactor);
+        if (itemInput.heightFactor)
+            item->setData(HeightFactorKey, *itemInput.heightFactor);
         doc.items.append(item);
     }
     return doc;

@@ -20,7 +20,7 @@ class DocumentFeeder
 public:
     // With firstNumber set, documents without a number of their own are numbered in input
     // order from it.
-    DocumentFeeder(QList<DocumentSpec> documents, std::optional<int> firstNumber);
+    DocumentFeeder(QList<DocumentInput> documents, std::optional<int> firstNumber);
 
     // Appends documents until the pending ones would fill several pages. Call it after the
     // renderer's prepare() and startReport(), and again after every page.
@@ -32,9 +32,9 @@ public:
 
 private:
     bool ample(PDFRendererDocuments &renderer) const;
-    DocumentGraphics build(const DocumentSpec &spec, int index, AsyncReportsHelper &helper) const;
+    DocumentGraphics build(const DocumentInput &input, int index, AsyncReportsHelper &helper) const;
 
-    QList<DocumentSpec> documents;
+    QList<DocumentInput> documents;
     std::optional<int> firstNumber;
     int next = 0;
 };

@@ -24,12 +24,12 @@ class JsonDocuments
 public:
     JsonDocuments(const QString &name, const QString &baseDir) : name(name), baseDir(baseDir) {}
 
-    bool read(const QJsonValue &root, QList<DocumentSpec> *documents);
+    bool read(const QJsonValue &root, QList<DocumentInput> *documents);
     QString error;
 
 private:
-    bool readDocument(const QJsonValue &value, DocumentSpec *document);
-    bool readItem(const QJsonValue &value, ItemSpec *item);
+    bool readDocument(const QJsonValue &value, DocumentInput *document);
+    bool readItem(const QJsonValue &value, ItemInput *item);
     bool readFlag(const QJsonObject &object, const QString &key, bool *flag);
     bool fail(const QString &reason);
 
@@ -45,7 +45,7 @@ bool JsonDocuments::fail(const QString &reason)
     return false;
 }
 
-bool JsonDocuments::read(const QJsonValue &root, QList<DocumentSpec> *documents)
+bool JsonDocuments::read(const QJsonValue &root, QList<DocumentInput> *documents)
 {
     QJsonArray list;
     if (root.isArray()) {
@@ -64,7 +64,7 @@ bool JsonDocuments::read(const QJsonValue &root, QList<DocumentSpec> *documents)
     }
     for (int i = 0; i < list.size(); ++i) {
         where = QStringLiteral("document %1").arg(i + 1);
-        DocumentSpec document;
+        DocumentInput document;
         if (!readDocument(list.at(i), &document))
             return false;
         documents->append(document);
@@ -72,7 +72,7 @@ bool JsonDocuments::read(const QJsonValue &root, QList<DocumentSpec> *documents)
     return true;
 }
 
-bool JsonDocuments::readDocument(const QJsonValue &value, DocumentSpec *document)
+bool JsonDocuments::readDocument(const QJsonValue &value, DocumentInput *document)
 {
     if (!value.isObject())
         return fail(QStringLiteral("a document must be an object"));
@@ -95,7 +95,7 @@ bool JsonDocuments::readDocument(const QJsonValue &value, DocumentSpec *document
     const QJsonArray array = items.toArray();
     for (int i = 0; i < array.size(); ++i) {
         where = QStringLiteral("%1, item %2").arg(documentWhere).arg(i + 1);
-        ItemSpec item;
+        ItemInput item;
         if (!readItem(array.at(i), &item))
             return false;
         document->items.append(item);
@@ -115,7 +115,7 @@ bool JsonDocuments::readFlag(const QJsonObject &object, const QString &key, bool
     return true;
 }
 
-bool JsonDocuments::readItem(const QJsonValue &value, ItemSpec *item)
+bool JsonDocuments::readItem(const QJsonValue &value, ItemInput *item)
 {
     if (value.isString()) {   // shorthand for a text line
         item->text = value.toString();
@@ -151,7 +151,7 @@ bool JsonDocuments::readItem(const QJsonValue &value, ItemSpec *item)
             item->format = int(f);
         }
     } else {
-        item->kind = ItemSpec::Kind::Image;
+        item->kind = ItemInput::Kind::Image;
         if (!object.value(QLatin1String("image")).isString())
             return fail(QStringLiteral("\"image\" must be a path"));
         if (object.contains(QLatin1String("format")))
@@ -185,11 +185,11 @@ bool JsonDocuments::readItem(const QJsonValue &value, ItemSpec *item)
 
 namespace DocumentReader {
 
-DocumentSpec fromLines(const QStringList &lines)
+DocumentInput fromLines(const QStringList &lines)
 {
-    DocumentSpec document;
+    DocumentInput document;
     for (const QString &line : lines) {
-        ItemSpec item;
+        ItemInput item;
         item.text = line;
         document.items.append(item);
     }
@@ -197,7 +197,7 @@ DocumentSpec fromLines(const QStringList &lines)
 }
 
 bool fromJson(const QByteArray &json, const QString &name, const QString &baseDir,
-              QList<DocumentSpec> *documents, QString *error)
+              QList<DocumentInput> *documents, QString *error)
 {
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
@@ -209,7 +209,7 @@ bool fromJson(const QByteArray &json, const QString &name, const QString &baseDi
     JsonDocuments reader(name, baseDir);
     const QJsonValue root = document.isArray() ? QJsonValue(document.array())
                                                : QJsonValue(document.object());
-    QList<DocumentSpec> read;
+    QList<DocumentInput> read;
     if (!reader.read(root, &read)) {
         *error = reader.error;
         return false;

@@ -10,7 +10,7 @@
 
 // One item of a document as the tool's inputs describe it: a text line or an image, with the
 // layout hints the document renderer reads.
-struct ItemSpec
+struct ItemInput
 {
     enum class Kind { Text, Image };
 
@@ -26,9 +26,9 @@ struct ItemSpec
     std::optional<double> heightFactor;   // data key 8
 };
 
-struct DocumentSpec
+struct DocumentInput
 {
-    QList<ItemSpec> items;
+    QList<ItemInput> items;
     std::optional<int> number;
 };
 
@@ -36,13 +36,13 @@ struct DocumentSpec
 namespace DocumentReader {
 
 // A text file: one document of text lines in the printout format.
-DocumentSpec fromLines(const QStringList &lines);
+DocumentInput fromLines(const QStringList &lines);
 
 // A JSON file (see the README): {"documents": [...]} or a bare array of documents. Image
 // paths are taken relative to baseDir. On failure returns false and sets error to a one-line
 // reason naming `name` and, for malformed JSON, the byte offset.
 bool fromJson(const QByteArray &json, const QString &name, const QString &baseDir,
-              QList<DocumentSpec> *documents, QString *error);
+              QList<DocumentInput> *documents, QString *error);
 
 } // namespace DocumentReader
 

@@ -119,7 +119,6 @@ private slots:
     void emptyReportIsHeaderAndFooter();
     void oversizedLinesStillEnd_data();
     void oversizedLinesStillEnd();
-    void cancelRemovesTheFile();
     void abortBeforeStartHasNoEffect();
     void writeFailureIsReported_data();
     void writeFailureIsReported();
@@ -356,32 +355,6 @@ void tst_LineReport::oversizedLinesStillEnd()
         QCOMPARE(pageOf.lastKey(), pageOf.size() - 1);
         QCOMPARE(pages, 1 + (lineCount - pageOf.size() - 2 + 2) / 3);
     }
-}
-
-void tst_LineReport::cancelRemovesTheFile()
-{
-    TestJob job;
-    job.fileName = path(QStringLiteral("cancel.pdf"));
-    job.lines = numberedLines(3000);
-    QSignalSpy progressSpy(&job, &AsyncReportsBase::progress);
-    QSignalSpy readySpy(&job, &AsyncReportsBase::ready);
-    int progressAtAbort = -1;
-    connect(&job, &AsyncReportsBase::progress, &job, [&]() {
-        if (progressAtAbort < 0) {
-            progressAtAbort = progressSpy.size();
-            job.abortReport();
-            QVERIFY(QFileInfo::exists(job.fileName));
-        }
-    });
-    job.do_process();
-    QVERIFY(readySpy.wait(60000));
-    QTest::qWait(20);
-    QCOMPARE(readySpy.size(), 1);
-    QCOMPARE(readySpy.first().first().toString(), kCancelled);
-    QCOMPARE(progressSpy.size(), progressAtAbort);
-    QVERIFY(!QFileInfo::exists(job.fileName));
-    QVERIFY(job.isAborted());
-    QCOMPARE(job.installedRenderer(), nullptr);
 }
 
 void tst_LineReport::abortBeforeStartHasNoEffect()
