@@ -6,12 +6,10 @@
 // peak resident memory is its own. The table gives pages, the median wall time of N runs,
 // pages per second, peak memory, the median and longest event-loop pass after the first, and
 // the throughput as a share of the floor's (the floor row just above it).
-#include "asyncreportsbase.h"
 #include "asyncreportshelper.h"
+#include "clijob.h"
 #include "documentfeeder.h"
 #include "mvstringformatter.h"
-#include "pdfrenderer.h"
-#include "pdfrendererdocuments.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -69,56 +67,6 @@ QStringList flatten(const QList<QStringList> &documents, int lineCount)
     return lines.mid(0, lineCount);
 }
 
-// A job of the benchmark: a line report of `lines`, or a document report of `documents`.
-class BenchJob : public AsyncReportsBase
-{
-public:
-    QStringList lines;
-    QList<QStringList> documents;
-    QStringList headings{QStringLiteral("PARAGONY (cd.)")};
-    QString file;
-    bool documentReport = false;
-
-    void process() override
-    {
-        PDFRendererBase *report = nullptr;
-        PDFRendererDocuments *docs = nullptr;
-        if (documentReport) {
-            docs = new PDFRendererDocuments(this);
-            report = docs;
-            QList<DocumentInput> inputs;
-            for (const QStringList &doc : qAsConst(documents))
-                inputs.append(DocumentReader::fromLines(doc));
-            feeder = std::make_unique<DocumentFeeder>(inputs, 1);
-        } else {
-            report = new PDFRenderer(this);
-        }
-        if (!report->prepare()) {
-            emit ready(report->lastError());
-            delete report;
-            return;
-        }
-        report->startReport();
-        if (docs)
-            feeder->topUp(*docs);
-        renderer = report;
-        connect(this, &AsyncReportsBase::progress, this, [this, docs]() {
-            if (docs && renderer)
-                feeder->topUp(*docs);
-        }, Qt::UniqueConnection);
-        QMetaObject::invokeMethod(this, "nextPage", Qt::QueuedConnection);
-    }
-    QStringList &reportLines() override { return lines; }
-    QStringList &continuationHeader() override { return headings; }
-    QString reportTitle() override { return QStringLiteral("Benchmark"); }
-    QString reportSubtitle() override { return QStringLiteral("Paragony"); }
-    QString reportPlace() override { return QStringLiteral("Kraków"); }
-    QString outputFileName() override { return file; }
-
-private:
-    std::unique_ptr<DocumentFeeder> feeder;
-};
-
 struct Sample
 {
     int pages = 0;
@@ -135,7 +83,18 @@ double median(QVector<double> values)
     return values.at(values.size() / 2);
 }
 
-Sample runJob(BenchJob &job)
+CliJob::Settings benchSettings(const QString &file)
+{
+    CliJob::Settings settings;
+    settings.output = file;
+    settings.title = QStringLiteral("Benchmark");
+    settings.subtitle = QStringLiteral("Paragony");
+    settings.place = QStringLiteral("Kraków");
+    settings.headings = QStringList{QStringLiteral("PARAGONY (cd.)")};
+    return settings;
+}
+
+Sample runJob(CliJob &job)
 {
     QElapsedTimer total, pass;
     QVector<double> passes;
@@ -229,15 +188,14 @@ int runCase(const QString &name, int runs)
     for (int run = 0; run < runs; ++run) {
         if (parts.first() == QLatin1String("floor")) {
             sample = runFloor(flatten(receipts(size), size), file);
+        } else if (parts.first() == QLatin1String("documents")) {
+            QList<DocumentInput> documents;
+            for (const QStringList &receipt : receipts(size * 12).mid(0, size))
+                documents.append(DocumentReader::fromLines(receipt));
+            CliJob job(benchSettings(file), std::make_unique<DocumentFeeder>(documents, 1));
+            sample = runJob(job);
         } else {
-            BenchJob job;
-            job.file = file;
-            if (parts.first() == QLatin1String("documents")) {
-                job.documentReport = true;
-                job.documents = receipts(size * 12).mid(0, size);
-            } else {
-                job.lines = flatten(receipts(size), size);
-            }
+            CliJob job(benchSettings(file), flatten(receipts(size), size));
             sample = runJob(job);
         }
         seconds.append(sample.seconds);

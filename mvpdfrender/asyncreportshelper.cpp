@@ -240,7 +240,7 @@ bool paintsPlainly(const QGraphicsItem *item)
         return false;
     constexpr QGraphicsItem::GraphicsItemFlags kSceneHandled =
             QGraphicsItem::ItemClipsToShape | QGraphicsItem::ItemClipsChildrenToShape
-            | QGraphicsItem::ItemIgnoresTransformations;
+            | QGraphicsItem::ItemIgnoresTransformations | QGraphicsItem::ItemHasNoContents;
     return item->isVisible() && !item->parentItem() && item->childItems().isEmpty()
             && !item->graphicsEffect() && item->opacity() == 1.0
             && item->cacheMode() == QGraphicsItem::NoCache && !(item->flags() & kSceneHandled)
@@ -256,6 +256,8 @@ bool paintsPlainly(const QGraphicsItem *item)
 bool AsyncReportsHelper::renderDirectly(QPainter *painter, const QRectF &target)
 {
     const QRectF source(sceneRect);
+    if (source.isEmpty())
+        return false;
     const QList<QGraphicsItem *> items = scene->items(source, Qt::IntersectsItemBoundingRect,
                                                       Qt::AscendingOrder);
     if (!std::all_of(items.cbegin(), items.cend(), paintsPlainly))

@@ -17,6 +17,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <unistd.h>
 
 namespace Commands {
@@ -191,40 +193,51 @@ bool readLines(const QString &path, QStringList *lines, QString *error)
                                       lines, error);
 }
 
-// Runs the job on the event loop, showing progress and honouring SIGINT and SIGTERM.
-int runReport(CliJob &job, const OutputTarget &target, ProgressView::Style style,
+using JobFactory = std::function<std::unique_ptr<CliJob>(const CliJob::Settings &)>;
+
+// Runs the job that makeJob builds for the settings, on the event loop, writing through an
+// OutputTarget, showing progress and honouring SIGINT and SIGTERM.
+int runReport(CliJob::Settings settings, const JobFactory &makeJob, ProgressView::Style style,
               const QString &noun, bool quiet)
 {
+    OutputTarget target;
+    QString error;
+    if (!target.open(settings.output, &error)) {
+        printError(error);
+        return RenderFailed;
+    }
+    settings.output = target.writePath;
+    const std::unique_ptr<CliJob> job = makeJob(settings);
+
     ProgressView view(style);
     SignalBridge bridge;
     bool interrupted = false;
-    QObject::connect(&bridge, &SignalBridge::interrupted, &job, [&]() {
+    QObject::connect(&bridge, &SignalBridge::interrupted, job.get(), [&]() {
         interrupted = true;
-        job.abortReport();
+        job->abortReport();
     });
-    QObject::connect(&job, &AsyncReportsBase::progress, &job, [&](const QString &message) {
-        view.update(job.pagesWritten(), job.percentDone(), message, noun);
+    QObject::connect(job.get(), &AsyncReportsBase::progress, job.get(), [&](const QString &message) {
+        view.update(job->pagesWritten(), job->percentDone(), message, noun);
     });
     QEventLoop loop;
     QString result;
-    QObject::connect(&job, &AsyncReportsBase::ready, &loop, [&](const QString &message) {
+    QObject::connect(job.get(), &AsyncReportsBase::ready, &loop, [&](const QString &message) {
         result = message;
         loop.quit();
     }, Qt::QueuedConnection);
-    job.do_process();
+    job->do_process();
     loop.exec();
     view.finish();
 
     if (result.isEmpty()) {
-        QString error;
         if (!target.commit(&error)) {
             printError(error);
             return RenderFailed;
         }
         if (!quiet)
             std::fprintf(stderr, "%s: wrote %s (%d page%s)\n", qUtf8Printable(kProgram),
-                         qUtf8Printable(target.finalPath), job.pagesWritten() + 1,
-                         job.pagesWritten() == 0 ? "" : "s");
+                         qUtf8Printable(target.finalPath), job->pagesWritten() + 1,
+                         job->pagesWritten() == 0 ? "" : "s");
         return Success;
     }
     target.discard();
@@ -272,14 +285,10 @@ int runLines(const QStringList &arguments)
     if (parser.isSet(quickView))
         lines = MvStringFormatter::quickViewFormat(lines);
 
-    OutputTarget target;
-    if (!target.open(settings.output, &error)) {
-        printError(error);
-        return RenderFailed;
-    }
-    settings.output = target.writePath;
-    CliJob job(settings, lines);
-    return runReport(job, target, report.style(parser), QStringLiteral("of lines"),
+    const JobFactory makeJob = [&lines](const CliJob::Settings &jobSettings) {
+        return std::make_unique<CliJob>(jobSettings, lines);
+    };
+    return runReport(settings, makeJob, report.style(parser), QStringLiteral("of lines"),
                      parser.isSet(report.quiet));
 }
 
@@ -343,14 +352,11 @@ int runDocuments(const QStringList &arguments)
         documents.append(DocumentReader::fromLines(lines));
     }
 
-    OutputTarget target;
-    if (!target.open(settings.output, &error)) {
-        printError(error);
-        return RenderFailed;
-    }
-    settings.output = target.writePath;
-    CliJob job(settings, std::make_unique<DocumentFeeder>(std::move(documents), first));
-    return runReport(job, target, report.style(parser), QStringLiteral("of documents"),
+    const JobFactory makeJob = [&documents, first](const CliJob::Settings &jobSettings) {
+        return std::make_unique<CliJob>(jobSettings,
+                                        std::make_unique<DocumentFeeder>(std::move(documents), first));
+    };
+    return runReport(settings, makeJob, report.style(parser), QStringLiteral("of documents"),
                      parser.isSet(report.quiet));
 }
 

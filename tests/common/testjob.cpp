@@ -43,3 +43,13 @@ QString TestJob::run(int timeoutMs)
         return QStringLiteral("<timeout>");
     return readySpy.first().first().toString();
 }
+
+QStringList numberedLines(int count, int length)
+{
+    QStringList lines;
+    for (int i = 0; i < count; ++i) {
+        lines.append(QStringLiteral("W%1 ").arg(i, 5, 10, QLatin1Char('0'))
+                     .leftJustified(length, QLatin1Char('x')));
+    }
+    return lines;
+}

@@ -48,4 +48,7 @@ public:
     int processCalls = 0;
 };
 
+// Printout lines whose first word names them: "W00000", "W00001", ..., padded to length.
+QStringList numberedLines(int count, int length = 20);
+
 #endif // TESTJOB_H

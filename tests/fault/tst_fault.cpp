@@ -19,14 +19,6 @@ namespace {
 
 const QString kCancelled = QStringLiteral("Generowanie dokumentu przerwane przez użytkownika.");
 
-QStringList lines(int count, int length = 30)
-{
-    QStringList result;
-    for (int i = 0; i < count; ++i)
-        result.append(QStringLiteral("W%1 ").arg(i, 6, 10, QLatin1Char('0')).leftJustified(length, QLatin1Char('.')));
-    return result;
-}
-
 // Runs the caller's code with the effective user of nobody when this process runs as root,
 // who may write anywhere whatever the permissions say.
 class Unprivileged
@@ -113,7 +105,7 @@ void tst_Fault::unwritableTargets()
     const QString path = dir.filePath(target);
     TestJob job;
     job.fileName = path;
-    job.lines = lines(1500);
+    job.lines = numberedLines(1500);
     QString ready;
     {
         Unprivileged user;
@@ -131,7 +123,7 @@ void tst_Fault::folderRemovedDuringTheRun()
     QVERIFY(QDir().mkpath(folder));
     TestJob job;
     job.fileName = folder + QStringLiteral("/out.pdf");
-    job.lines = lines(2000);
+    job.lines = numberedLines(2000);
     connect(&job, &AsyncReportsBase::progress, &job, [&]() { QDir(folder).removeRecursively(); });
     QCOMPARE(job.run(), QStringLiteral("Nie można zapisać pliku PDF: ") + job.fileName);
     QVERIFY(!QFileInfo::exists(job.fileName));
@@ -150,7 +142,7 @@ void tst_Fault::cancelAtPage()
     QFETCH(int, abortAfterProgress);
     TestJob job;
     job.fileName = dir.filePath(QStringLiteral("cancel.pdf"));
-    job.lines = lines(2000);
+    job.lines = numberedLines(2000);
     // The number of pages of this report, from an uncancelled run.
     QCOMPARE(job.run(), QString());
     const int pages = PdfProbe::pageCount(job.fileName);
@@ -184,7 +176,7 @@ void tst_Fault::jobsStartedFromManyThreads()
     for (int i = 0; i < kJobs; ++i) {
         jobs.push_back(std::make_unique<TestJob>());
         jobs.back()->fileName = dir.filePath(QStringLiteral("thread%1.pdf").arg(i));
-        jobs.back()->lines = lines(600 + 100 * i);
+        jobs.back()->lines = numberedLines(600 + 100 * i);
         spies.push_back(std::make_unique<QSignalSpy>(jobs.back().get(), &AsyncReportsBase::ready));
     }
     std::vector<QThread *> threads;
@@ -208,7 +200,7 @@ void tst_Fault::veryLongLines()
 {
     TestJob job;
     job.fileName = dir.filePath(QStringLiteral("long.pdf"));
-    job.lines = lines(400);
+    job.lines = numberedLines(400);
     for (int i = 0; i < 400; i += 50)
         job.lines[i] = QStringLiteral("x").repeated(10000);
     QCOMPARE(job.run(), QString());

@@ -21,15 +21,6 @@ const QString kHeading = QStringLiteral("NAGLOWEK");
 const QString kCancelled = QStringLiteral("Generowanie dokumentu przerwane przez użytkownika.");
 const QString kNoData = QStringLiteral("Błąd renderowania PDF. Brak danych?");
 
-// Lines whose first word names them: W00000, W00001, ...
-QStringList numberedLines(int count, int length = 20)
-{
-    QStringList lines;
-    for (int i = 0; i < count; ++i)
-        lines.append(QStringLiteral("W%1 ").arg(i, 5, 10, QLatin1Char('0')).leftJustified(length, QLatin1Char('x')));
-    return lines;
-}
-
 struct Run
 {
     QString ready;
