@@ -157,6 +157,8 @@ bool JsonDocuments::readItem(const QJsonValue &value, ItemInput *item)
         if (object.contains(QLatin1String("format")))
             return fail(QStringLiteral("\"format\" belongs to text lines"));
         const QString path = object.value(QLatin1String("image")).toString();
+        if (path.isEmpty() || path.contains(QChar(0)))
+            return fail(QStringLiteral("\"image\" must be a path"));
         item->imagePath = QDir(baseDir).absoluteFilePath(path);
         if (!QFileInfo(item->imagePath).isFile() || !QImageReader(item->imagePath).canRead())
             return fail(QStringLiteral("cannot read image \"%1\"").arg(path));
