@@ -39,10 +39,12 @@ void PDFRenderer::startReport()
     lineNo = 0;
     pageStartLineNo = 0;
     twoColumns = wide;
-    QStringList &lines = owner->reportLines();
-    current = lines.begin();
+    // Iterators made from the constant ones: begin() would detach a list that the host
+    // shares with another, copying it. The renderer only ever reads through them.
+    const QStringList &lines = owner->reportLines();
+    current = QStringList::iterator(lines.constBegin().i);
     pageStart = current;
-    linesEnd = lines.end();
+    linesEnd = QStringList::iterator(lines.constEnd().i);
     columnHasLine = false;
 }
 

@@ -190,7 +190,9 @@ void tst_LineReport::onePageReport()
 {
     TestJob job;
     job.fileName = path(QStringLiteral("one.pdf"));
-    job.lines = numberedLines(30);
+    const QStringList shared = numberedLines(30);
+    job.lines = shared;   // the host keeps its own copy: the job's list must not be copied
+    const QString *data = &job.lines.constFirst();
     job.headings = QStringList{kHeading};
     const Run run = runJob(job);
     QCOMPARE(run.ready, QString());
@@ -202,6 +204,7 @@ void tst_LineReport::onePageReport()
     QCOMPARE(PdfProbe::info(job.fileName, QStringLiteral("Title")), job.title);
     QCOMPARE(headingsPerPage(job.fileName), QList<int>{0});
     QCOMPARE(pageOfLine(job.fileName).size(), 30);
+    QCOMPARE(&job.lines.constFirst(), data);
     const QString text = PdfProbe::pageTexts(job.fileName).value(0);
     QVERIFY(text.contains(QStringLiteral("- Strona 1 -")));
     QVERIFY(text.contains(job.subtitle));
