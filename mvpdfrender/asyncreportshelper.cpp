@@ -206,11 +206,21 @@ void AsyncReportsHelper::columnSeparators()
 
 void AsyncReportsHelper::flushPageItems()
 {
+    flushPage(false);
+}
+
+void AsyncReportsHelper::flushPageItemsForReuse()
+{
+    flushPage(true);
+}
+
+void AsyncReportsHelper::flushPage(bool keepPageText)
+{
     for (QGraphicsItem *item : qAsConst(pageItems)) {
         if (scene && item->scene() == scene)
             scene->removeItem(item);
-        auto *text = item->type() == QGraphicsTextItem::Type ? dynamic_cast<MvTextItem *>(item)
-                                                              : nullptr;
+        auto *text = keepPageText && item->type() == QGraphicsTextItem::Type
+                ? dynamic_cast<MvTextItem *>(item) : nullptr;
         if (text && text->recyclable)
             spareTextItems.keep(text);
         else

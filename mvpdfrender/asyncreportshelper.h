@@ -57,6 +57,10 @@ public:
     void flushColumn();
     void columnSeparators();
     void flushPageItems();
+    // As flushPageItems(), but the text items made by createPageTextItem() are kept for reuse
+    // by later pages instead of being deleted. For the renderers, whose page items nobody
+    // else holds.
+    void flushPageItemsForReuse();
     void render(QPainter *painter, QRect target);
 
     void setDebugColorize(bool on);
@@ -66,8 +70,9 @@ public:
     // A new text item holding text in format, with a 90 % line height; owned by the caller.
     QGraphicsItem *createTextItemWithFormat(const QString &text, const QTextCharFormat &format);
     // The same, for a text item that is only ever placed on a page (appendToColumn() or
-    // appendToPage()) or deleted: flushPageItems() keeps it for reuse by a later page instead
-    // of deleting it, so the caller neither keeps it nor changes anything but its position.
+    // appendToPage()) or deleted: flushPageItemsForReuse() keeps it for reuse by a later page
+    // instead of deleting it, so the caller neither keeps it nor changes anything but its
+    // position.
     QGraphicsItem *createPageTextItem(const QString &text, const QTextCharFormat &format);
     // Stacks lines down column columnIndex from y (relative to contentTop); returns the y below.
     double emitTextList(double y, int columnIndex, const QStringList &lines,
@@ -112,6 +117,7 @@ private:
         QMultiHash<QString, MvTextItem *> byText;
     };
 
+    void flushPage(bool keepPageText);
     bool renderDirectly(QPainter *painter, const QRectF &target);
     static QString pageLabel(int page);
     double itemHeight(const QGraphicsItem *item) const;

@@ -68,7 +68,7 @@ bool PDFRenderer::emitPage(bool)
         holdLine = false;
 
         if (line.size() > kLongLineLength && !twoColumns) {
-            hlp.flushPageItems();
+            hlp.flushPageItemsForReuse();
             restartPage = true;
             twoColumns = true;
             continue;
@@ -143,7 +143,7 @@ void PDFRenderer::finishFullPage(const QTextCharFormat &format)
     hlp.render(output.painter(), output.pageRect());
     percDone = lineNo * 100.0 / owner->reportLines().size();
     output.newPage();
-    hlp.flushPageItems();
+    hlp.flushPageItemsForReuse();
     column = 0;
     columnY = 0.0;
     ++pageNum;

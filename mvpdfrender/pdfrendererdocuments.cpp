@@ -130,7 +130,7 @@ bool PDFRendererDocuments::emitPage(bool)
 
     hlp.columnSeparators();
     hlp.render(output.painter(), output.pageRect());
-    hlp.flushPageItems();
+    hlp.flushPageItemsForReuse();
     if (docs.isEmpty())
         return false;
     output.newPage();
