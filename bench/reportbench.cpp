@@ -1,6 +1,9 @@
 // Measures report throughput against a raw-Qt floor on the same generated receipt lines.
 //
-//   reportbench [--runs N] [--smoke]
+//   reportbench [--runs N] [--smoke] [--long]
+//
+// --long adds 300 000 lines as one line report and as one single document, to compare what a
+// long document costs with the same lines in a line report.
 //
 // Every run of a case is a child process of its own (reportbench --case NAME), so that its
 // peak resident memory is its own. The table gives pages, the median wall time of N runs,
@@ -9,6 +12,8 @@
 #include "asyncreportshelper.h"
 #include "clijob.h"
 #include "documentfeeder.h"
+#include "imageloader.h"
+#include "inputreader.h"
 #include "mvstringformatter.h"
 
 #include <QApplication>
@@ -188,11 +193,18 @@ int runCase(const QString &name, int runs)
     for (int run = 0; run < runs; ++run) {
         if (parts.first() == QLatin1String("floor")) {
             sample = runFloor(flatten(receipts(size), size), file);
-        } else if (parts.first() == QLatin1String("documents")) {
+        } else if (parts.first() == QLatin1String("documents") || parts.first() == QLatin1String("document")) {
             QList<DocumentInput> documents;
-            for (const QStringList &receipt : receipts(size * 12).mid(0, size))
-                documents.append(DocumentReader::fromLines(receipt));
-            CliJob job(benchSettings(file), std::make_unique<DocumentFeeder>(documents, 1));
+            if (parts.first() == QLatin1String("document")) {
+                documents.append(DocumentReader::fromLines(flatten(receipts(size), size), name));
+            } else {
+                for (const QStringList &receipt : receipts(size * 12).mid(0, size))
+                    documents.append(DocumentReader::fromLines(receipt, name));
+            }
+            InputReader reader;
+            ImageLoader images(reader);
+            CliJob job(benchSettings(file), std::make_unique<DocumentFeeder>(
+                               documents, 1, images, [](const QString &) {}));
             sample = runJob(job);
         } else {
             CliJob job(benchSettings(file), flatten(receipts(size), size));
@@ -250,9 +262,15 @@ int main(int argc, char *argv[])
     const int large = smoke ? 1000 : 100000;
     const int documents = smoke ? 30 : 10000;
     // Each report is compared with the floor of the same lines; documents with the small one.
-    const QStringList cases{QStringLiteral("floor:%1").arg(small), QStringLiteral("lines:%1").arg(small),
-                            QStringLiteral("floor:%1").arg(large), QStringLiteral("lines:%1").arg(large),
-                            QStringLiteral("documents:%1").arg(documents)};
+    QStringList cases{QStringLiteral("floor:%1").arg(small), QStringLiteral("lines:%1").arg(small),
+                      QStringLiteral("floor:%1").arg(large), QStringLiteral("lines:%1").arg(large),
+                      QStringLiteral("documents:%1").arg(documents)};
+    if (args.contains(QStringLiteral("--long"))) {
+        const int longReport = smoke ? 2000 : 300000;
+        cases += QStringList{QStringLiteral("floor:%1").arg(longReport),
+                             QStringLiteral("lines:%1").arg(longReport),
+                             QStringLiteral("document:%1").arg(longReport)};
+    }
     // Rounds interleave the cases, each run in a fresh process, so that a slow spell of the
     // machine hits the floor and the reports alike; the table shows medians.
     QMap<QString, CaseResult> results;

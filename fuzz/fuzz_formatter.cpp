@@ -42,6 +42,23 @@ int nonSpaceCount(const QString &text)
     return nonSpaceCount(QStringList{text});
 }
 
+// No half of a surrogate pair stands alone: the input, decoded from UTF-8, has none, and no
+// cut or spreading may make one.
+bool wellFormed(const QStringList &lines)
+{
+    for (const QString &line : lines) {
+        for (int i = 0; i < line.size(); ++i) {
+            const bool pairedHigh = line.at(i).isHighSurrogate() && i + 1 < line.size()
+                    && line.at(i + 1).isLowSurrogate();
+            if (pairedHigh)
+                ++i;
+            else if (line.at(i).isSurrogate())
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
@@ -57,19 +74,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     const int indent = qBound(-10, rawIndent, 2000);
 
     using F = MvStringFormatter;
-    require(F::wrapSimple(left, size_t(qint64(width))).join(QString()) == left);
-    require(nonSpaceCount(F::wrap(left, size_t(qint64(width)))) == nonSpaceCount(left));
-    require(F::wrapRightAligned(left, width).size() <= 2);
-    require(nonSpaceCount(F::wrappedMultiline(left, right, paddingWidth)) == nonSpaceCount(left + right));
+    const QStringList simple = F::wrapSimple(left, size_t(qint64(width)));
+    require(simple.join(QString()) == left && wellFormed(simple));
+    const QStringList words = F::wrap(left, size_t(qint64(width)));
+    require(nonSpaceCount(words) == nonSpaceCount(left) && wellFormed(words));
+    const QStringList rightAligned = F::wrapRightAligned(left, width);
+    require(rightAligned.size() <= 2 && wellFormed(rightAligned));
+    const QStringList multiline = F::wrappedMultiline(left, right, paddingWidth);
+    require(nonSpaceCount(multiline) == nonSpaceCount(left + right) && wellFormed(multiline));
     F::FormatL(left, paddingWidth);
     F::FormatR(left, paddingWidth);
     F::FormatC(left, paddingWidth);
     F::FormatW(left, right, paddingWidth);
     F::GetSeparator(paddingWidth, right.left(3));
-    require(nonSpaceCount(F::MakeItTwice(left, rawIndent)) == nonSpaceCount(left));
+    const QString twice = F::MakeItTwice(left, rawIndent);
+    require(nonSpaceCount(twice) == nonSpaceCount(left) && wellFormed({twice}));
     F::nBSP(left);
     F::isLongLine(left);
-    require(F::quickViewFormat({left, right}).size() == 2);
+    const QStringList display = F::quickViewFormat({left, right});
+    require(display.size() == 2 && wellFormed(display));
     F::LineMatches(right, left);
     F::asStdVector({left, right});
 
@@ -89,6 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     formatter.AppFormatWrappedCentered(left);
     formatter.AppFormatWrappedRightAlign(left, right);
     formatter.AppendWrapped(left, qBound(-10, pickWidth(data), 2000), indent, data.ConsumeBool());
+    require(wellFormed(formatter.lines()));
     formatter.haveCancelledLine(data.ConsumeIntegralInRange(-5, 50));
     formatter.GetLinesCount();
 

@@ -1,6 +1,5 @@
 #include "asyncreportsbase.h"
 
-#include "pdfoutput.h"
 #include "pdfrendererbase.h"
 
 #include <QMetaObject>
@@ -33,7 +32,7 @@ AsyncReportsBase::~AsyncReportsBase()
 {
     // Queued passes die with the object; an unfinished run must not leave a half-written file.
     if (renderer)
-        disposeOfRenderer();
+        disposeOfRenderer(false);
 }
 
 void AsyncReportsBase::abortReport()
@@ -47,14 +46,23 @@ void AsyncReportsBase::do_process()
         QMetaObject::invokeMethod(this, "do_process", Qt::QueuedConnection);
         return;
     }
-    if (renderer) {
-        // A run is still installed (a restart from one of our own signals, or a second start):
-        // it is abandoned with its file. Outside a pass its next pass is already queued.
-        disposeOfRenderer();
-        if (!inPass)
-            ++stalePasses;
+    QPointer<AsyncReportsBase> alive(this);
+    // A run still installed ends before the new one starts. One whose ready() has not been
+    // sent yet gets it now, as a cancel; a slot of that signal may itself start a run, which
+    // the loop then ends the same way, so that every start gets exactly one ready().
+    while (renderer) {
+        if (!readySent) {
+            readySent = true;
+            emit ready(QString::fromUtf8(kCancelledMessage));
+            if (!alive)
+                return;
+            continue;
+        }
+        // Outside its own pass, the run's next pass is already queued.
+        disposeOfRenderer(passGeneration != runGeneration);
     }
     ++runGeneration;
+    readySent = false;
     aborted = false;
     process();
 }
@@ -72,21 +80,22 @@ void AsyncReportsBase::nextPage()
 
     QPointer<AsyncReportsBase> alive(this);
     const quint64 generation = runGeneration;
+    passGeneration = generation;
     // After a signal, a slot may have destroyed this job or started a new run on it; the
     // new run (or the destructor) has then dealt with this run's renderer and file, and this
     // pass must touch nothing more.
     auto mayGoOn = [&]() {
         if (!alive)
             return false;
-        inPass = false;
+        passGeneration = 0;
         return generation == runGeneration;
     };
 
-    inPass = true;
     if (aborted) {
+        readySent = true;
         emit ready(QString::fromUtf8(kCancelledMessage));
         if (mayGoOn() && renderer)
-            disposeOfRenderer();
+            disposeOfRenderer(false);
         return;
     }
 
@@ -104,7 +113,7 @@ void AsyncReportsBase::nextPage()
         return;
     }
 
-    inPass = false;
+    passGeneration = 0;
     finishRun();
 }
 
@@ -112,25 +121,24 @@ void AsyncReportsBase::finishRun()
 {
     PDFRendererBase *finished = renderer;
     renderer = nullptr;
+    readySent = true;
     finished->finish();
     const bool complete = finished->outputComplete();
     const QString path = finished->outputPath();
+    if (!complete)
+        finished->discardOutput();
     delete finished;
 
-    if (!complete) {
-        // A document that did not reach the disk whole is a failure, never a success.
-        PDFOutput::removeRegularFile(path);
-        emit ready(PDFRendererBase::cannotWriteMessage(path));
-        return;
-    }
-    emit ready(QString());
+    // A document that did not reach the disk whole is a failure, never a success.
+    emit ready(complete ? QString() : PDFRendererBase::cannotWriteMessage(path));
 }
 
-void AsyncReportsBase::disposeOfRenderer()
+void AsyncReportsBase::disposeOfRenderer(bool passQueued)
 {
     PDFRendererBase *abandoned = renderer;
     renderer = nullptr;
-    const QString path = abandoned->outputPath();
+    abandoned->discardOutput();
     delete abandoned;
-    PDFOutput::removeRegularFile(path);
+    if (passQueued)
+        ++stalePasses;
 }

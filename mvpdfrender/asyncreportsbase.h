@@ -29,6 +29,8 @@ signals:
 public slots:
     void abortReport();
     // Starts a run; may be called from any thread (it re-posts itself to the job's thread).
+    // A run still going is ended first, with its own ready() (the cancel message) and its
+    // file removed, so that every start gets exactly one ready().
     void do_process();
 
 private slots:
@@ -53,14 +55,19 @@ protected:
 
 private:
     void finishRun();
-    void disposeOfRenderer();
+    // Deletes the installed renderer and removes its file; passQueued: a pass of that run is
+    // still queued and must do nothing when it arrives.
+    void disposeOfRenderer(bool passQueued);
 
     // Counts the runs started, so that a pass can tell whether a slot it signalled started
     // a new run (or destroyed the job) and must then leave the new run alone.
     quint64 runGeneration = 0;
+    // The run whose pass is executing now (its generation), or 0 between passes.
+    quint64 passGeneration = 0;
     // Passes of an abandoned run that are still queued and must do nothing when they arrive.
     int stalePasses = 0;
-    bool inPass = false;
+    // Whether the installed run has had its ready() already (a cancel in progress).
+    bool readySent = false;
 };
 
 #endif // ASYNCREPORTSBASE_H

@@ -46,6 +46,28 @@ bool isAsciiWhitespace(QChar c)
     }
 }
 
+// Whether a cut at `at` would part the two halves of a surrogate pair.
+bool splitsPair(const QString &text, int at)
+{
+    return at > 0 && at < text.size() && text.at(at - 1).isHighSurrogate()
+            && text.at(at).isLowSurrogate();
+}
+
+// A cut at `at` moved off the middle of a surrogate pair: before the pair, unless that leaves
+// nothing after `from`, then after it (the piece is then one unit wider than asked).
+int cutAt(const QString &text, int from, int at)
+{
+    if (!splitsPair(text, at))
+        return at;
+    return at - 1 > from ? at - 1 : at + 1;
+}
+
+// The end of the piece of at most width code units that starts at from.
+int pieceEnd(const QString &text, int from, int width)
+{
+    return cutAt(text, from, qMin(text.size(), from + width));
+}
+
 } // namespace
 
 MvStringFormatter::MvStringFormatter()
@@ -273,6 +295,9 @@ QString MvStringFormatter::MakeItTwice(QString text, int from)
     result.append(text.constData(), start);
     for (int i = start; i < text.size(); ++i) {
         result.append(text.at(i));
+        // The two halves of a surrogate pair are one character: the space goes after both.
+        if (splitsPair(text, i + 1))
+            result.append(text.at(++i));
         result.append(kSpace);
     }
     return result;
@@ -310,7 +335,7 @@ QStringList MvStringFormatter::wrap(QString text, size_t width)
                 breakAt = i;
         }
         if (chars[limit].isSpace() || breakAt < 0)
-            breakAt = limit;
+            breakAt = cutAt(text, position, position + limit) - position;
         result.append(text.mid(position, breakAt));
         position += breakAt;
         // One whitespace at the break is dropped, never more.
@@ -324,8 +349,11 @@ QStringList MvStringFormatter::wrapSimple(QString text, size_t width)
 {
     QStringList result;
     const int limit = wrapWidth(width);
-    for (int position = 0; position < text.size(); position += limit)
-        result.append(text.mid(position, limit));
+    for (int position = 0; position < text.size();) {
+        const int end = pieceEnd(text, position, limit);
+        result.append(text.mid(position, end - position));
+        position = end;
+    }
     return result;
 }
 
@@ -338,7 +366,8 @@ QStringList MvStringFormatter::wrapRightAligned(const QString &text, int width)
         if (isAsciiWhitespace(text.at(p)))
             return QStringList{text.left(p), text.mid(p + 1).rightJustified(limit, kSpace, false)};
     }
-    return QStringList{text.left(limit), text.mid(limit)};
+    const int cut = cutAt(text, 0, limit);
+    return QStringList{text.left(cut), text.mid(cut)};
 }
 
 QStringList MvStringFormatter::wrappedMultiline(const QString &left, const QString &right,
@@ -351,9 +380,10 @@ QStringList MvStringFormatter::wrappedMultiline(const QString &left, const QStri
     const int pieceWidth = atLeastOne(width - right.size() - 1);
     int position = 0;
     while (left.size() - position > pieceWidth) {
-        const QString piece = left.mid(position, pieceWidth);
+        const int end = pieceEnd(left, position, pieceWidth);
+        const QString piece = left.mid(position, end - position);
         result.append(result.isEmpty() ? piece + kSpace + right : piece);
-        position += pieceWidth;
+        position = end;
     }
     const QString rest = left.mid(position);
     if (!result.isEmpty())
@@ -374,8 +404,11 @@ void MvStringFormatter::appendIndented(const QString &label, int indent)
 void MvStringFormatter::appendSlices(const QString &text, int sliceWidth, int indent)
 {
     const int step = atLeastOne(sliceWidth);
-    for (int position = 0; position < text.size(); position += step)
-        appendIndented(text.mid(position, step), indent);
+    for (int position = 0; position < text.size();) {
+        const int end = pieceEnd(text, position, step);
+        appendIndented(text.mid(position, end - position), indent);
+        position = end;
+    }
 }
 
 void MvStringFormatter::AppFormatC(const QString &text)
@@ -414,7 +447,10 @@ void MvStringFormatter::AppFormatWIndentMultiline(const QString &left, const QSt
         AppFormatWIndent(left, right, indent);
         return;
     }
-    const int firstPart = qMax(lineWidth - left.size() - indent - 1, 0);
+    int firstPart = qMax(lineWidth - left.size() - indent - 1, 0);
+    // The first line may stay without value rather than take half a surrogate pair.
+    if (splitsPair(right, firstPart))
+        --firstPart;
     AppFormatWIndent(left, right.left(firstPart), indent);
     appendSlices(right.mid(firstPart), lineWidth - indent, indent);
 }
@@ -426,9 +462,13 @@ void MvStringFormatter::AppFormatIndentSecondMultiline(const QString &text, int 
         return;
     }
     const int step = atLeastOne(lineWidth);
-    Append(text.left(step), true);
-    for (int position = step; position < text.size(); position += step)
-        Append(spaces(indent) + text.mid(position, step), true);
+    const int first = pieceEnd(text, 0, step);
+    Append(text.left(first), true);
+    for (int position = first; position < text.size();) {
+        const int end = pieceEnd(text, position, step);
+        Append(spaces(indent) + text.mid(position, end - position), true);
+        position = end;
+    }
 }
 
 void MvStringFormatter::AppFormatWRightWrap(const QString &left, const QString &right)
@@ -584,9 +624,10 @@ QStringList MvStringFormatter::quickViewFormat(const QStringList &lines)
                 const int codeAt = match.capturedStart(1);
                 if (code == QLatin1String("E") || code == QLatin1String("W"))
                     doubleWidth = true;
-                // The text up to the ESC, which stands just before the code.
+                // The text up to the ESC, which stands just before the code; the code may be a
+                // surrogate pair.
                 display += line.midRef(position, codeAt - 1 - position);
-                position = codeAt + 1;
+                position = match.capturedEnd(1);
             }
             const QString rest = line.mid(position);
             display += doubleWidth ? MakeItTwice(rest, 0) : rest;

@@ -19,7 +19,10 @@
 // share no state and may be called from any thread.
 //
 // Where a caller breaks a documented limit, the functions do the nearest sensible thing, as
-// their comments say: they never loop forever, read out of range or drop characters.
+// their comments say: they never loop forever, read out of range or drop characters. Cutting,
+// wrapping and spreading never part the two halves of a surrogate pair (a character beyond
+// the Basic Multilingual Plane): a cut that would fall between them moves before the pair, or
+// after it when the piece would otherwise be empty, so such a piece is one unit wider.
 class MVPDFRENDER_EXPORT MvStringFormatter
 {
 public:

@@ -7,6 +7,7 @@
 #include <QPdfWriter>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -46,13 +47,15 @@ bool PDFOutput::startPDF(const QString &title, const QString &fileName)
     this->title = title;
     this->fileName = fileName;
     writeError = false;
+    regularFileOpened = false;
 
     file = new CheckedFile;
     file->setFileName(fileName);
     if (!file->open(QIODevice::WriteOnly))
         return false;
     struct stat opened {};
-    if (::fstat(file->handle(), &opened) == 0) {
+    if (::fstat(file->handle(), &opened) == 0 && S_ISREG(opened.st_mode)) {
+        regularFileOpened = true;
         fileDevice = quint64(opened.st_dev);
         fileInode = quint64(opened.st_ino);
     }
@@ -144,6 +147,23 @@ bool PDFOutput::stillAtPath() const
             && quint64(current.st_dev) == fileDevice && quint64(current.st_ino) == fileInode;
 }
 
+bool PDFOutput::removeWrittenFile()
+{
+    if (!regularFileOpened || file)
+        return false;
+    // The entry that holds the file: fileName itself, or where its links lead.
+    const QFileInfo info(fileName);
+    const QString entry = info.isSymLink() ? info.canonicalFilePath() : fileName;
+    if (entry.isEmpty())
+        return false;
+    const QByteArray encoded = QFile::encodeName(entry);
+    struct stat current {};
+    if (::lstat(encoded.constData(), &current) != 0 || !S_ISREG(current.st_mode)
+        || quint64(current.st_dev) != fileDevice || quint64(current.st_ino) != fileInode)
+        return false;
+    return ::unlink(encoded.constData()) == 0;
+}
+
 bool PDFOutput::hasWriteError() const
 {
     return writeError || (file && static_cast<const CheckedFile *>(file)->failed);
@@ -157,14 +177,4 @@ QString PDFOutput::filePath() const
 QString PDFOutput::documentTitle() const
 {
     return title;
-}
-
-bool PDFOutput::removeRegularFile(const QString &path)
-{
-    if (path.isEmpty())
-        return false;
-    const QFileInfo info(path);
-    if (info.isSymLink() || !info.exists() || !info.isFile())
-        return false;
-    return QFile::remove(path);
 }

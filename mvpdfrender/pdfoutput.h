@@ -40,9 +40,11 @@ public:
     QString filePath() const;
     QString documentTitle() const;
 
-    // Removes path when it names a regular file, and nothing else: never a device, a
-    // directory or what a symbolic link points to. Returns whether a file was removed.
-    static bool removeRegularFile(const QString &path);
+    // Removes the file this output wrote, once it is finished: the regular file opened by
+    // startPDF(), found at fileName or, when fileName is a symbolic link, where the link
+    // leads, and only while it is still that same file (same device and inode). A device, a
+    // directory or a file put in its place is never touched. Returns whether it was removed.
+    bool removeWrittenFile();
 
 private:
     Q_DISABLE_COPY(PDFOutput)   // owns writer, file and painter: a copy would release them twice
@@ -55,7 +57,9 @@ private:
     QString title;
     QString fileName;
     bool writeError;
-    // Device and inode of the file opened, to tell that it still stands at fileName.
+    // Device and inode of the file opened, to tell that it still stands at fileName; set only
+    // when what was opened is a regular file.
+    bool regularFileOpened = false;
     quint64 fileDevice = 0;
     quint64 fileInode = 0;
 };

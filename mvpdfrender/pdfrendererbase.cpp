@@ -3,6 +3,8 @@
 #include "asyncreportsbase.h"
 
 #include <QDateTime>
+#include <QFont>
+#include <QRawFont>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -28,6 +30,11 @@ PDFRendererBase::~PDFRendererBase() = default;
 
 bool PDFRendererBase::prepare()
 {
+    const QStringList missing = missingFonts();
+    if (!missing.isEmpty()) {
+        errorText = missingFontsMessage(missing);
+        return false;
+    }
     const QString fileName = owner->outputFileName();
     const QString title = owner->reportTitle();
     if (!output.startPDF(title, fileName)) {
@@ -115,6 +122,35 @@ QString PDFRendererBase::outputPath() const
 bool PDFRendererBase::outputComplete() const
 {
     return !output.hasWriteError();
+}
+
+void PDFRendererBase::discardOutput()
+{
+    output.finishPDF();
+    output.removeWrittenFile();
+}
+
+QStringList PDFRendererBase::missingFonts() const
+{
+    QStringList missing;
+    for (const QTextCharFormat &format : hlp.formats) {
+        const QFont font = format.font();
+        // Without any font Qt still "resolves" a family, to an engine of empty boxes that has
+        // no family name.
+        const QRawFont raw = QRawFont::fromFont(font);
+        bool usable = raw.isValid() && !raw.familyName().isEmpty();
+        for (const QChar c : QStringLiteral("Aa0"))
+            usable = usable && raw.supportsCharacter(c);
+        if (!usable && !missing.contains(font.family()))
+            missing.append(font.family());
+    }
+    return missing;
+}
+
+QString PDFRendererBase::missingFontsMessage(const QStringList &families)
+{
+    return QStringLiteral("Brak czcionek potrzebnych do utworzenia pliku PDF: %1")
+            .arg(families.join(QStringLiteral(", ")));
 }
 
 QString PDFRendererBase::cannotWriteMessage(const QString &path)

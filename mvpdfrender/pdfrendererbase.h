@@ -21,7 +21,11 @@ public:
     // Deleting a renderer completes and closes its PDF file.
     virtual ~PDFRendererBase();
 
-    // Opens the file and builds the page band; on failure lastError() says why.
+    // Opens the file and builds the page band; on failure lastError() says why: "Nie można
+    // zapisać pliku PDF: PATH" when the file cannot be created, or, before any file is made,
+    // "Brak czcionek potrzebnych do utworzenia pliku PDF: FAMILIES" when the font families of
+    // the page formats resolve to no installed font (not even a substitute) with the glyphs
+    // of plain text, as on a machine without fonts, where the PDF would hold no text at all.
     virtual bool prepare();
     // Share of the report already written, in percent.
     virtual double perc() const;
@@ -38,8 +42,12 @@ public:
     // output is finished).
     QString outputPath() const;
     bool outputComplete() const;
+    // Closes the PDF file and removes it while it is still the regular file that prepare()
+    // opened (see PDFOutput::removeWrittenFile()); for a run that is abandoned or failed.
+    void discardOutput();
 
     static QString cannotWriteMessage(const QString &path);
+    static QString missingFontsMessage(const QStringList &families);
 
 protected:
     QStringList monthNames;   // "" then the genitive month names, indexed by QDate::month()
@@ -55,6 +63,7 @@ private:
 
     void sizeScene();
     QString datedLine() const;
+    QStringList missingFonts() const;
 };
 
 #endif // PDFRENDERERBASE_H

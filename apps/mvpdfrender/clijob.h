@@ -8,9 +8,11 @@
 #include <memory>
 
 class DocumentFeeder;
+class PDFRendererBase;
 
 // The tool's report job: a line report of `lines`, or a document report fed by a
-// DocumentFeeder, written to `output`.
+// DocumentFeeder, written to `output`. Before the first page it fits the lines and headings
+// to the page's columns, so that nothing is drawn outside its column or off the page.
 class CliJob : public AsyncReportsBase
 {
     Q_OBJECT
@@ -27,6 +29,9 @@ public:
         int ppi = 0;              // 0: the composer's default
         bool debugOutline = false;
     };
+
+    // Why a run ended without a report, beyond what ready() says.
+    enum class Failure { None, Usage, Render };
 
     CliJob(const Settings &settings, const QStringList &lines, QObject *parent = nullptr);
     CliJob(const Settings &settings, std::unique_ptr<DocumentFeeder> feeder,
@@ -45,15 +50,24 @@ public:
     // report, the share of documents placed). Both are up to date when progress() arrives.
     int pagesWritten() const;
     double percentDone() const;
+    // A failure of the job's own (headings too tall, an image that could not be loaded any
+    // more) and its one-line reason; the run then ended with a ready() of that reason or of
+    // the cancel message.
+    Failure failure() const;
+    QString failureReason() const;
 
 private:
     void afterPage();
+    bool fitLinesToColumns(PDFRendererBase &renderer);
+    void fail(Failure kind, const QString &reason);
 
     Settings settings;
     QStringList lines;
     std::unique_ptr<DocumentFeeder> feeder;
     int pages = 0;
     double percent = 0.0;
+    Failure failureKind = Failure::None;
+    QString failureText;
 };
 
 #endif // CLIJOB_H

@@ -3,7 +3,10 @@
 #include "clijob.h"
 #include "documentfeeder.h"
 #include "documentreader.h"
+#include "imageloader.h"
+#include "inputreader.h"
 #include "mvstringformatter.h"
+#include "outputtarget.h"
 #include "progressview.h"
 #include "signalbridge.h"
 #include "textinput.h"
@@ -11,13 +14,11 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <unistd.h>
 
@@ -26,7 +27,11 @@ namespace {
 
 const QString kProgram = QStringLiteral("mvpdfrender");
 const QString kCancelledMessage = QStringLiteral("Generowanie dokumentu przerwane przez użytkownika.");
-constexpr int kMaxPpi = 2400;
+// Text is laid out for 96 dots per inch and printed at 96/ppi of its size: below 72 a column
+// holds too little and a header leaves too little room, above 1200 the text is dust.
+constexpr int kMinPpi = 72;
+constexpr int kMaxPpi = 1200;
+constexpr qint64 kMaxDocumentNumber = std::numeric_limits<int>::max();
 
 void printError(const QString &message)
 {
@@ -51,63 +56,6 @@ const char *const kUsage =
         "\n"
         "Run 'mvpdfrender COMMAND --help' for the options of a command.\n"
         "Exit status: 0 success, 1 render failed, 2 usage or input error, 130 cancelled.\n";
-
-// Where a report is written: to a hidden file beside the target, renamed over it once the
-// report is complete, so that a failed or cancelled run never leaves a partial file and
-// never destroys an earlier one. Devices are written directly.
-struct OutputTarget
-{
-    QString finalPath;
-    QString writePath;
-
-    bool open(const QString &path, QString *error);
-    bool commit(QString *error) const;
-    void discard() const;
-};
-
-bool OutputTarget::open(const QString &path, QString *error)
-{
-    QFileInfo info(path);
-    if (info.isDir()) {
-        *error = QStringLiteral("cannot write %1: it is a directory").arg(path);
-        return false;
-    }
-    if (info.exists() && !info.isFile()) {
-        finalPath = writePath = path;   // a device such as /dev/null
-        return true;
-    }
-    if (info.isSymLink())
-        info.setFile(info.symLinkTarget());
-    finalPath = info.absoluteFilePath();
-    writePath = QStringLiteral("%1/.%2.%3.part").arg(info.absolutePath(), info.fileName())
-            .arg(QCoreApplication::applicationPid());
-    QFile probe(writePath);
-    if (!probe.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("cannot write %1: %2").arg(path, probe.errorString());
-        return false;
-    }
-    probe.close();
-    probe.remove();
-    return true;
-}
-
-bool OutputTarget::commit(QString *error) const
-{
-    if (writePath == finalPath)
-        return true;
-    if (::rename(QFile::encodeName(writePath).constData(), QFile::encodeName(finalPath).constData()) != 0) {
-        *error = QStringLiteral("cannot write %1: %2").arg(finalPath, QString::fromLocal8Bit(std::strerror(errno)));
-        discard();
-        return false;
-    }
-    return true;
-}
-
-void OutputTarget::discard() const
-{
-    if (writePath != finalPath)
-        QFile::remove(writePath);
-}
 
 // Options shared by both report commands.
 struct ReportOptions
@@ -136,7 +84,7 @@ struct ReportOptions
     bool read(const QCommandLineParser &parser, const QString &defaultTitle,
               CliJob::Settings *settings, QString *error) const
     {
-        if (!parser.isSet(output)) {
+        if (!parser.isSet(output) || parser.value(output).isEmpty()) {
             *error = QStringLiteral("missing the output file (-o OUT.pdf)");
             return false;
         }
@@ -148,8 +96,8 @@ struct ReportOptions
         if (parser.isSet(ppi)) {
             bool ok = false;
             settings->ppi = parser.value(ppi).toInt(&ok);
-            if (!ok || settings->ppi < 1 || settings->ppi > kMaxPpi) {
-                *error = QStringLiteral("--ppi takes a whole number from 1 to %1").arg(kMaxPpi);
+            if (!ok || settings->ppi < kMinPpi || settings->ppi > kMaxPpi) {
+                *error = QStringLiteral("--ppi takes a whole number from %1 to %2").arg(kMinPpi).arg(kMaxPpi);
                 return false;
             }
         }
@@ -185,37 +133,71 @@ bool parse(QCommandLineParser &parser, const QString &command, const QStringList
     return true;
 }
 
-bool readLines(const QString &path, QStringList *lines, QString *error)
+int reportCancelled()
+{
+    printError(kCancelledMessage);
+    return Cancelled;
+}
+
+// Reads the lines of path ("-" for standard input); returns the exit status of a failure.
+int readLines(InputReader &reader, const QString &path, QStringList *lines)
 {
     QByteArray data;
-    return TextInput::readFile(path, &data, error)
-            && TextInput::decodeLines(data, path == QLatin1String("-") ? QStringLiteral("standard input") : path,
-                                      lines, error);
+    QString error;
+    switch (reader.read(path, &data, &error)) {
+    case InputReader::Result::Cancelled:
+        return reportCancelled();
+    case InputReader::Result::Refused:
+        printError(error);
+        return UsageError;
+    case InputReader::Result::Ok:
+        break;
+    }
+    if (!TextInput::decodeLines(data, InputReader::displayName(path), lines, &error)) {
+        printError(error);
+        return UsageError;
+    }
+    return Success;
 }
 
 using JobFactory = std::function<std::unique_ptr<CliJob>(const CliJob::Settings &)>;
 
-// Runs the job that makeJob builds for the settings, on the event loop, writing through an
-// OutputTarget, showing progress and honouring SIGINT and SIGTERM.
-int runReport(CliJob::Settings settings, const JobFactory &makeJob, ProgressView::Style style,
-              const QString &noun, bool quiet)
+int exitStatusOf(OutputTarget::Status status)
 {
+    switch (status) {
+    case OutputTarget::Status::Ok:
+        return Success;
+    case OutputTarget::Status::Refused:
+        return UsageError;
+    case OutputTarget::Status::Cancelled:
+        return Cancelled;
+    case OutputTarget::Status::Failed:
+        break;
+    }
+    return RenderFailed;
+}
+
+// Runs the job that makeJob builds for the settings, on the event loop, writing through an
+// OutputTarget, showing progress and honouring the signals of SignalBridge. inputs: the
+// files read for the report, which the output must not replace.
+int runReport(CliJob::Settings settings, const JobFactory &makeJob, ProgressView::Style style,
+              const QString &noun, bool quiet, const FileIdentities &inputs)
+{
+    if (SignalBridge::caught())
+        return reportCancelled();
     OutputTarget target;
     QString error;
-    if (!target.open(settings.output, &error)) {
+    const OutputTarget::Status opened = target.open(settings.output, inputs, &error);
+    if (opened != OutputTarget::Status::Ok) {
         printError(error);
-        return RenderFailed;
+        return exitStatusOf(opened);
     }
-    settings.output = target.writePath;
+    settings.output = target.writePath();
     const std::unique_ptr<CliJob> job = makeJob(settings);
 
     ProgressView view(style);
     SignalBridge bridge;
-    bool interrupted = false;
-    QObject::connect(&bridge, &SignalBridge::interrupted, job.get(), [&]() {
-        interrupted = true;
-        job->abortReport();
-    });
+    QObject::connect(&bridge, &SignalBridge::interrupted, job.get(), &AsyncReportsBase::abortReport);
     QObject::connect(job.get(), &AsyncReportsBase::progress, job.get(), [&](const QString &message) {
         view.update(job->pagesWritten(), job->percentDone(), message, noun);
     });
@@ -229,20 +211,34 @@ int runReport(CliJob::Settings settings, const JobFactory &makeJob, ProgressView
     loop.exec();
     view.finish();
 
-    if (result.isEmpty()) {
-        if (!target.commit(&error)) {
-            printError(error);
-            return RenderFailed;
-        }
-        if (!quiet)
-            std::fprintf(stderr, "%s: wrote %s (%d page%s)\n", qUtf8Printable(kProgram),
-                         qUtf8Printable(target.finalPath), job->pagesWritten() + 1,
-                         job->pagesWritten() == 0 ? "" : "s");
-        return Success;
+    if (job->failure() != CliJob::Failure::None) {
+        target.discard();
+        printError(job->failureReason());
+        return job->failure() == CliJob::Failure::Usage ? UsageError : RenderFailed;
     }
-    target.discard();
-    printError(QString(result).replace(target.writePath, target.finalPath));
-    return interrupted && result == kCancelledMessage ? Cancelled : RenderFailed;
+    // A signal that came during the last page, when no further pass looked at the cancel
+    // flag, still cancels the run.
+    if (SignalBridge::caught()) {
+        target.discard();
+        return reportCancelled();
+    }
+    if (!result.isEmpty()) {
+        target.discard();
+        printError(result.replace(target.writePath(), target.displayPath()));
+        return RenderFailed;
+    }
+    const OutputTarget::Status committed = target.commit(&error);
+    if (committed == OutputTarget::Status::Cancelled)
+        return reportCancelled();
+    if (committed != OutputTarget::Status::Ok) {
+        printError(error);
+        return exitStatusOf(committed);
+    }
+    if (!quiet)
+        std::fprintf(stderr, "%s: wrote %s (%d page%s)\n", qUtf8Printable(kProgram),
+                     qUtf8Printable(target.destination()), job->pagesWritten() + 1,
+                     job->pagesWritten() == 0 ? "" : "s");
+    return Success;
 }
 
 int runLines(const QStringList &arguments)
@@ -277,11 +273,11 @@ int runLines(const QStringList &arguments)
     settings.headings = parser.values(heading);
     settings.wide = parser.isSet(wide);
 
+    InputReader reader;
     QStringList lines;
-    if (!readLines(input, &lines, &error)) {
-        printError(error);
-        return UsageError;
-    }
+    status = readLines(reader, input, &lines);
+    if (status != Success)
+        return status;
     if (parser.isSet(quickView))
         lines = MvStringFormatter::quickViewFormat(lines);
 
@@ -289,7 +285,7 @@ int runLines(const QStringList &arguments)
         return std::make_unique<CliJob>(jobSettings, lines);
     };
     return runReport(settings, makeJob, report.style(parser), QStringLiteral("of lines"),
-                     parser.isSet(report.quiet));
+                     parser.isSet(report.quiet), reader.filesRead());
 }
 
 int runDocuments(const QStringList &arguments)
@@ -326,19 +322,30 @@ int runDocuments(const QStringList &arguments)
     if (parser.isSet(numbered)) {
         bool ok = true;
         first = parser.isSet(firstNumber) ? parser.value(firstNumber).toInt(&ok) : 1;
-        if (!ok)
-            return usageError(command, QStringLiteral("--first-number takes a whole number"));
+        if (!ok || *first < 0)
+            return usageError(command, QStringLiteral("--first-number takes a whole number from 0 to %1")
+                              .arg(kMaxDocumentNumber));
     }
 
+    InputReader reader;
+    ImageLoader images(reader);
     QList<DocumentInput> documents;
     for (const QString &input : inputs) {
         QByteArray data;
-        if (!TextInput::readFile(input, &data, &error)) {
+        switch (reader.read(input, &data, &error)) {
+        case InputReader::Result::Cancelled:
+            return reportCancelled();
+        case InputReader::Result::Refused:
             printError(error);
             return UsageError;
+        case InputReader::Result::Ok:
+            break;
         }
         if (input.endsWith(QLatin1String(".json"), Qt::CaseInsensitive)) {
-            if (!DocumentReader::fromJson(data, input, QFileInfo(input).absolutePath(), &documents, &error)) {
+            if (!DocumentReader::fromJson(data, input, QFileInfo(input).absolutePath(), images,
+                                          &documents, &error)) {
+                if (SignalBridge::caught())
+                    return reportCancelled();
                 printError(error);
                 return UsageError;
             }
@@ -349,15 +356,22 @@ int runDocuments(const QStringList &arguments)
             printError(error);
             return UsageError;
         }
-        documents.append(DocumentReader::fromLines(lines));
+        documents.append(DocumentReader::fromLines(lines, input));
     }
+    if (documents.isEmpty())
+        return usageError(command, QStringLiteral("the inputs hold no documents"));
+    // The numbers given in input order must all be numbers.
+    if (first && *first + qint64(documents.size()) - 1 > kMaxDocumentNumber)
+        return usageError(command, QStringLiteral("--first-number %1 numbers %2 documents past %3")
+                          .arg(*first).arg(documents.size()).arg(kMaxDocumentNumber));
 
-    const JobFactory makeJob = [&documents, first](const CliJob::Settings &jobSettings) {
-        return std::make_unique<CliJob>(jobSettings,
-                                        std::make_unique<DocumentFeeder>(std::move(documents), first));
+    const JobFactory makeJob = [&documents, first, &images](const CliJob::Settings &jobSettings) {
+        auto notice = [](const QString &text) { printError(text); };
+        return std::make_unique<CliJob>(jobSettings, std::make_unique<DocumentFeeder>(
+                std::move(documents), first, images, notice));
     };
     return runReport(settings, makeJob, report.style(parser), QStringLiteral("of documents"),
-                     parser.isSet(report.quiet));
+                     parser.isSet(report.quiet), reader.filesRead());
 }
 
 int runQuickView(const QStringList &arguments)
@@ -387,12 +401,11 @@ int runQuickView(const QStringList &arguments)
             return usageError(command, QStringLiteral("--cancelled takes a whole number of 0 or more"));
     }
 
+    InputReader reader;
     QStringList lines;
-    QString error;
-    if (!readLines(parser.positionalArguments().value(0, QStringLiteral("-")), &lines, &error)) {
-        printError(error);
-        return UsageError;
-    }
+    status = readLines(reader, parser.positionalArguments().value(0, QStringLiteral("-")), &lines);
+    if (status != Success)
+        return status;
     const QStringList display = MvStringFormatter::quickViewFormat(lines);
     if (parser.isSet(cancelled)) {
         MvStringFormatter formatter;

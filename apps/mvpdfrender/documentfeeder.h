@@ -3,40 +3,77 @@
 
 #include "documentreader.h"
 
+#include <QHash>
 #include <QList>
 
+#include <functional>
+#include <memory>
 #include <optional>
 
 class AsyncReportsHelper;
+class ColumnFit;
 class DocumentGraphics;
+class ImageLoader;
 class PDFRendererDocuments;
+class QGraphicsItem;
 
 // Hands documents to a document renderer a few pages ahead of the page being written, so
-// that memory holds a few pages of graphics items however many documents a report has.
-// The renderer ends a report when a page empties its list, so the feeder always keeps more
-// pending than one page can take.
+// that memory holds a few pages of graphics items however many documents a report has and
+// however long one of them is: a long document goes in by parts, appended to it while it is
+// still pending. The renderer ends a report when a page empties its list, so the feeder always
+// keeps more pending than one page can take.
+//
+// Every item fits a column: text too wide is cut into continuation lines, an image too wide
+// or too tall is scaled down (and a notice says so). A document that needs a two-column page
+// for its widest item, or that goes in by parts, carries an invisible item of its width at
+// the front of what is pending of it, so that every page it stands on sees that width.
 class DocumentFeeder
 {
 public:
-    // With firstNumber set, documents without a number of their own are numbered in input
-    // order from it.
-    DocumentFeeder(QList<DocumentInput> documents, std::optional<int> firstNumber);
+    using Notice = std::function<void(const QString &)>;
 
-    // Appends documents until the pending ones would fill several pages. Call it after the
-    // renderer's prepare() and startReport(), and again after every page.
-    void topUp(PDFRendererDocuments &renderer);
+    // With firstNumber set, documents without a number of their own are numbered in input
+    // order from it. images loads the documents' images; notice receives the notices.
+    DocumentFeeder(QList<DocumentInput> documents, std::optional<int> firstNumber,
+                   ImageLoader &images, Notice notice);
+    ~DocumentFeeder();
+
+    // Appends documents, or parts of one, until the pending ones would fill several pages.
+    // Call it after the renderer's prepare() and startReport(), and again after every page.
+    // False, with error(), when an image cannot be loaded any more.
+    bool topUp(PDFRendererDocuments &renderer);
+    QString error() const;
 
     int total() const;
     // Documents that left the renderer's list onto pages (a split one counts when done).
     int placed(PDFRendererDocuments &renderer) const;
 
 private:
+    Q_DISABLE_COPY(DocumentFeeder)
+
     bool ample(PDFRendererDocuments &renderer) const;
-    DocumentGraphics build(const DocumentInput &input, int index, AsyncReportsHelper &helper) const;
+    bool startDocument(PDFRendererDocuments &renderer);
+    bool feedOpenDocument(PDFRendererDocuments &renderer);
+    bool buildItems(const DocumentInput &input, int from, int to, AsyncReportsHelper &helper,
+                    QList<QGraphicsItem *> *items);
+    bool buildImage(const DocumentInput &input, int index, AsyncReportsHelper &helper,
+                    QGraphicsItem **item);
+    QStringList fitText(const ItemInput &input, AsyncReportsHelper &helper) const;
+    bool widestItem(const DocumentInput &input, AsyncReportsHelper &helper, double *width);
+    void renewWidthHint(PDFRendererDocuments &renderer);
+    QGraphicsItem *widthHint(double width) const;
+    bool fail(const QString &reason);
 
     QList<DocumentInput> documents;
     std::optional<int> firstNumber;
-    int next = 0;
+    ImageLoader &images;
+    Notice notice;
+    std::unique_ptr<ColumnFit> fit;
+    int next = 0;                 // documents started
+    int openItems = 0;            // items of the last started document fed so far, while some
+                                  // are still to come; 0 when it went in whole
+    QHash<int, double> hintWidths;    // by document index: documents that carry a width hint
+    QString failure;
 };
 
 #endif // DOCUMENTFEEDER_H

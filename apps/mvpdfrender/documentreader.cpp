@@ -1,8 +1,10 @@
 #include "documentreader.h"
 
+#include "imageloader.h"
+#include "jsonduplicates.h"
+
 #include <QDir>
-#include <QFileInfo>
-#include <QImageReader>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -22,7 +24,10 @@ constexpr double kMaxHeightFactor = 1e3;
 class JsonDocuments
 {
 public:
-    JsonDocuments(const QString &name, const QString &baseDir) : name(name), baseDir(baseDir) {}
+    JsonDocuments(const QString &name, const QString &baseDir, ImageLoader &images)
+        : name(name), baseDir(baseDir), images(images)
+    {
+    }
 
     bool read(const QJsonValue &root, QList<DocumentInput> *documents);
     QString error;
@@ -35,6 +40,7 @@ private:
 
     QString name;
     QString baseDir;
+    ImageLoader &images;
     QString where;   // "document 2, item 5"
 };
 
@@ -65,6 +71,7 @@ bool JsonDocuments::read(const QJsonValue &root, QList<DocumentInput> *documents
     for (int i = 0; i < list.size(); ++i) {
         where = QStringLiteral("document %1").arg(i + 1);
         DocumentInput document;
+        document.name = QStringLiteral("%1: %2").arg(name, where);
         if (!readDocument(list.at(i), &document))
             return false;
         documents->append(document);
@@ -160,8 +167,11 @@ bool JsonDocuments::readItem(const QJsonValue &value, ItemInput *item)
         if (path.isEmpty() || path.contains(QChar(0)))
             return fail(QStringLiteral("\"image\" must be a path"));
         item->imagePath = QDir(baseDir).absoluteFilePath(path);
-        if (!QFileInfo(item->imagePath).isFile() || !QImageReader(item->imagePath).canRead())
-            return fail(QStringLiteral("cannot read image \"%1\"").arg(path));
+        item->imageName = path;
+        QImage image;
+        QString reason;
+        if (!images.load(item->imagePath, path, &image, &reason))
+            return fail(reason);
         if (object.contains(QLatin1String("scale"))) {
             const QJsonValue scale = object.value(QLatin1String("scale"));
             if (!scale.isDouble() || !(scale.toDouble() >= kMinScale && scale.toDouble() <= kMaxScale))
@@ -187,9 +197,10 @@ bool JsonDocuments::readItem(const QJsonValue &value, ItemInput *item)
 
 namespace DocumentReader {
 
-DocumentInput fromLines(const QStringList &lines)
+DocumentInput fromLines(const QStringList &lines, const QString &name)
 {
     DocumentInput document;
+    document.name = name;
     for (const QString &line : lines) {
         ItemInput item;
         item.text = line;
@@ -199,7 +210,7 @@ DocumentInput fromLines(const QStringList &lines)
 }
 
 bool fromJson(const QByteArray &json, const QString &name, const QString &baseDir,
-              QList<DocumentInput> *documents, QString *error)
+              ImageLoader &images, QList<DocumentInput> *documents, QString *error)
 {
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
@@ -208,7 +219,12 @@ bool fromJson(const QByteArray &json, const QString &name, const QString &baseDi
                 .arg(name).arg(parseError.offset).arg(parseError.errorString());
         return false;
     }
-    JsonDocuments reader(name, baseDir);
+    const QString duplicate = JsonDuplicates::find(json);
+    if (!duplicate.isEmpty()) {
+        *error = QStringLiteral("%1: %2").arg(name, duplicate);
+        return false;
+    }
+    JsonDocuments reader(name, baseDir, images);
     const QJsonValue root = document.isArray() ? QJsonValue(document.array())
                                                : QJsonValue(document.object());
     QList<DocumentInput> read;

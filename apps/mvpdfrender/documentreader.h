@@ -8,6 +8,8 @@
 
 #include <optional>
 
+class ImageLoader;
+
 // One item of a document as the tool's inputs describe it: a text line or an image, with the
 // layout hints the document renderer reads.
 struct ItemInput
@@ -18,6 +20,7 @@ struct ItemInput
     QString text;
     int format = 2;               // key of the composer's text formats, 0 to 5
     QString imagePath;            // absolute
+    QString imageName;            // as the document names it
     double scale = 1.0;
     bool spaced = false;          // data key 2
     bool tight = false;           // data key 3
@@ -30,19 +33,21 @@ struct DocumentInput
 {
     QList<ItemInput> items;
     std::optional<int> number;
+    QString name;                 // for messages: "a.txt", "b.json: document 2"
 };
 
 // Reads the documents of the tool's inputs.
 namespace DocumentReader {
 
-// A text file: one document of text lines in the printout format.
-DocumentInput fromLines(const QStringList &lines);
+// A text file: one document of text lines in the printout format, named name.
+DocumentInput fromLines(const QStringList &lines, const QString &name);
 
 // A JSON file (see the README): {"documents": [...]} or a bare array of documents. Image
-// paths are taken relative to baseDir. On failure returns false and sets error to a one-line
-// reason naming `name` and, for malformed JSON, the byte offset.
+// paths are taken relative to baseDir and checked by loading them with images. A key given
+// twice in one object is an error. On failure returns false and sets error to a one-line
+// reason naming `name` and the document and item, or for malformed JSON the byte offset.
 bool fromJson(const QByteArray &json, const QString &name, const QString &baseDir,
-              QList<DocumentInput> *documents, QString *error);
+              ImageLoader &images, QList<DocumentInput> *documents, QString *error);
 
 } // namespace DocumentReader
 

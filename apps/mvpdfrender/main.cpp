@@ -1,7 +1,12 @@
 // mvpdfrender: turns printout files into PDF reports, and printer lines into display lines.
 #include "commands.h"
+#include "fatalerrors.h"
+#include "signalbridge.h"
 
 #include <QApplication>
+
+#include <cstdio>
+#include <new>
 
 namespace {
 
@@ -14,18 +19,41 @@ void filterMessages(QtMsgType type, const QMessageLogContext &, const QString &m
     std::fprintf(stderr, "mvpdfrender: Qt: %s\n", qUtf8Printable(message));
 }
 
+// Memory running out inside a page pass surfaces here, in the event loop's delivery of the
+// pass: Qt lets no exception travel further.
+class ToolApplication : public QApplication
+{
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject *receiver, QEvent *event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::bad_alloc &) {
+            FatalErrors::outOfMemory();
+        }
+    }
+};
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    SignalBridge::install();
+    FatalErrors::install();
     // Rendering needs no screen: without a display, use the offscreen platform.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(filterMessages);
 
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("mvpdfrender"));
-    QApplication::setApplicationVersion(QStringLiteral(MVPDFRENDER_VERSION));
-    return Commands::run(QApplication::arguments());
+    try {
+        ToolApplication app(argc, argv);
+        QApplication::setApplicationName(QStringLiteral("mvpdfrender"));
+        QApplication::setApplicationVersion(QStringLiteral(MVPDFRENDER_VERSION));
+        return Commands::run(QApplication::arguments());
+    } catch (const std::bad_alloc &) {
+        FatalErrors::outOfMemory();
+    }
 }

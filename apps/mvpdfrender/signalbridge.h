@@ -5,15 +5,25 @@
 
 class QSocketNotifier;
 
-// Turns SIGINT and SIGTERM into a Qt signal delivered on the event loop (through a pipe, the
-// only safe way out of a signal handler). The default handlers come back on destruction.
+// Turns the signals that end a run (SIGINT, SIGTERM, SIGHUP and SIGQUIT) into a cancel
+// request: a flag that blocking code reads when a system call returns EINTR, and a Qt signal
+// delivered on the event loop (through a pipe, the only safe way out of a signal handler).
+// install() sets this up once for the whole process; a signal that was ignored when the tool
+// started stays ignored. SIGPIPE and SIGXFSZ are ignored, so that a closed pipe or a file-size
+// limit shows as a failed write instead of ending the process.
 class SignalBridge : public QObject
 {
     Q_OBJECT
 
 public:
+    // Installs the handlers; call once, before anything is read or written.
+    static void install();
+    // The first of those signals received, or 0.
+    static int caught();
+
+    // Delivers interrupted() on the event loop for every signal received, including one
+    // that arrived before this object was made.
     explicit SignalBridge(QObject *parent = nullptr);
-    ~SignalBridge() override;
 
 signals:
     void interrupted(int signalNumber);
@@ -23,6 +33,18 @@ private:
     void readSignal();
 
     QSocketNotifier *notifier = nullptr;
+};
+
+// Holds back the signals of SignalBridge for its lifetime: for the few steps that must not be
+// cut in two (the check for a cancel and the rename that publishes the report).
+class SignalsHeld
+{
+public:
+    SignalsHeld();
+    ~SignalsHeld();
+
+private:
+    Q_DISABLE_COPY(SignalsHeld)
 };
 
 #endif // SIGNALBRIDGE_H

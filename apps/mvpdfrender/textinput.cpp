@@ -1,7 +1,5 @@
 #include "textinput.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QTextCodec>
 
 namespace {
@@ -10,38 +8,6 @@ constexpr int kListedLines = 10;
 }
 
 namespace TextInput {
-
-bool readFile(const QString &path, QByteArray *data, QString *error)
-{
-    QFile file;
-    if (path == QLatin1String("-")) {
-        if (!file.open(stdin, QIODevice::ReadOnly)) {
-            *error = QStringLiteral("cannot read standard input: %1").arg(file.errorString());
-            return false;
-        }
-    } else {
-        const QFileInfo info(path);
-        if (!info.exists()) {
-            *error = QStringLiteral("%1: no such file").arg(path);
-            return false;
-        }
-        if (info.isDir()) {
-            *error = QStringLiteral("%1: is a directory").arg(path);
-            return false;
-        }
-        file.setFileName(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            *error = QStringLiteral("%1: cannot read: %2").arg(path, file.errorString());
-            return false;
-        }
-    }
-    *data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        *error = QStringLiteral("%1: cannot read: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
-}
 
 bool decodeLines(const QByteArray &data, const QString &name, QStringList *lines, QString *error)
 {

@@ -8,10 +8,6 @@
 // Reading printout lines: UTF-8 text, one line per line, "\n" or "\r\n" line ends.
 namespace TextInput {
 
-// Reads path ("-" for standard input). On failure returns false and sets error to a one-line
-// reason that names the file.
-bool readFile(const QString &path, QByteArray *data, QString *error);
-
 // Splits UTF-8 bytes into lines. Returns false when a line is not valid UTF-8; error then
 // names the first lines at fault (1-based).
 bool decodeLines(const QByteArray &data, const QString &name, QStringList *lines, QString *error);

@@ -9,6 +9,8 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -43,6 +45,32 @@ QString spaceless(QString text)
     return text.remove(QRegularExpression(QStringLiteral("\\s")));
 }
 
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+// Printout lines "Pozycja N ..." for a report of several pages.
+QByteArray receiptLines(int count)
+{
+    QByteArray lines;
+    for (int i = 0; i < count; ++i)
+        lines += "Pozycja " + QByteArray::number(i) + " .......... 1,00\n";
+    return lines;
+}
+
+// The tool run by bash, so that limits can be set first; exec keeps the tool's pid.
+void startInShell(QProcess &process, const QString &limits, const QStringList &arguments)
+{
+    QStringList quoted;
+    for (const QString &argument : arguments)
+        quoted.append(QLatin1Char('\'') + argument + QLatin1Char('\''));
+    const QString command = limits + QStringLiteral("; exec '%1' %2")
+            .arg(QStringLiteral(MVPDFRENDER_TOOL), quoted.join(QLatin1Char(' ')));
+    process.start(QStringLiteral("bash"), {QStringLiteral("-c"), command});
+}
+
 } // namespace
 
 class tst_Cli : public QObject
@@ -58,7 +86,15 @@ private slots:
     void inputErrors();
     void outputErrors_data();
     void outputErrors();
-    void interruptRemovesThePartialFile();
+    void endings_data();
+    void endings();
+    void memoryRunningOut();
+    void outputThatIsAnInput_data();
+    void outputThatIsAnInput();
+    void replacedOutputKeepsItsMode_data();
+    void replacedOutputKeepsItsMode();
+    void streamedOutput_data();
+    void streamedOutput();
     void quickView();
     void cancelledMarker_data();
     void cancelledMarker();
@@ -164,7 +200,7 @@ void tst_Cli::inputErrors_data()
                                       << "in.json: document 1, item 1: unknown key \"txt\"";
     QTest::newRow("missing image") << QStringList{"documents", "in.json"}
                                    << QByteArray(R"([{"items": [{"image": "none.png"}]}])")
-                                   << "cannot read image \"none.png\"";
+                                   << "in.json: document 1, item 1: image \"none.png\": no such file";
     QTest::newRow("unknown option") << QStringList{"lines", "in.txt", "--colour"} << QByteArray("a")
                                     << "Unknown option 'colour'";
     QTest::newRow("missing output") << QStringList{"lines", "in.txt", "--no-o"} << QByteArray("a")
@@ -196,7 +232,7 @@ void tst_Cli::outputErrors_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("missing folder") << "missing/out.pdf" << "cannot write missing/out.pdf";
     QTest::newRow("a directory") << "." << "cannot write .: it is a directory";
-    QTest::newRow("a full device") << "/dev/full" << "Nie można zapisać pliku PDF: /dev/full";
+    QTest::newRow("a full device") << "/dev/full" << "cannot write /dev/full: No space left on device";
 }
 
 void tst_Cli::outputErrors()
@@ -213,35 +249,237 @@ void tst_Cli::outputErrors()
     QCOMPARE(leftovers(), QStringList{QStringLiteral("in.txt")});
 }
 
-void tst_Cli::interruptRemovesThePartialFile()
+void tst_Cli::endings_data()
 {
-    QByteArray lines;
-    for (int i = 0; i < 200000; ++i)
-        lines += "Pozycja " + QByteArray::number(i) + " .......... 1,00\n";
-    writeFile(path(QStringLiteral("big.txt")), lines);
-    // An earlier report of the same name must survive a cancelled run.
+    QTest::addColumn<QString>("limits");       // shell commands run before the tool
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("ppi");          // high: thousands of lines a page
+    QTest::addColumn<int>("signalNumber");     // sent once the trigger shows on stderr
+    QTest::addColumn<QByteArray>("trigger");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    const QByteArray firstPage = "Tworzenie strony: 2";
+    const QByteArray lastPage = "Tworzenie strony: 3";
+    const QString out = QStringLiteral("out.pdf");
+    QTest::newRow("SIGINT after a page") << ":" << out << "600" << int(SIGINT) << firstPage << 130 << "przerwane";
+    QTest::newRow("SIGTERM after a page") << ":" << out << "600" << int(SIGTERM) << firstPage << 130 << "przerwane";
+    QTest::newRow("SIGHUP after a page") << ":" << out << "600" << int(SIGHUP) << firstPage << 130 << "przerwane";
+    QTest::newRow("SIGQUIT after a page") << ":" << out << "600" << int(SIGQUIT) << firstPage << 130 << "przerwane";
+    QTest::newRow("SIGINT during the last page") << ":" << out << "600" << int(SIGINT) << lastPage << 130 << "przerwane";
+    QTest::newRow("SIGINT while a FIFO has no reader") << ":" << "fifo" << "600" << int(SIGINT) << lastPage << 130
+                                                       << "przerwane";
+    QTest::newRow("file-size limit") << "ulimit -f 64" << out << "600" << 0 << QByteArray() << 1
+                                     << "Nie można zapisać pliku PDF: out.pdf";
+}
+
+// However a run ends early, it leaves no work file and the earlier report as it was.
+void tst_Cli::endings()
+{
+    QFETCH(QString, limits);
+    QFETCH(QString, output);
+    QFETCH(QString, ppi);
+    QFETCH(int, signalNumber);
+    QFETCH(QByteArray, trigger);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    // Three pages, each of thousands of lines at a high layout resolution: slow enough that
+    // a signal sent when the last page starts arrives while it is being composed.
+    writeFile(path(QStringLiteral("big.txt")), receiptLines(24000));
     writeFile(path(QStringLiteral("out.pdf")), "earlier report");
+    if (output == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(qPrintable(path(output)), 0600), 0);
 
     QProcess process;
-    process.start(QStringLiteral(MVPDFRENDER_TOOL),
-                  {QStringLiteral("lines"), path(QStringLiteral("big.txt")), QStringLiteral("-o"),
-                   path(QStringLiteral("out.pdf")), QStringLiteral("--progress")});
+    process.setWorkingDirectory(dir.path());
+    startInShell(process, limits, {QStringLiteral("lines"), QStringLiteral("big.txt"), QStringLiteral("-o"),
+                                   output, QStringLiteral("--progress"), QStringLiteral("--ppi"), ppi});
     QVERIFY(process.waitForStarted());
-    // Wait for the first pages, then interrupt.
-    QByteArray progress;
-    const auto pageWritten = [&]() {
-        progress += process.readAllStandardError();
-        return progress.contains("Tworzenie strony");
-    };
-    QTRY_VERIFY_WITH_TIMEOUT(pageWritten(), 60000);
-    ::kill(pid_t(process.processId()), SIGINT);
-    QVERIFY(process.waitForFinished(60000));
+    QByteArray err;
+    if (signalNumber != 0) {
+        const auto triggered = [&]() {
+            err += process.readAllStandardError();
+            return err.contains(trigger);
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(triggered(), 120000);
+        if (output == QLatin1String("fifo"))
+            QTest::qWait(3000);   // the report is complete by now and waits for a reader
+        ::kill(pid_t(process.processId()), signalNumber);
+    }
+    QVERIFY(process.waitForFinished(120000));
+    err += process.readAllStandardError();
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(process.exitCode(), 130);
+    QCOMPARE(process.exitCode(), status);
+    QVERIFY2(QString::fromUtf8(err).contains(message), err.constData());
     QCOMPARE(leftovers(), QStringList({QStringLiteral("big.txt"), QStringLiteral("out.pdf")}));
-    QFile earlier(path(QStringLiteral("out.pdf")));
-    QVERIFY(earlier.open(QIODevice::ReadOnly));
-    QCOMPARE(earlier.readAll(), QByteArray("earlier report"));
+    QCOMPARE(readFile(path(QStringLiteral("out.pdf"))), QByteArray("earlier report"));
+}
+
+// Wherever memory runs out (the limit decides where), the run fails cleanly or succeeds whole.
+void tst_Cli::memoryRunningOut()
+{
+#ifdef __SANITIZE_ADDRESS__
+    QSKIP("the sanitizer's shadow memory needs far more address space than the limits tried");
+#endif
+    writeFile(path(QStringLiteral("big.txt")), receiptLines(20000));
+    int failures = 0;
+    for (int limit = 100000; limit <= 300000; limit += 40000) {
+        writeFile(path(QStringLiteral("out.pdf")), "earlier report");
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        startInShell(process, QStringLiteral("ulimit -v %1").arg(limit),
+                     {QStringLiteral("lines"), QStringLiteral("big.txt"), QStringLiteral("-o"),
+                      QStringLiteral("out.pdf"), QStringLiteral("--quiet"), QStringLiteral("--ppi"),
+                      QStringLiteral("600")});
+        QVERIFY(process.waitForFinished(120000));
+        const QByteArray err = process.readAllStandardError();
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(leftovers(), QStringList({QStringLiteral("big.txt"), QStringLiteral("out.pdf")}));
+        if (process.exitCode() == 0) {
+            QVERIFY(PdfProbe::structureValid(path(QStringLiteral("out.pdf"))));
+            continue;
+        }
+        ++failures;
+        QCOMPARE(process.exitCode(), 1);
+        QCOMPARE(err, QByteArray("mvpdfrender: out of memory\n"));
+        QCOMPARE(readFile(path(QStringLiteral("out.pdf"))), QByteArray("earlier report"));
+    }
+    QVERIFY(failures > 0);
+}
+
+void tst_Cli::outputThatIsAnInput_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("standardInput");   // a file to read standard input from
+    QTest::newRow("the same name") << QStringList{"lines", "in.txt", "-o", "in.txt"} << QString();
+    QTest::newRow("another spelling") << QStringList{"lines", "./in.txt", "-o", "sub/../in.txt"} << QString();
+    QTest::newRow("through a linked folder") << QStringList{"lines", "in.txt", "-o", "link/../in.txt"} << QString();
+    QTest::newRow("a symbolic link to it") << QStringList{"lines", "in.txt", "-o", "alias.txt"} << QString();
+    QTest::newRow("a hard link to it") << QStringList{"lines", "in.txt", "-o", "hard.txt"} << QString();
+    QTest::newRow("standard input") << QStringList{"lines", "-", "-o", "in.txt"} << "in.txt";
+    QTest::newRow("one of the documents") << QStringList{"documents", "a.txt", "in.txt", "-o", "in.txt"}
+                                          << QString();
+    QTest::newRow("an image of a document") << QStringList{"documents", "doc.json", "-o", "logo.png"}
+                                            << QString();
+}
+
+void tst_Cli::outputThatIsAnInput()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, standardInput);
+    const QByteArray input = receiptLines(50);
+    writeFile(path(QStringLiteral("in.txt")), input);
+    writeFile(path(QStringLiteral("a.txt")), "a\n");
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QVERIFY(image.save(path(QStringLiteral("logo.png"))));
+    const QByteArray logo = readFile(path(QStringLiteral("logo.png")));
+    writeFile(path(QStringLiteral("doc.json")), R"([{"items": [{"image": "logo.png"}]}])");
+    QDir folder(dir.path());
+    QVERIFY(folder.mkpath(QStringLiteral("sub/deeper")));
+    QFile::remove(path(QStringLiteral("link")));
+    // link/.. is the folder sub, not the test folder: "../in.txt" seen through it is not in.txt.
+    QVERIFY(QFile::link(path(QStringLiteral("sub/deeper")), path(QStringLiteral("link"))));
+    writeFile(path(QStringLiteral("sub/in.txt")), input);
+    QFile::remove(path(QStringLiteral("alias.txt")));
+    QVERIFY(QFile::link(path(QStringLiteral("in.txt")), path(QStringLiteral("alias.txt"))));
+    QFile::remove(path(QStringLiteral("hard.txt")));
+    QCOMPARE(::link(qPrintable(path(QStringLiteral("in.txt"))), qPrintable(path(QStringLiteral("hard.txt")))), 0);
+
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    if (!standardInput.isEmpty())
+        process.setStandardInputFile(path(standardInput));
+    const bool throughLink = QTest::currentDataTag() == QLatin1String("through a linked folder");
+    process.start(QStringLiteral(MVPDFRENDER_TOOL), arguments);
+    QVERIFY(process.waitForFinished(60000));
+    if (throughLink) {
+        // The output is sub/in.txt: the input survives, its namesake in sub is replaced.
+        QCOMPARE(process.exitCode(), 0);
+        QVERIFY(PdfProbe::structureValid(path(QStringLiteral("sub/in.txt"))));
+    } else {
+        QCOMPARE(process.exitCode(), 2);
+        QVERIFY(process.readAllStandardError().contains("it is also an input of this run"));
+    }
+    QCOMPARE(readFile(path(QStringLiteral("in.txt"))), input);
+    QCOMPARE(readFile(path(QStringLiteral("logo.png"))), logo);
+}
+
+void tst_Cli::replacedOutputKeepsItsMode_data()
+{
+    QTest::addColumn<int>("earlierMode");   // -1: no earlier OUT
+    QTest::addColumn<int>("umask");
+    QTest::addColumn<int>("mode");
+    QTest::newRow("a private report stays private") << 0600 << 022 << 0600;
+    QTest::newRow("a shared report stays shared") << 0664 << 077 << 0664;
+    QTest::newRow("a new report follows the umask") << -1 << 027 << 0640;
+}
+
+void tst_Cli::replacedOutputKeepsItsMode()
+{
+    QFETCH(int, earlierMode);
+    QFETCH(int, umask);
+    QFETCH(int, mode);
+    writeFile(path(QStringLiteral("in.txt")), receiptLines(10));
+    const QString target = path(QStringLiteral("reports/out.pdf"));
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("reports")));
+    QFile::remove(target);
+    // OUT is reached through a link, which stays a link to the replaced report.
+    QFile::remove(path(QStringLiteral("out.pdf")));
+    QVERIFY(QFile::link(target, path(QStringLiteral("out.pdf"))));
+    if (earlierMode >= 0) {
+        writeFile(target, "earlier");
+        QCOMPARE(::chmod(qPrintable(target), mode_t(earlierMode)), 0);
+    }
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    startInShell(process, QStringLiteral("umask %1").arg(umask, 3, 8, QLatin1Char('0')),
+                 {QStringLiteral("lines"), QStringLiteral("in.txt"), QStringLiteral("-o"), QStringLiteral("out.pdf")});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 0);
+    QVERIFY(QFileInfo(path(QStringLiteral("out.pdf"))).isSymLink());
+    QVERIFY(PdfProbe::structureValid(target));
+    struct stat status {};
+    QCOMPARE(::stat(qPrintable(target), &status), 0);
+    QCOMPARE(int(status.st_mode & 0777), mode);
+    QCOMPARE(QDir(path(QStringLiteral("reports"))).entryList(QDir::Files | QDir::Hidden), QStringList{"out.pdf"});
+}
+
+void tst_Cli::streamedOutput_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<bool>("appendToFile");   // standard output opened for appending to a file
+    QTest::newRow("- to a pipe") << "-" << false;
+    QTest::newRow("/dev/stdout to a pipe") << "/dev/stdout" << false;
+    QTest::newRow("/dev/stdout appended to a file") << "/dev/stdout" << true;
+}
+
+void tst_Cli::streamedOutput()
+{
+    QFETCH(QString, output);
+    QFETCH(bool, appendToFile);
+    writeFile(path(QStringLiteral("in.txt")), receiptLines(700));
+    const QString file = path(QStringLiteral("streamed.pdf"));
+    const QByteArray earlier = "earlier content\n";
+    writeFile(file, earlier);
+    QProcess process;
+    if (appendToFile)
+        process.setStandardOutputFile(file, QIODevice::Append);
+    process.start(QStringLiteral(MVPDFRENDER_TOOL), {QStringLiteral("lines"), path(QStringLiteral("in.txt")),
+                                                     QStringLiteral("-o"), output, QStringLiteral("--progress")});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 0);
+    const QByteArray err = process.readAllStandardError();
+    QVERIFY(err.contains("Tworzenie strony: 2"));
+    QVERIFY(err.contains("wrote standard output (3 pages)"));
+    QByteArray pdf = appendToFile ? readFile(file) : process.readAllStandardOutput();
+    if (appendToFile) {
+        QVERIFY(pdf.startsWith(earlier));
+        pdf = pdf.mid(earlier.size());
+    }
+    QVERIFY(pdf.startsWith("%PDF-"));
+    writeFile(file, pdf);
+    QVERIFY(PdfProbe::structureValid(file));
+    QCOMPARE(PdfProbe::pageCount(file), 3);
 }
 
 void tst_Cli::quickView()

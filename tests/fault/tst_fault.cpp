@@ -69,6 +69,8 @@ private slots:
     void folderRemovedDuringTheRun();
     void cancelAtPage_data();
     void cancelAtPage();
+    void restartDuringARun_data();
+    void restartDuringARun();
     void jobsStartedFromManyThreads();
     void veryLongLines();
     void memoryStaysFlat_data();
@@ -132,16 +134,25 @@ void tst_Fault::folderRemovedDuringTheRun()
 void tst_Fault::cancelAtPage_data()
 {
     QTest::addColumn<int>("abortAfterProgress");   // 0: before the first pass
-    QTest::newRow("first page") << 0;
-    QTest::newRow("a middle page") << 3;
-    QTest::newRow("the last page") << -1;          // during the last progress signal
+    QTest::addColumn<bool>("throughLink");         // the job's path is a link to the file
+    QTest::newRow("first page") << 0 << false;
+    QTest::newRow("a middle page") << 3 << false;
+    QTest::newRow("the last page") << -1 << false;  // during the last progress signal
+    QTest::newRow("a middle page, through a link") << 3 << true;
 }
 
 void tst_Fault::cancelAtPage()
 {
     QFETCH(int, abortAfterProgress);
+    QFETCH(bool, throughLink);
     TestJob job;
     job.fileName = dir.filePath(QStringLiteral("cancel.pdf"));
+    const QString link = dir.filePath(QStringLiteral("link.pdf"));
+    QFile::remove(link);
+    if (throughLink) {
+        QVERIFY(QFile::link(job.fileName, link));
+        job.fileName = link;
+    }
     job.lines = numberedLines(2000);
     // The number of pages of this report, from an uncancelled run.
     QCOMPARE(job.run(), QString());
@@ -163,9 +174,50 @@ void tst_Fault::cancelAtPage()
     QCOMPARE(ready.size(), 1);
     QCOMPARE(ready.first().first().toString(), kCancelled);
     QCOMPARE(progress.size(), abortAt);
-    QVERIFY(!QFileInfo::exists(job.fileName));
+    // No truncated report stays behind, not even where a link leads; the link itself stays.
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("cancel.pdf"))));
+    QCOMPARE(QFileInfo(link).isSymLink(), throughLink);
     QVERIFY(job.isAborted());
     QCOMPARE(job.installedRenderer(), nullptr);
+}
+
+void tst_Fault::restartDuringARun_data()
+{
+    QTest::addColumn<bool>("fromProgressSlot");
+    QTest::newRow("from a progress slot") << true;
+    QTest::newRow("between two passes") << false;
+}
+
+// A start while a run is going ends that run with its own ready() first: every start gets
+// exactly one, and the run that finishes is the new one.
+void tst_Fault::restartDuringARun()
+{
+    QFETCH(bool, fromProgressSlot);
+    TestJob job;
+    job.fileName = dir.filePath(QStringLiteral("restart.pdf"));
+    job.lines = numberedLines(2000);
+    QStringList messages;
+    connect(&job, &AsyncReportsBase::ready, &job, [&](const QString &text) { messages.append(text); });
+    bool restarted = false;
+    connect(&job, &AsyncReportsBase::progress, &job, [&]() {
+        if (restarted)
+            return;
+        restarted = true;
+        if (fromProgressSlot)
+            job.do_process();
+        else
+            QMetaObject::invokeMethod(&job, "do_process", Qt::QueuedConnection);
+    });
+    job.do_process();
+    QTRY_COMPARE_WITH_TIMEOUT(messages.size(), 2, 60000);
+    // Whatever is still queued (a pass of the abandoned run) is delivered now, and must not
+    // add a ready() or a second chain of passes.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(messages, QStringList({kCancelled, QString()}));
+    QCOMPARE(job.processCalls, 2);
+    QVERIFY(PdfProbe::structureValid(job.fileName));
+    QCOMPARE(PdfProbe::pageTexts(job.fileName).join(QString()).count(QStringLiteral("W0")), 2000);
 }
 
 void tst_Fault::jobsStartedFromManyThreads()

@@ -2,6 +2,7 @@
 #include "mvstringformatter.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -28,6 +29,45 @@ QString digits(int n, int from = 0)
 
 const QString kEsc = QString(QChar(0x1B));
 const QString kSeparator40 = QStringLiteral("- ").repeated(20);
+
+// Random printout text: ASCII, Polish letters, whitespace, ESC sequences and characters
+// beyond the Basic Multilingual Plane (two code units each).
+QString randomText(QRandomGenerator &random, int maxLength)
+{
+    static const QStringList pieces = QString::fromUtf8("a b c X 0 9 , . % ą ż Ż \t 😀 𝄞").split(QLatin1Char(' '))
+            + QStringList{QStringLiteral(" "), QString(QChar(0xA0)), kEsc + QLatin1Char('E'), kEsc + QLatin1Char('!')};
+    QString text;
+    const int length = random.bounded(maxLength + 1);
+    while (text.size() < length)
+        text += pieces.at(random.bounded(pieces.size()));
+    return text;
+}
+
+QString nonSpace(const QStringList &lines)
+{
+    QString result;
+    for (const QString &line : lines) {
+        for (const QChar c : line) {
+            if (!c.isSpace())
+                result.append(c);
+        }
+    }
+    return result;
+}
+
+// No half of a surrogate pair stands alone.
+bool wellFormed(const QStringList &lines)
+{
+    for (const QString &line : lines) {
+        for (int i = 0; i < line.size(); ++i) {
+            if (line.at(i).isHighSurrogate() && i + 1 < line.size() && line.at(i + 1).isLowSurrogate())
+                ++i;
+            else if (line.at(i).isSurrogate())
+                return false;
+        }
+    }
+    return true;
+}
 
 } // namespace
 
@@ -76,6 +116,8 @@ private slots:
     void quickView();
     void asStdVector();
     void invalidPatternIsLogged();
+
+    void randomTextsKeepEveryCharacter();
 };
 
 void tst_Formatter::newFormatter()
@@ -329,6 +371,9 @@ void tst_Formatter::makeItTwice_data()
     QTest::newRow("beyond the end") << "abc" << 3 << "abc";
     QTest::newRow("far beyond") << "abc" << INT_MAX << "abc";
     QTest::newRow("empty") << "" << 0 << "";
+    // 😀 and 𝄞 are two UTF-16 code units each, one character.
+    QTest::newRow("a surrogate pair is one character") << "a😀b" << 0 << "a 😀 b ";
+    QTest::newRow("from the pair's second half") << "😀ab" << 1 << "😀 a b ";
 }
 
 void tst_Formatter::makeItTwice()
@@ -357,6 +402,8 @@ void tst_Formatter::wrap_data()
                                                   << QStringList{"ab", "cd"};
     QTest::newRow("width 0 taken as 1") << "abc" << 0 << QStringList{"a", "b", "c"};
     QTest::newRow("negative width taken as 1") << "ab" << -4 << QStringList{"a", "b"};
+    QTest::newRow("hard cut before a surrogate pair") << "ab😀cd" << 3 << QStringList{"ab", "😀c", "d"};
+    QTest::newRow("a pair wider than the width stays whole") << "😀𝄞" << 1 << QStringList{"😀", "𝄞"};
 }
 
 void tst_Formatter::wrap()
@@ -377,6 +424,8 @@ void tst_Formatter::wrapSimple_data()
     QTest::newRow("spaces are text") << "ab cd ef" << 3 << QStringList{"ab ", "cd ", "ef"};
     QTest::newRow("exact multiple") << "abcdef" << 3 << QStringList{"abc", "def"};
     QTest::newRow("width 0 taken as 1") << "ab" << 0 << QStringList{"a", "b"};
+    QTest::newRow("cut before a surrogate pair") << "a😀b" << 2 << QStringList{"a", "😀", "b"};
+    QTest::newRow("pairs at width 1") << "😀𝄞x" << 1 << QStringList{"😀", "𝄞", "x"};
 }
 
 void tst_Formatter::wrapSimple()
@@ -407,6 +456,8 @@ void tst_Formatter::wrapRightAligned_data()
     QTest::newRow("tab counts") << "abc\tdefghijkl" << 10 << QStringList{"abc", " defghijkl"};
     QTest::newRow("no-break space does not") << QString("abc") + QChar(0xA0) + "defghijkl" << 10
                                              << QStringList{"abc" + QString(QChar(0xA0)) + "defghi", "jkl"};
+    QTest::newRow("no whitespace, cut before a pair") << "abcdefghi😀jk" << 10
+                                                      << QStringList{"abcdefghi", "😀jk"};
 }
 
 void tst_Formatter::wrapRightAligned()
@@ -661,6 +712,8 @@ void tst_Formatter::quickView_data()
     QTest::newRow("ESC ESC is one sequence") << QStringList{kEsc + kEsc + "E"} << QStringList{"E"};
     QTest::newRow("line feed is no code") << QStringList{"a" + kEsc + "\nb"} << QStringList{"a" + kEsc + "\nb"};
     QTest::newRow("plain lines copied") << QStringList{"abc", "  "} << QStringList{"abc", "  "};
+    QTest::newRow("a pair after ESC is one code") << QStringList{kEsc + "😀ab"} << QStringList{"ab"};
+    QTest::newRow("a pair widened whole") << QStringList{kEsc + "E😀x"} << QStringList{"😀 x "};
 }
 
 void tst_Formatter::quickView()
@@ -699,6 +752,42 @@ void tst_Formatter::invalidPatternIsLogged()
     QVERIFY(entry.contains(QStringLiteral("MvStringFormatter::LineMatches(const QString&, const QString&)")));
     QVERIFY(entry.contains(QStringLiteral("mvstringformatter.cpp:")));
     QVERIFY(entry.contains(QStringLiteral("Invalid regexp: missing closing parenthesis")));
+}
+
+// Whatever the text and the width (limits broken included), cutting and spreading keep every
+// character, in order, and every character whole.
+void tst_Formatter::randomTextsKeepEveryCharacter()
+{
+    QRandomGenerator random(20261206);
+    for (int round = 0; round < 5000; ++round) {
+        const QString left = randomText(random, 90);
+        const QString right = randomText(random, 40);
+        const int width = random.bounded(-3, 60);
+        const int indent = random.bounded(-3, 50);
+
+        const QStringList simple = MvStringFormatter::wrapSimple(left, size_t(qint64(width)));
+        QCOMPARE(simple.join(QString()), left);
+        const QStringList outputs[] = {
+            simple,
+            MvStringFormatter::wrap(left, size_t(qint64(width))),
+            MvStringFormatter::wrapRightAligned(left, width),
+            {MvStringFormatter::MakeItTwice(left, indent)},
+        };
+        for (const QStringList &lines : outputs) {
+            QCOMPARE(nonSpace(lines), nonSpace({left}));
+            QVERIFY(wellFormed(lines));
+        }
+        QVERIFY(wellFormed(MvStringFormatter::quickViewFormat({left, right})));
+
+        MvStringFormatter f;
+        f.setWidth(width);
+        f.AppFormatWIndentMultiline(left, right, indent);
+        f.AppFormatIndentSecondMultiline(left + right, indent);
+        f.AppendWrapped(left + right, width, indent, random.bounded(2) == 0);
+        QCOMPARE(nonSpace(f.lines()), nonSpace({left + right, left + right, left + right}));
+        QVERIFY(wellFormed(f.lines()));
+        QCOMPARE(f.allCount(), f.lines().size());
+    }
 }
 
 QTEST_MAIN(tst_Formatter)

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstdio>
 #include <unistd.h>
 
 namespace {
@@ -45,7 +46,8 @@ private slots:
     void writesAPdfOfSeveralPages();
     void finishIsIdempotent();
     void writeFailureIsRemembered();
-    void removesOnlyRegularFiles();
+    void removesOnlyTheFileItWrote_data();
+    void removesOnlyTheFileItWrote();
 
 private:
     QTemporaryDir dir;
@@ -140,30 +142,56 @@ void tst_PdfOutput::writeFailureIsRemembered()
     QVERIFY(output.hasWriteError());
 }
 
-void tst_PdfOutput::removesOnlyRegularFiles()
+void tst_PdfOutput::removesOnlyTheFileItWrote_data()
 {
-    const QString regular = dir.filePath(QStringLiteral("regular.pdf"));
-    const QString target = dir.filePath(QStringLiteral("target.pdf"));
-    const QString link = dir.filePath(QStringLiteral("link.pdf"));
-    const QString folder = dir.filePath(QStringLiteral("folder"));
-    for (const QString &path : {regular, target}) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    }
-    QVERIFY(QFile::link(target, link));
-    QVERIFY(QDir().mkdir(folder));
+    QTest::addColumn<QString>("opened");       // the path given to startPDF()
+    QTest::addColumn<QString>("replacement");  // put at "real.pdf" after the run, if any
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("the file itself") << "real.pdf" << QString() << true;
+    QTest::newRow("through a link, the link's target") << "link.pdf" << QString() << true;
+    QTest::newRow("another file in its place") << "real.pdf" << "a stranger" << false;
+    QTest::newRow("a link put in its place") << "real.pdf" << "->other.pdf" << false;
+    QTest::newRow("a device") << "/dev/null" << QString() << false;
+}
 
-    QVERIFY(PDFOutput::removeRegularFile(regular));
-    QVERIFY(!QFileInfo::exists(regular));
-    QVERIFY(!PDFOutput::removeRegularFile(link));
-    QVERIFY(QFileInfo::exists(target));
-    QVERIFY(QFileInfo(link).isSymLink());
-    QVERIFY(!PDFOutput::removeRegularFile(folder));
-    QVERIFY(QFileInfo(folder).isDir());
-    QVERIFY(!PDFOutput::removeRegularFile(QString()));
-    QVERIFY(!PDFOutput::removeRegularFile(dir.filePath(QStringLiteral("never-there.pdf"))));
-    QVERIFY(!PDFOutput::removeRegularFile(QStringLiteral("/dev/null")));
-    QVERIFY(QFileInfo::exists(QStringLiteral("/dev/null")));
+void tst_PdfOutput::removesOnlyTheFileItWrote()
+{
+    QFETCH(QString, opened);
+    QFETCH(QString, replacement);
+    QFETCH(bool, removed);
+    const QString real = dir.filePath(QStringLiteral("real.pdf"));
+    const QString other = dir.filePath(QStringLiteral("other.pdf"));
+    QFile::remove(real);
+    QFile::remove(dir.filePath(QStringLiteral("link.pdf")));
+    QVERIFY(QFile::link(real, dir.filePath(QStringLiteral("link.pdf"))));
+    QFile otherFile(other);
+    QVERIFY(otherFile.open(QIODevice::WriteOnly));
+    otherFile.close();
+
+    PDFOutput output;
+    QVERIFY(output.startPDF(QStringLiteral("T"), QDir(dir.path()).absoluteFilePath(opened)));
+    output.setupPage(a4Layout());
+    QVERIFY(!output.removeWrittenFile());   // not while it is still being written
+    output.finishPDF();
+    if (replacement.startsWith(QLatin1String("->"))) {
+        QVERIFY(QFile::remove(real));
+        QVERIFY(QFile::link(other, real));
+    } else if (!replacement.isEmpty()) {
+        // Renamed over it while the written file still exists, so that it has another inode.
+        QFile stranger(dir.filePath(QStringLiteral("stranger.pdf")));
+        QVERIFY(stranger.open(QIODevice::WriteOnly));
+        stranger.close();
+        QVERIFY(::rename(qPrintable(stranger.fileName()), qPrintable(real)) == 0);
+    }
+
+    QCOMPARE(output.removeWrittenFile(), removed);
+    if (opened.startsWith(QLatin1Char('/'))) {
+        QVERIFY(QFileInfo::exists(opened));
+        return;
+    }
+    QCOMPARE(QFileInfo::exists(real), !removed);
+    QVERIFY(QFileInfo::exists(other));
+    QVERIFY(QFileInfo(dir.filePath(QStringLiteral("link.pdf"))).isSymLink());
 }
 
 QTEST_MAIN(tst_PdfOutput)

@@ -1,0 +1,84 @@
+#ifndef OUTPUTTARGET_H
+#define OUTPUTTARGET_H
+
+#include "fileidentity.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <sys/stat.h>
+
+// Where the tool writes a report, so that a run either puts the complete PDF in place or
+// leaves everything as it was.
+//
+// A regular OUT (new, existing, or reached through symbolic links) is written to a work file
+// in OUT's own folder: a file without a name where the file system allows it, else one
+// created exclusively under an unpredictable name, never through a link. Only the complete
+// PDF takes OUT's name, by rename(), with OUT's permission bits (and owner and group, where
+// the process may set them) or, for a new OUT, the mode the umask gives.
+//
+// Standard output ("-", or any path to the file standard output writes to), a FIFO or a
+// character device receives the complete PDF from a temporary file without a name.
+// Directories, block devices, sockets, terminals and the run's own inputs are refused.
+class OutputTarget
+{
+public:
+    enum class Status { Ok, Failed, Refused, Cancelled };
+
+    OutputTarget() = default;
+    // Discards whatever was not committed.
+    ~OutputTarget();
+
+    // requested: the path given with -o, "-" for standard output. inputs: the files the run
+    // reads, which OUT must not be. error names OUT and the reason.
+    Status open(const QString &requested, const FileIdentities &inputs, QString *error);
+    // The path the library writes the PDF to while the run lasts.
+    QString writePath() const;
+    // OUT as the user named it, for messages.
+    QString displayPath() const;
+    // Where the report ends up: an absolute path, or "standard output".
+    QString destination() const;
+
+    // Puts the complete PDF in place (Ok); or finds that a signal came first (Cancelled) or
+    // that it cannot (Failed, with error), and then removes the work file.
+    Status commit(QString *error);
+    // Removes the work file; OUT stays as it was.
+    void discard();
+
+    // Removes a named work file from a handler of a fatal error: async-signal-safe.
+    static void emergencyCleanup();
+
+private:
+    Q_DISABLE_COPY(OutputTarget)
+
+    enum class Kind { None, File, Stream };
+
+    bool fail(int errorNumber, QString *error) const;
+    bool fail(const QString &reason, QString *error) const;
+    bool resolve(QString *error);
+    bool resolveExisting(const QByteArray &path, const struct stat &status, QString *error);
+    bool resolveNew(const QByteArray &path, QString *error);
+    bool useStandardOutput(QString *error);
+    bool createWorkFile(const QByteArray &folder, QString *error);
+    bool stillOurs(const QByteArray &name) const;
+    void applyPermissions() const;
+    bool publishFile(QString *error);
+    Status commitFile(QString *error);
+    Status commitStream(QString *error);
+    Status failCommit(int errorNumber, QString *error);
+    void forgetWorkName();
+
+    Kind kind = Kind::None;
+    QString requested;
+    QString finalPath;            // File: OUT with every link resolved
+    QByteArray folder;            // File: OUT's folder, resolved
+    bool replacing = false;       // File: OUT exists; existing holds its mode and owner
+    struct stat existing {};
+    bool toStandardOutput = false;  // Stream: file descriptor 1
+    QByteArray streamPath;        // Stream: the FIFO or device, opened when the PDF is complete
+    int workFd = -1;
+    QByteArray workName;          // the work file's name; empty when it has none
+    QString libraryPath;
+};
+
+#endif // OUTPUTTARGET_H
