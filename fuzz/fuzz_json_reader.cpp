@@ -1,5 +1,7 @@
 // The command-line tool's reader of JSON document files on fuzzer-chosen bytes.
 #include "documentreader.h"
+#include "imageloader.h"
+#include "inputreader.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,8 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     const QByteArray json(reinterpret_cast<const char *>(bytes), int(size));
     QList<DocumentInput> documents;
     QString error;
+    InputReader reader;
+    ImageLoader images(reader);
     const bool ok = DocumentReader::fromJson(json, QStringLiteral("fuzz.json"), QDir::tempPath(),
-                                             &documents, &error);
+                                             images, &documents, &error);
     // Exactly one of a result and a reason.
     if (ok == !error.isEmpty())
         std::abort();

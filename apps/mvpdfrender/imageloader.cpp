@@ -3,29 +3,66 @@
 #include "inputreader.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImageReader>
 #include <QStringList>
+
+#include <cstdio>
+#include <unistd.h>
 
 namespace {
 
 constexpr int kBytesPerKiB = 1024;
 
-// Collects what Qt and its image plugins say while an image is decoded: the decoders report
-// damage (a truncated file, a bad checksum) only as warnings.
+// Collects what is said while an image is decoded: the decoders report damage (a truncated
+// file, a bad checksum) only as warnings through Qt, or as lines of their own on standard
+// error, which is lent to a temporary file meanwhile.
 class DecoderMessages
 {
 public:
-    DecoderMessages() : previous(qInstallMessageHandler(&DecoderMessages::collect)) { current = this; }
+    DecoderMessages() : previous(qInstallMessageHandler(&DecoderMessages::collect))
+    {
+        current = this;
+        std::fflush(stderr);
+        captured = std::tmpfile();
+        savedError = captured ? ::dup(STDERR_FILENO) : -1;
+        if (savedError >= 0)
+            ::dup2(::fileno(captured), STDERR_FILENO);
+    }
+
     ~DecoderMessages()
     {
         qInstallMessageHandler(previous);
         current = nullptr;
+        restoreError();
+        if (captured)
+            std::fclose(captured);
     }
 
-    QStringList messages;
+    // Everything said so far; standard error is its own again afterwards.
+    QStringList all()
+    {
+        restoreError();
+        if (captured) {
+            QFile file;
+            if (std::fseek(captured, 0, SEEK_SET) == 0 && file.open(captured, QIODevice::ReadOnly))
+                messages += QString::fromLocal8Bit(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        }
+        return messages;
+    }
 
 private:
     Q_DISABLE_COPY(DecoderMessages)
+
+    void restoreError()
+    {
+        if (savedError < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(savedError, STDERR_FILENO);
+        ::close(savedError);
+        savedError = -1;
+    }
 
     static void collect(QtMsgType type, const QMessageLogContext &, const QString &message)
     {
@@ -35,6 +72,9 @@ private:
 
     static DecoderMessages *current;
     QtMessageHandler previous;
+    QStringList messages;
+    std::FILE *captured = nullptr;
+    int savedError = -1;
 };
 
 DecoderMessages *DecoderMessages::current = nullptr;
@@ -81,6 +121,7 @@ bool ImageLoader::decode(const QByteArray &bytes, const QString &shownName, QIma
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader imageReader(&buffer);
+    DecoderMessages messages;
     if (!imageReader.canRead()) {
         *error = QStringLiteral("%1: not an image in a format that can be read").arg(name);
         return false;
@@ -96,11 +137,10 @@ bool ImageLoader::decode(const QByteArray &bytes, const QString &shownName, QIma
                 .arg(name).arg(size.width()).arg(size.height()).arg(kMaxPixels / 1000000);
         return false;
     }
-    DecoderMessages messages;
     const bool read = imageReader.read(image);
-    if (!read || image->isNull() || !messages.messages.isEmpty()) {
-        const QString reason = !messages.messages.isEmpty() ? messages.messages.first()
-                                                            : imageReader.errorString();
+    const QStringList said = messages.all();
+    if (!read || image->isNull() || !said.isEmpty()) {
+        const QString reason = !said.isEmpty() ? said.first() : imageReader.errorString();
         *error = QStringLiteral("%1: damaged or incomplete (%2)").arg(name, reason);
         return false;
     }

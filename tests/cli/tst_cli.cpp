@@ -82,8 +82,11 @@ private slots:
     void lineReport();
     void lineReportFromStandardInput();
     void documentReport();
-    void inputErrors_data();
-    void inputErrors();
+    void refusedInputs_data();
+    void refusedInputs();
+    void textStaysInItsColumn_data();
+    void textStaysInItsColumn();
+    void machineWithoutFonts();
     void outputErrors_data();
     void outputErrors();
     void endings_data();
@@ -182,48 +185,198 @@ void tst_Cli::documentReport()
     QVERIFY(text.indexOf(QStringLiteral("SKLEP")) < text.indexOf(QStringLiteral("Drugi")));
 }
 
-void tst_Cli::inputErrors_data()
+void tst_Cli::refusedInputs_data()
 {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QByteArray>("content");     // written to in.txt or in.json first
+    QTest::addColumn<QString>("command");        // run by bash; $TOOL is the tool
+    QTest::addColumn<QByteArray>("content");     // written to in.txt and in.json first
     QTest::addColumn<QString>("message");
+    const QString lines = QStringLiteral("$TOOL lines in.txt -o out.pdf");
+    const QString json = QStringLiteral("$TOOL documents in.json -o out.pdf");
 
-    QTest::newRow("missing input") << QStringList{"lines", "nowhere.txt"} << QByteArray()
+    QTest::newRow("missing input") << "$TOOL lines nowhere.txt -o out.pdf" << QByteArray()
                                    << "nowhere.txt: no such file";
-    QTest::newRow("a directory as input") << QStringList{"lines", "."} << QByteArray() << "is a directory";
-    QTest::newRow("invalid UTF-8 lines") << QStringList{"lines", "in.txt"} << QByteArray("ok\n\xff\nok\n\xc3\n")
-                                         << "in.txt: invalid UTF-8 on lines 2, 4";
-    QTest::newRow("malformed JSON") << QStringList{"documents", "in.json"} << QByteArray("{\"documents\": [}")
+    QTest::newRow("a directory") << "$TOOL lines . -o out.pdf" << QByteArray() << ".: is a directory";
+    QTest::newRow("a device") << "$TOOL lines /dev/zero -o out.pdf" << QByteArray()
+                              << "/dev/zero: is a device, not a file";
+    QTest::newRow("a device as a document") << "$TOOL documents /dev/urandom -o out.pdf" << QByteArray()
+                                            << "/dev/urandom: is a device, not a file";
+    QTest::newRow("a device as standard input") << "$TOOL quickview < /dev/zero" << QByteArray()
+                                                << "standard input is a device, not a file";
+    QTest::newRow("a file past the limit") << "truncate -s 65M in.txt; " + lines << QByteArray()
+                                           << "in.txt: larger than the limit of 64 MiB";
+    QTest::newRow("a pipe past the limit") << "head -c 70000000 /dev/zero | $TOOL lines - -o out.pdf"
+                                           << QByteArray() << "standard input: larger than the limit of 64 MiB";
+    QTest::newRow("invalid UTF-8") << lines << QByteArray("ok\n\xff\nok\n\xc3\n")
+                                   << "in.txt: invalid UTF-8 on lines 2, 4";
+    QTest::newRow("malformed JSON") << json << QByteArray("{\"documents\": [}")
                                     << "in.json: malformed JSON at offset 16";
-    QTest::newRow("unknown JSON key") << QStringList{"documents", "in.json"}
-                                      << QByteArray(R"({"documents": [{"items": [{"txt": "a"}]}]})")
+    QTest::newRow("unknown JSON key") << json << QByteArray(R"({"documents": [{"items": [{"txt": "a"}]}]})")
                                       << "in.json: document 1, item 1: unknown key \"txt\"";
-    QTest::newRow("missing image") << QStringList{"documents", "in.json"}
-                                   << QByteArray(R"([{"items": [{"image": "none.png"}]}])")
-                                   << "in.json: document 1, item 1: image \"none.png\": no such file";
-    QTest::newRow("unknown option") << QStringList{"lines", "in.txt", "--colour"} << QByteArray("a")
-                                    << "Unknown option 'colour'";
-    QTest::newRow("missing output") << QStringList{"lines", "in.txt", "--no-o"} << QByteArray("a")
-                                    << "Unknown option";
-    QTest::newRow("bad ppi") << QStringList{"lines", "in.txt", "--ppi", "0"} << QByteArray("a")
-                             << "--ppi takes a whole number";
-    QTest::newRow("first number without numbering") << QStringList{"documents", "in.txt", "--first-number", "3"}
+    QTest::newRow("a key twice in an item") << json
+        << QByteArray(R"({"documents": [{"items": ["a"]}, {"items": ["b", {"text": "x", "text": "y"}]}]})")
+        << "in.json: document 2, item 2: duplicate key \"text\"";
+    QTest::newRow("a key twice in a document") << json << QByteArray(R"([{"items": [], "items": ["a"]}])")
+                                               << "in.json: document 1: duplicate key \"items\"";
+    QTest::newRow("no documents") << json << QByteArray(R"({"documents": []})") << "the inputs hold no documents";
+    QTest::newRow("a missing image") << json << QByteArray(R"([{"items": [{"image": "none.png"}]}])")
+                                     << "in.json: document 1, item 1: image \"none.png\": no such file";
+    QTest::newRow("an image bomb") << json << QByteArray(R"([{"items": ["a", {"image": "bomb.bmp"}]}])")
+        << "in.json: document 1, item 2: image \"bomb.bmp\": 10000 x 10000 pixels, more than the limit of "
+           "30 megapixels";
+    QTest::newRow("a truncated image") << json << QByteArray(R"([{"items": [{"image": "cut.png"}]}])")
+                                       << "in.json: document 1, item 1: image \"cut.png\": damaged or incomplete";
+    QTest::newRow("an image file past the limit") << json
+                                                  << QByteArray(R"([{"items": [{"image": "huge.png"}]}])")
+                                                  << "image \"huge.png\": larger than the limit of 32 MiB";
+    QTest::newRow("numbers past the largest")
+        << "$TOOL documents in.txt in.txt in.txt --numbered --first-number 2147483646 -o out.pdf"
+        << QByteArray("a") << "--first-number 2147483646 numbers 3 documents past 2147483647";
+    QTest::newRow("headings leaving no room for a line")
+        << lines + " $(for i in $(seq 95); do echo --heading H$i; done)" << QByteArray("a")
+        << "the 95 heading lines leave no room for a line in a column";
+    QTest::newRow("a resolution below the range") << lines + " --ppi 1" << QByteArray("a")
+                                                  << "--ppi takes a whole number from 72 to 1200";
+    QTest::newRow("unknown option") << lines + " --colour" << QByteArray("a") << "Unknown option 'colour'";
+    QTest::newRow("no output") << "$TOOL lines in.txt" << QByteArray("a") << "missing the output file";
+    QTest::newRow("first number without numbering") << "$TOOL documents in.txt --first-number 3 -o out.pdf"
                                                     << QByteArray("a") << "--first-number needs --numbered";
 }
 
-void tst_Cli::inputErrors()
+// Whatever is wrong with the input, the tool says so in one line, exits with status 2 and
+// writes nothing; none of it takes much memory (a gigabyte of address space is plenty).
+void tst_Cli::refusedInputs()
 {
-    QFETCH(QStringList, arguments);
+    QFETCH(QString, command);
     QFETCH(QByteArray, content);
     QFETCH(QString, message);
     writeFile(path(QStringLiteral("in.txt")), content);
     writeFile(path(QStringLiteral("in.json")), content);
+    // A BMP that declares 10000 x 10000 pixels (400 MB decoded) in 54 bytes.
+    QByteArray bomb("BM");
+    for (const quint32 field : {54u, 0u, 54u, 40u, 10000u, 10000u})
+        bomb += QByteArray(reinterpret_cast<const char *>(&field), 4);
+    bomb += QByteArray("\x01\x00\x18\x00", 4) + QByteArray(24, '\0');
+    writeFile(path(QStringLiteral("bomb.bmp")), bomb);
+    QImage image(40, 20, QImage::Format_RGB32);
+    image.fill(Qt::darkGray);
+    QVERIFY(image.save(path(QStringLiteral("cut.png"))));
+    const QByteArray png = readFile(path(QStringLiteral("cut.png")));
+    writeFile(path(QStringLiteral("cut.png")), png.left(png.size() - 30));
+    QFile huge(path(QStringLiteral("huge.png")));
+    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(33 * 1024 * 1024));
+    huge.close();
+    const QStringList before = leftovers();
+
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TOOL"), QStringLiteral(MVPDFRENDER_TOOL));
+    process.setProcessEnvironment(environment);
+#ifdef __SANITIZE_ADDRESS__
+    const QString limit = QStringLiteral(":");   // the sanitizer's shadow memory needs more
+#else
+    const QString limit = QStringLiteral("ulimit -v 1000000");
+#endif
+    process.start(QStringLiteral("bash"), {QStringLiteral("-c"), limit + QStringLiteral("; ") + command});
+    QVERIFY(process.waitForFinished(120000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 2);
+    QVERIFY2(err.contains(message), qPrintable(err));
+    // One line, and for a mistake in the arguments a pointer to the help.
+    const QStringList said = err.split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+            .filter(QRegularExpression(QStringLiteral("^(?!Try 'mvpdfrender)")));
+    QVERIFY2(said.size() == 1, qPrintable(err));
+    QVERIFY(!QFile::exists(path(QStringLiteral("out.pdf"))));
+    QCOMPARE(leftovers(), before);
+}
+
+void tst_Cli::textStaysInItsColumn_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("content");     // in.txt and in.json
+    QTest::addColumn<QString>("marker");         // a pattern found once per input line
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("notice");
+    QByteArray longLines;
+    QByteArray wideCharacters;
+    for (int i = 0; i < 300; ++i) {
+        longLines += QStringLiteral("L%1-").arg(i, 3, 10, QLatin1Char('0')).toUtf8() + QByteArray(145, char('A' + i % 26)) + '\n';
+        // 40 code units, which the renderer puts on three-column pages, but each arrow is two
+        // and a half characters wide.
+        wideCharacters += QStringLiteral("W%1").arg(i, 3, 10, QLatin1Char('0')).toUtf8()
+                + QString(36, QChar(0x27F9)).toUtf8() + '\n';
+    }
+    const QString lines = QStringLiteral("L\\d{3}-");
+    QTest::newRow("lines of 150 characters") << QStringList{"lines", "in.txt"} << longLines << lines << 300
+                                             << QString();
+    QTest::newRow("lines of 150 characters, wide report") << QStringList{"lines", "in.txt", "--wide"} << longLines
+                                                          << lines << 300 << QString();
+    QTest::newRow("wide characters in short lines") << QStringList{"lines", "in.txt"} << wideCharacters
+                                                    << QStringLiteral("W\\d{3}") << 300 << QString();
+    QTest::newRow("a heading wider than a column")
+        << QStringList{"lines", "in.txt", "--heading", QString(120, QLatin1Char('H'))} << longLines.left(3000)
+        << QStringLiteral("L\\d{3}-") << 20 << QString();
+    QTest::newRow("a wide image and a long text line in a document")
+        << QStringList{"documents", "in.json"}
+        << QByteArray(R"([{"items": ["L000-", {"image": "wide.png"}, "L001-)" + QByteArray(200, 'x')
+                      + R"(", {"image": "wide.png", "spaced": true}, "L002-"]}])")
+        << lines << 3 << "in.json: document 1, item 2: image \"wide.png\" scaled from 1 to 0.3";
+}
+
+// Lines wider than a column are cut into continuation lines, images scaled down: every word
+// stands inside the page's margins, none runs into another, and none is lost.
+void tst_Cli::textStaysInItsColumn()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, marker);
+    QFETCH(int, count);
+    QFETCH(QString, notice);
+    writeFile(path(QStringLiteral("in.txt")), content);
+    writeFile(path(QStringLiteral("in.json")), content);
+    QImage wide(1187, 300, QImage::Format_RGB32);
+    wide.fill(Qt::gray);
+    QVERIFY(wide.save(path(QStringLiteral("wide.png"))));
     QDir::setCurrent(dir.path());
     const Result result = runTool(arguments + QStringList{QStringLiteral("-o"), QStringLiteral("out.pdf")});
-    QCOMPARE(result.status, 2);
-    QVERIFY2(result.err.contains(message), qPrintable(result.err));
-    QVERIFY(!QFile::exists(path(QStringLiteral("out.pdf"))));
-    QCOMPARE(leftovers().size(), 2);
+    QCOMPARE(result.status, 0);
+    QVERIFY2(result.err.contains(notice), qPrintable(result.err));
+
+    const QString out = path(QStringLiteral("out.pdf"));
+    QCOMPARE(spaceless(PdfProbe::pageTexts(out).join(QString())).count(QRegularExpression(marker)), count);
+    // A4 at 595 x 842 points with margins of 15 mm (42.52 points).
+    const QRectF printable(QPointF(42.0, 42.0), QPointF(553.0, 800.0));
+    const QList<PdfProbe::Word> words = PdfProbe::words(out);
+    for (int i = 0; i < words.size(); ++i) {
+        const PdfProbe::Word &word = words.at(i);
+        QVERIFY2(printable.contains(word.box), qPrintable(word.text));
+        for (int j = i + 1; j < words.size() && words.at(j).page == word.page; ++j) {
+            const QRectF overlap = word.box.intersected(words.at(j).box);
+            QVERIFY2(overlap.width() < 0.5 || overlap.height() < 0.5, qPrintable(word.text + " " + words.at(j).text));
+        }
+    }
+}
+
+// Where no font can be found, no PDF without text is passed off as a report.
+void tst_Cli::machineWithoutFonts()
+{
+    writeFile(path(QStringLiteral("in.txt")), receiptLines(10));
+    writeFile(path(QStringLiteral("out.pdf")), "earlier report");
+    writeFile(path(QStringLiteral("fonts.conf")), "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n");
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("FONTCONFIG_FILE"), path(QStringLiteral("fonts.conf")));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(MVPDFRENDER_TOOL), {QStringLiteral("lines"), path(QStringLiteral("in.txt")),
+                                                     QStringLiteral("-o"), path(QStringLiteral("out.pdf"))});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 1);
+    QCOMPARE(QString::fromUtf8(process.readAllStandardError()),
+             QStringLiteral("mvpdfrender: Brak czcionek potrzebnych do utworzenia pliku PDF: "
+                            "Open Sans, Liberation Mono\n"));
+    QCOMPARE(readFile(path(QStringLiteral("out.pdf"))), QByteArray("earlier report"));
+    QCOMPARE(leftovers().size(), 3);
 }
 
 void tst_Cli::outputErrors_data()
