@@ -1,9 +1,11 @@
 // mvpdfrender: turns printout files into PDF reports, and printer lines into display lines.
 #include "commands.h"
 #include "fatalerrors.h"
+#include "imageloader.h"
 #include "signalbridge.h"
 
 #include <QApplication>
+#include <QImageReader>
 
 #include <cstdio>
 #include <new>
@@ -50,6 +52,11 @@ int main(int argc, char *argv[])
 
     try {
         ToolApplication app(argc, argv);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+        // Behind the tool's own checks of every image, Qt refuses any decoding that would
+        // take more memory than the largest image the tool accepts.
+        QImageReader::setAllocationLimit(ImageLoader::kMaxPixels * 4 / (1024 * 1024) + 1);
+#endif
         QApplication::setApplicationName(QStringLiteral("mvpdfrender"));
         QApplication::setApplicationVersion(QStringLiteral(MVPDFRENDER_VERSION));
         return Commands::run(QApplication::arguments());
