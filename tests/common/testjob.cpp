@@ -3,6 +3,8 @@
 #include "pdfrenderer.h"
 #include "pdfrendererdocuments.h"
 
+#include <QCoreApplication>
+#include <QGraphicsScene>
 #include <QSignalSpy>
 
 TestJob::TestJob(QObject *parent) : AsyncReportsBase(parent)
@@ -25,13 +27,16 @@ void TestJob::process()
     if (ppi > 0)
         newRenderer->getHlp().setPpi(ppi);
     newRenderer->getHlp().setDebugColorize(debugOutline);
-    if (newRenderer->prepare()) {
-        newRenderer->startReport();
-        renderer = newRenderer;
-    } else {
-        prepareError = newRenderer->lastError();
+    // As a host does: a renderer that cannot prepare its file ends the run with its reason.
+    if (!newRenderer->prepare()) {
+        emit ready(newRenderer->lastError());
         delete newRenderer;
+        return;
     }
+    if (sceneRendering)
+        newRenderer->getHlp().scene->setForegroundBrush(QColor(0, 0, 0, 0));
+    newRenderer->startReport();
+    renderer = newRenderer;
     QMetaObject::invokeMethod(this, "nextPage", Qt::QueuedConnection);
 }
 
@@ -42,6 +47,14 @@ QString TestJob::run(int timeoutMs)
     if (readySpy.isEmpty() && !readySpy.wait(timeoutMs))
         return QStringLiteral("<timeout>");
     return readySpy.first().first().toString();
+}
+
+void deliverQueuedCalls()
+{
+    // Calls queued while the queue is delivered wait for the next delivery.
+    constexpr int kRounds = 3;
+    for (int round = 0; round < kRounds; ++round)
+        QCoreApplication::sendPostedEvents();
 }
 
 QStringList numberedLines(int count, int length)

@@ -32,7 +32,6 @@ public:
 
     PDFRendererBase *installedRenderer() const { return renderer; }
     bool isAborted() const { return aborted; }
-    const QStringList &months() const { return monthNames; }
 
     QStringList lines;
     QStringList headings;
@@ -43,10 +42,16 @@ public:
     bool wide = false;
     int ppi = 0;              // 0 keeps the composer's default
     bool debugOutline = false;
+    // Makes the scene paint every page (with a transparent foreground, which rules out the
+    // composer's own painting): the reference for the composer's faster paths.
+    bool sceneRendering = false;
     std::function<void(PDFRendererDocuments &)> fillDocuments;  // set: a document report
-    QString prepareError;     // lastError() of a renderer whose prepare() failed
     int processCalls = 0;
 };
+
+// Delivers every queued call now (and what those queue in turn), so that a test can tell
+// that nothing more happens, without waiting for a while.
+void deliverQueuedCalls();
 
 // Printout lines whose first word names them: "W00000", "W00001", ..., padded to length.
 QStringList numberedLines(int count, int length = 20);

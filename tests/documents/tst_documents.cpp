@@ -106,9 +106,6 @@ private slots:
     void cleanup();
     void numberHeader_data();
     void numberHeader();
-    void documentsWithoutNumber();
-    void linesBecomeTextItems();
-    void enoughAtFiveHundred();
     void measuring_data();
     void measuring();
     void emptyListPaintsNothing();
@@ -207,52 +204,6 @@ void tst_Documents::numberHeader()
     auto *second = static_cast<QGraphicsTextItem *>(renderer->documents().at(1).items.value(0));
     QCOMPARE(renderer->documents().at(1).items.size(), 1);
     QCOMPARE(second->toPlainText(), QStringLiteral("   Dokument nr 0   "));
-}
-
-void tst_Documents::documentsWithoutNumber()
-{
-    DocumentGraphics other = doc({box(1, 10, 10)});
-    other.attributes.insert(3, 99);
-    renderer->appendDoc(other);
-    renderer->appendDoc(doc({}));
-    QCOMPARE(renderer->documents().size(), 2);
-    QCOMPARE(renderer->documents().at(0).items.size(), 1);
-    QCOMPARE(renderer->documents().at(0)().first()->type(), int(QGraphicsRectItem::Type));
-    QVERIFY(renderer->documents().at(1).items.isEmpty());
-    QCOMPARE(renderer->pendingCount(), 1);
-    QCOMPARE(other.items.size(), 1);   // the caller's copy is untouched
-}
-
-void tst_Documents::linesBecomeTextItems()
-{
-    renderer->appendDoc(QStringList{QStringLiteral("jeden"), QStringLiteral("dwa"), QStringLiteral("trzy")});
-    renderer->appendDoc(QStringList());
-    QCOMPARE(renderer->pendingCount(), 3);
-    QCOMPARE(renderer->documents().size(), 2);
-    const DocumentGraphics first = renderer->documents().at(0);
-    QVERIFY(first.attributes.isEmpty());
-    QCOMPARE(first.items.size(), 3);
-    auto *text = qgraphicsitem_cast<QGraphicsTextItem *>(first.items.at(1));
-    QVERIFY(text);
-    QCOMPARE(text->toPlainText(), QStringLiteral("dwa"));
-    QTextCursor cursor(text->document());
-    cursor.movePosition(QTextCursor::End);
-    QCOMPARE(cursor.charFormat().fontFamily(), QStringLiteral("Liberation Mono"));
-    QVERIFY(renderer->documents().at(1).items.isEmpty());
-}
-
-void tst_Documents::enoughAtFiveHundred()
-{
-    QStringList lines;
-    for (int i = 0; i < 499; ++i)
-        lines.append(QStringLiteral("x"));
-    renderer->appendDoc(lines);
-    QVERIFY(!renderer->enough());
-    renderer->appendDoc(QStringList{QStringLiteral("y")});
-    QVERIFY(renderer->enough());
-    renderer->startReport();
-    QCOMPARE(renderer->pendingCount(), 0);
-    QCOMPARE(renderer->documents().size(), 2);
 }
 
 void tst_Documents::measuring_data()

@@ -76,16 +76,12 @@ class tst_Formatter : public QObject
     Q_OBJECT
 
 private slots:
-    void newFormatter();
     void appendTextSplitsLines_data();
     void appendTextSplitsLines();
     void separators();
     void separatorRecognition_data();
     void separatorRecognition();
     void seamsKeepOneSeparator();
-    void prependTakesWidth();
-    void countersAndBuffer();
-    void copyClassifiesAlike();
 
     void alignment_data();
     void alignment();
@@ -101,38 +97,21 @@ private slots:
     void wrapRightAligned();
     void wrappedMultiline_data();
     void wrappedMultiline();
-    void smallHelpers();
 
     void appends_data();
     void appends();
     void firstWrapKeepsPlaceMarkers_data();
     void firstWrapKeepsPlaceMarkers();
-    void appendsCountEveryLine();
 
     void lineMatches();
     void cancelledLine_data();
     void cancelledLine();
     void quickView_data();
     void quickView();
-    void asStdVector();
     void invalidPatternIsLogged();
 
     void randomTextsKeepEveryCharacter();
 };
-
-void tst_Formatter::newFormatter()
-{
-    MvStringFormatter f;
-    QVERIFY(f.lines().isEmpty());
-    QCOMPARE(f.allCount(), 0);
-    QCOMPARE(f.nonCount(), 0);
-    QCOMPARE(f.width(), 40);
-    QVERIFY(!f.isWide());
-    f.setWidth(42);
-    QVERIFY(f.isWide());
-    f.setWidth(40);
-    QVERIFY(!f.isWide());
-}
 
 void tst_Formatter::appendTextSplitsLines_data()
 {
@@ -240,67 +219,6 @@ void tst_Formatter::seamsKeepOneSeparator()
     plain.Append(wide, false);
     QCOMPARE(plain.lines().size(), 3);
     QCOMPARE(plain.width(), 42);
-}
-
-void tst_Formatter::prependTakesWidth()
-{
-    MvStringFormatter base;
-    base.Append(QStringLiteral("b"), true);
-    MvStringFormatter other;
-    other.setWidth(32);
-    other.Append(QStringLiteral("a"), false);
-    base.Prepend(other, true);
-    QCOMPARE(base.lines(), QStringList({QStringLiteral("a"), QStringLiteral("b")}));
-    QCOMPARE(base.width(), 32);
-    QCOMPARE(base.allCount(), 2);
-}
-
-void tst_Formatter::countersAndBuffer()
-{
-    MvStringFormatter f;
-    f.AppendEmpty(3);
-    QCOMPARE(f.lines(), QStringList({" ", " ", " "}));
-    f.AppendEmpty(0);
-    f.AppendEmpty(-2);
-    QCOMPARE(f.allCount(), 3);
-    f.IncrementCount(5);
-    QCOMPARE(f.allCount(), 8);
-    QCOMPARE(f.nonCount(), 8);
-    MvStringFormatter other;
-    other.setAllCount(4);
-    other.setNonCount(1);
-    f.IncrementCount(other);
-    QCOMPARE(f.allCount(), 12);
-    QCOMPARE(f.nonCount(), 9);
-    f.RestartCounting();
-    QCOMPARE(f.allCount(), 0);
-    QCOMPARE(f.lines().size(), 3);
-
-    QStringList out{QStringLiteral("już")};
-    f.CopyOut(out);
-    QCOMPARE(out, QStringList({QStringLiteral("już"), " ", " ", " "}));
-    f.setWidth(30);
-    f.Clear();
-    QVERIFY(f.lines().isEmpty());
-    QCOMPARE(f.width(), 30);
-    QCOMPARE(f.GetLinesCount(), 0L);
-}
-
-void tst_Formatter::copyClassifiesAlike()
-{
-    MvStringFormatter original;
-    original.Append(QStringLiteral("x"), true);
-    original.setWidth(30);
-    MvStringFormatter copy(original);
-    MvStringFormatter assigned;
-    assigned = original;
-    for (MvStringFormatter *f : {&copy, &assigned}) {
-        QCOMPARE(f->lines(), original.lines());
-        QCOMPARE(f->width(), 30);
-        QCOMPARE(f->allCount(), 1);
-        QVERIFY(f->isSeparator(QStringLiteral("- - - - x")));
-        QVERIFY(!f->isSeparator(QStringLiteral("- - - x")));
-    }
 }
 
 void tst_Formatter::alignment_data()
@@ -496,13 +414,6 @@ void tst_Formatter::wrappedMultiline()
     QCOMPARE(MvStringFormatter::wrappedMultiline(left, right, width), lines);
 }
 
-void tst_Formatter::smallHelpers()
-{
-    QVERIFY(MvStringFormatter::isLongLine(QStringLiteral("ab") + kEsc + QStringLiteral("!x")));
-    QVERIFY(!MvStringFormatter::isLongLine(kEsc + QStringLiteral("E!")));
-    QVERIFY(!MvStringFormatter::isLongLine(QStringLiteral("!")));
-}
-
 // Each row appends through one member at W = 40 and lists the lines expected.
 void tst_Formatter::appends_data()
 {
@@ -640,17 +551,6 @@ void tst_Formatter::firstWrapKeepsPlaceMarkers()
     QCOMPARE(f.lines(), QStringList{left + " " + right});
 }
 
-void tst_Formatter::appendsCountEveryLine()
-{
-    MvStringFormatter f;
-    f.AppFormatW(QStringLiteral("a"), QStringLiteral("b"));
-    f.AppendSeparator(false);
-    f.AppFormatWRightWrap(digits(50), QStringLiteral("5"));
-    QCOMPARE(f.allCount(), 4);
-    QCOMPARE(f.nonCount(), 3);
-    QCOMPARE(f.GetLinesCount(), 3L);
-}
-
 void tst_Formatter::lineMatches()
 {
     QVERIFY(MvStringFormatter::LineMatches(QStringLiteral("anulowany"), QStringLiteral("PARAGON ANULOWANY")));
@@ -721,17 +621,6 @@ void tst_Formatter::quickView()
     QFETCH(QStringList, lines);
     QFETCH(QStringList, display);
     QCOMPARE(MvStringFormatter::quickViewFormat(lines), display);
-}
-
-void tst_Formatter::asStdVector()
-{
-    const std::vector<std::string> bytes = MvStringFormatter::asStdVector(
-            {QStringLiteral("żółw"), QString(), QStringLiteral("a")});
-    QCOMPARE(bytes.size(), size_t(3));
-    QCOMPARE(bytes.at(0).size(), size_t(7));   // three Polish letters of two bytes each
-    QCOMPARE(QString::fromStdString(bytes.at(0)), QStringLiteral("żółw"));
-    QVERIFY(bytes.at(1).empty());
-    QCOMPARE(bytes.at(2), std::string("a"));
 }
 
 void tst_Formatter::invalidPatternIsLogged()

@@ -1,5 +1,6 @@
 #include "asyncreportshelper.h"
 #include "mvdebugcolorizereffect.h"
+#include "pdfprobe.h"
 
 #include <QGraphicsLineItem>
 #include <QGraphicsRectItem>
@@ -7,9 +8,12 @@
 #include <QGraphicsTextItem>
 #include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QScopedPointer>
 #include <QTextDocument>
 #include <QtTest>
@@ -45,106 +49,24 @@ class tst_Helper : public QObject
     Q_OBJECT
 
 private slots:
-    void defaults();
-    void formatsAndPens_data();
-    void formatsAndPens();
-    void millimetres();
     void columnGeometry_data();
     void columnGeometry();
     void centring_data();
     void centring();
+    void flushDeletesPageItemsOnly_data();
     void flushDeletesPageItemsOnly();
     void headerArithmetic_data();
     void headerArithmetic();
     void footerArithmeticAndPageLabel();
-    void textItemLineHeight();
     void emptyTextMeasuresLikeASpace();
     void emitTextListStacksLines();
     void debugOutlineOnlyOnPageItems_data();
     void debugOutlineOnlyOnPageItems();
     void reusedPageItemsAreLikeNew_data();
     void reusedPageItemsAreLikeNew();
-    void otherItemsAreDeletedOnFlush_data();
-    void otherItemsAreDeletedOnFlush();
     void copiesShareTheScene();
     void secondSceneReplacesTheFirst();
 };
-
-void tst_Helper::defaults()
-{
-    AsyncReportsHelper helper;
-    QCOMPARE(helper.columnCount, 3);
-    QCOMPARE(helper.getColumnCount(), 3);
-    QCOMPARE(helper.ppi, 120);
-    QCOMPARE(helper.scene, nullptr);
-    QCOMPARE(helper.sceneRect, QRect());
-    QCOMPARE(helper.contentTop, 0.0);
-    QCOMPARE(helper.contentBottom, 1.0);
-    QCOMPARE(helper.contentHeight(), 1.0);
-    QCOMPARE(helper.top(), 1.0);
-    QCOMPARE(helper.footerItem, nullptr);
-    QVERIFY(!helper.getDebugColorize());
-    QVERIFY(helper.pageItems.isEmpty());
-    QVERIFY(helper.columnItems.isEmpty());
-}
-
-void tst_Helper::formatsAndPens_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::addColumn<QString>("family");
-    QTest::addColumn<double>("pointSize");
-    QTest::addColumn<int>("weight");   // -1: unset
-
-    QTest::newRow("0 header title") << 0 << "Open Sans" << 10.0 << int(QFont::DemiBold);
-    QTest::newRow("1 header second line") << 1 << "Open Sans" << 9.0 << -1;
-    QTest::newRow("2 printout lines") << 2 << "Liberation Mono" << 5.0 << -1;
-    QTest::newRow("3 header right text") << 3 << "Open Sans" << 8.0 << int(QFont::Normal);
-    QTest::newRow("4 footer label") << 4 << "Open Sans" << 7.0 << int(QFont::Normal);
-    QTest::newRow("5 document label") << 5 << "Open Sans" << 6.0 << int(QFont::Normal);
-}
-
-void tst_Helper::formatsAndPens()
-{
-    QFETCH(int, key);
-    QFETCH(QString, family);
-    QFETCH(double, pointSize);
-    QFETCH(int, weight);
-
-    AsyncReportsHelper helper;
-    QCOMPARE(helper.formats.size(), 6);
-    const QTextCharFormat format = helper.formats.value(key);
-    QCOMPARE(format.fontFamily(), family);
-    QCOMPARE(format.fontPointSize(), pointSize);
-    QCOMPARE(format.hasProperty(QTextFormat::FontWeight), weight >= 0);
-    if (weight >= 0)
-        QCOMPARE(format.fontWeight(), weight);
-    if (key == 5) {
-        QCOMPARE(format.underlineStyle(), QTextCharFormat::DotLine);
-        QCOMPARE(format.underlineColor(), QColor(180, 180, 180, 255));
-        QCOMPARE(format.fontLetterSpacingType(), QFont::PercentageSpacing);
-        QCOMPARE(format.fontLetterSpacing(), 130.0);
-    } else {
-        QVERIFY(!format.hasProperty(QTextFormat::TextUnderlineStyle));
-    }
-
-    QCOMPARE(helper.pens.size(), 3);
-    QCOMPARE(helper.pens.value(0).color(), QColor(Qt::gray));
-    QCOMPARE(helper.pens.value(0).widthF(), 1.0);
-    QCOMPARE(helper.pens.value(1).color(), QColor(Qt::lightGray));
-    QVERIFY(helper.pens.value(1).isCosmetic());
-    QCOMPARE(helper.pens.value(1).widthF(), 0.0);
-    QCOMPARE(helper.pens.value(2).color(), QColor(180, 180, 180, 255));
-    QCOMPARE(helper.pens.value(2).widthF(), 0.0);
-}
-
-void tst_Helper::millimetres()
-{
-    AsyncReportsHelper helper;
-    QCOMPARE(helper.MMTOPT(25.4), 120.0);
-    QVERIFY(qAbs(helper.MMTOPT(0.5) - 2.3622) < 1e-4);
-    helper.setPpi(72);
-    QCOMPARE(helper.MMTOPT(25.4), 72.0);
-}
 
 void tst_Helper::columnGeometry_data()
 {
@@ -225,8 +147,16 @@ void tst_Helper::centring()
         QCOMPARE(item->pos(), QPointF(5.0 + shift, 7.0));
 }
 
+void tst_Helper::flushDeletesPageItemsOnly_data()
+{
+    QTest::addColumn<bool>("forReuse");
+    QTest::newRow("flushPageItems deletes every page item") << false;
+    QTest::newRow("flushPageItemsForReuse keeps its own page lines") << true;
+}
+
 void tst_Helper::flushDeletesPageItemsOnly()
 {
+    QFETCH(bool, forReuse);
     AsyncReportsHelper helper;
     helper.createScene(QRect(0, 0, 900, 800));
     helper.createHeader(QStringLiteral("Tytuł"), QStringLiteral("Podtytuł"),
@@ -243,10 +173,21 @@ void tst_Helper::flushDeletesPageItemsOnly()
     QCOMPARE(helper.pageItems.size(), 2);
     helper.appendToPage(new TrackedItem(10, 10, &destroyed));
     helper.columnSeparators();
-    QCOMPARE(helper.scene->items().size(), bandItems + 5);
+    // A text item of the host's own, and a line of the composer's.
+    QPointer<QGraphicsTextItem> hostText = static_cast<QGraphicsTextItem *>(
+            helper.createTextItemWithFormat(QStringLiteral("od gospodarza"), helper.formats[2]));
+    helper.appendToColumn(hostText);
+    helper.emitTextList(0.0, 0, QStringList{QStringLiteral("nagłówek")}, helper.formats[2]);
+    QPointer<QGraphicsTextItem> heading = static_cast<QGraphicsTextItem *>(helper.pageItems.last());
+    QCOMPARE(helper.scene->items().size(), bandItems + 7);
 
-    helper.flushPageItems();
+    if (forReuse)
+        helper.flushPageItemsForReuse();
+    else
+        helper.flushPageItems();
     QCOMPARE(destroyed, 3);
+    QVERIFY(hostText.isNull());
+    QCOMPARE(heading.isNull(), !forReuse);
     QVERIFY(helper.pageItems.isEmpty());
     QVERIFY(helper.columnItems.isEmpty());
     QCOMPARE(helper.scene->items().size(), bandItems);
@@ -331,34 +272,14 @@ void tst_Helper::footerArithmeticAndPageLabel()
     QCOMPARE(format.fontPointSize(), 7.0);
 }
 
-void tst_Helper::textItemLineHeight()
-{
-    AsyncReportsHelper helper;
-    QGraphicsItem *item = helper.createTextItemWithFormat(QStringLiteral("Paragon"),
-                                                          helper.formats[2]);
-    auto *text = qgraphicsitem_cast<QGraphicsTextItem *>(item);
-    QVERIFY(text);
-    QCOMPARE(item->type(), 8);
-    QCOMPARE(item->scene(), nullptr);
-    QCOMPARE(item->pos(), QPointF(0, 0));
-    QCOMPARE(item->scale(), 1.0);
-    QCOMPARE(text->toPlainText(), QStringLiteral("Paragon"));
-    const QTextBlockFormat block = text->document()->firstBlock().blockFormat();
-    QCOMPARE(block.lineHeight(), 90.0);
-    QCOMPARE(block.lineHeightType(), int(QTextBlockFormat::ProportionalHeight));
-    QTextCursor cursor(text->document());
-    cursor.movePosition(QTextCursor::End);
-    QCOMPARE(cursor.charFormat().fontFamily(), QStringLiteral("Liberation Mono"));
-    QCOMPARE(cursor.charFormat().fontPointSize(), 5.0);
-    delete item;
-}
-
 void tst_Helper::emptyTextMeasuresLikeASpace()
 {
     // A larger application font must not leak into empty lines.
-    QFont big = QGuiApplication::font();
+    const QFont original = QGuiApplication::font();
+    QFont big = original;
     big.setPointSize(20);
     QGuiApplication::setFont(big);
+    const auto restore = qScopeGuard([&]() { QGuiApplication::setFont(original); });
 
     AsyncReportsHelper helper;
     for (int key : {0, 2, 5}) {
@@ -448,6 +369,16 @@ void tst_Helper::debugOutlineOnlyOnPageItems()
         }
     }
     QCOMPARE(hasBlue, enabled);
+
+    // Each outlined item is labelled with its scale and size.
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("outline.pdf"));
+    {
+        QPdfWriter writer(pdf);
+        QPainter pdfPainter(&writer);
+        helper.render(&pdfPainter, QRect(0, 0, writer.width(), writer.height()));
+    }
+    QCOMPARE(PdfProbe::pageTexts(pdf).value(0).contains(QStringLiteral("S:1, 100x20")), enabled);
 }
 
 void tst_Helper::reusedPageItemsAreLikeNew_data()
@@ -500,46 +431,9 @@ void tst_Helper::reusedPageItemsAreLikeNew()
     QVERIFY(!reusedText->document()->isUndoAvailable());
 }
 
-void tst_Helper::otherItemsAreDeletedOnFlush_data()
-{
-    QTest::addColumn<bool>("forReuse");
-    QTest::newRow("flushPageItems deletes every item") << false;
-    QTest::newRow("flushPageItemsForReuse keeps page lines") << true;
-}
-
-void tst_Helper::otherItemsAreDeletedOnFlush()
-{
-    QFETCH(bool, forReuse);
-    AsyncReportsHelper helper;
-    helper.createScene(QRect(0, 0, 900, 1300));
-    QPointer<QGraphicsTextItem> hostText = static_cast<QGraphicsTextItem *>(
-            helper.createTextItemWithFormat(QStringLiteral("od gospodarza"), helper.formats[2]));
-    helper.appendToColumn(hostText);
-    helper.emitTextList(0.0, 0, QStringList{QStringLiteral("nagłówek")}, helper.formats[2]);
-    QPointer<QGraphicsTextItem> heading = static_cast<QGraphicsTextItem *>(helper.pageItems.last());
-    if (forReuse)
-        helper.flushPageItemsForReuse();
-    else
-        helper.flushPageItems();
-    QVERIFY(hostText.isNull());
-    QCOMPARE(heading.isNull(), !forReuse);
-    QVERIFY(helper.scene->items().isEmpty());
-    QVERIFY(helper.pageItems.isEmpty());
-}
-
+// Copies share the scene: it goes with the last of them, never twice.
 void tst_Helper::copiesShareTheScene()
 {
-    AsyncReportsHelper withoutScene;
-    withoutScene.setColumnCount(2);
-    withoutScene.setPpi(72);
-    withoutScene.contentTop = 3.0;
-    const AsyncReportsHelper copy(withoutScene);
-    QCOMPARE(copy.columnCount, 2);
-    QCOMPARE(copy.ppi, 72);
-    QCOMPARE(copy.contentTop, 3.0);
-    QCOMPARE(copy.scene, nullptr);
-    QCOMPARE(copy.formats.size(), 6);
-
     int destroyed = 0;
     QGraphicsScene *scene = nullptr;
     {

@@ -12,8 +12,7 @@
 #include <QThread>
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
+#include <cmath>
 
 namespace {
 
@@ -34,7 +33,7 @@ Run runJob(TestJob &job)
     QSignalSpy readySpy(&job, &AsyncReportsBase::ready);
     Run run;
     run.ready = job.run();
-    QTest::qWait(20);   // a stray pass after ready would show up here
+    deliverQueuedCalls();   // a stray pass after ready would show up here
     for (const QList<QVariant> &args : qAsConst(progressSpy))
         run.progress.append(args.first().toString());
     run.readyCount = readySpy.size();
@@ -67,29 +66,6 @@ QMap<int, int> pageOfLine(const QString &path)
     return pages;
 }
 
-// Ignores SIGXFSZ and lowers the file-size limit for its lifetime.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-
-private:
-    rlimit saved {};
-    void (*previousHandler)(int) = nullptr;
-};
-
 } // namespace
 
 class tst_LineReport : public QObject
@@ -98,7 +74,6 @@ class tst_LineReport : public QObject
 
 private slots:
     void init();
-    void monthNames();
     void prepareSizesTheScene_data();
     void prepareSizesTheScene();
     void prepareFailureNamesThePath();
@@ -113,7 +88,6 @@ private slots:
     void abortBeforeStartHasNoEffect();
     void writeFailureIsReported_data();
     void writeFailureIsReported();
-    void deviceOutputIsNeverRemoved();
     void readySlotDeletesTheJob_data();
     void readySlotDeletesTheJob();
     void readySlotRestartsTheJob_data();
@@ -130,18 +104,6 @@ private:
 void tst_LineReport::init()
 {
     QVERIFY(dir.isValid());
-}
-
-void tst_LineReport::monthNames()
-{
-    TestJob job;
-    const QStringList months = job.months();
-    QCOMPARE(months.size(), 13);
-    QCOMPARE(months.at(0), QString());
-    QCOMPARE(months.at(1), QStringLiteral("stycznia"));
-    QCOMPARE(months.at(9), QStringLiteral("września"));
-    QCOMPARE(months.at(10), QStringLiteral("października"));
-    QCOMPARE(months.at(12), QStringLiteral("grudnia"));
 }
 
 void tst_LineReport::prepareSizesTheScene_data()
@@ -180,8 +142,7 @@ void tst_LineReport::prepareFailureNamesThePath()
     job.fileName = path(QStringLiteral("missing/report.pdf"));
     job.lines = numberedLines(5);
     const Run run = runJob(job);
-    QCOMPARE(job.prepareError, QStringLiteral("Nie można zapisać pliku PDF: ") + job.fileName);
-    QCOMPARE(run.ready, kNoData);
+    QCOMPARE(run.ready, QStringLiteral("Nie można zapisać pliku PDF: ") + job.fileName);
     QCOMPARE(run.readyCount, 1);
     QVERIFY(!QFileInfo::exists(job.fileName));
 }
@@ -194,9 +155,14 @@ void tst_LineReport::onePageReport()
     job.lines = shared;   // the host keeps its own copy: the job's list must not be copied
     const QString *data = &job.lines.constFirst();
     job.headings = QStringList{kHeading};
+    // The file is complete on disk by the time ready() says so.
+    bool completeOnReady = false;
+    connect(&job, &AsyncReportsBase::ready, &job,
+            [&]() { completeOnReady = PdfProbe::structureValid(job.fileName); });
     const Run run = runJob(job);
     QCOMPARE(run.ready, QString());
     QCOMPARE(run.readyCount, 1);
+    QVERIFY(completeOnReady);
     QVERIFY(run.progress.isEmpty());
     QCOMPARE(job.installedRenderer(), nullptr);
     QVERIFY(PdfProbe::structureValid(job.fileName));
@@ -248,18 +214,22 @@ void tst_LineReport::progressTextsAndPercentages()
 
 void tst_LineReport::columnLayout_data()
 {
+    QTest::addColumn<int>("longLine");   // its index
     QTest::addColumn<int>("longLineLength");
     QTest::addColumn<bool>("wide");
     QTest::addColumn<QList<int>>("headings");
 
     // Page 1 shows a heading on every column but its first.
-    QTest::newRow("50 characters keep 3 columns") << 50 << false << QList<int>{2, 3, 3};
-    QTest::newRow("51 characters: page 1 in 2 columns") << 51 << false << QList<int>{1, 3, 3};
-    QTest::newRow("wide: every page in 2 columns") << 20 << true << QList<int>{1, 2, 2};
+    QTest::newRow("50 characters keep 3 columns") << 150 << 50 << false << QList<int>{2, 3, 3};
+    QTest::newRow("51 characters: page 1 in 2 columns") << 150 << 51 << false << QList<int>{1, 3, 3};
+    QTest::newRow("wide: every page in 2 columns") << 150 << 20 << true << QList<int>{1, 2, 2};
+    // Page 2 is laid out again from its first line, in 2 columns, headings on both.
+    QTest::newRow("51 characters on page 2") << 400 << 51 << false << QList<int>{2, 2, 3};
 }
 
 void tst_LineReport::columnLayout()
 {
+    QFETCH(int, longLine);
     QFETCH(int, longLineLength);
     QFETCH(bool, wide);
     QFETCH(QList<int>, headings);
@@ -268,9 +238,9 @@ void tst_LineReport::columnLayout()
     job.fileName = path(QStringLiteral("columns.pdf"));
     job.headings = QStringList{kHeading};
     job.wide = wide;
-    // Enough short lines for three pages, with one long line late on page 1.
+    // Enough short lines for three pages (about 270 a page), with one long line.
     job.lines = numberedLines(1100);
-    job.lines[150] = job.lines[150].leftJustified(longLineLength, QLatin1Char('y'));
+    job.lines[longLine] = job.lines[longLine].leftJustified(longLineLength, QLatin1Char('y'));
     const Run run = runJob(job);
     QCOMPARE(run.ready, QString());
     QList<int> counts = headingsPerPage(job.fileName);
@@ -281,15 +251,22 @@ void tst_LineReport::columnLayout()
 
 void tst_LineReport::datedHeaderLine()
 {
+    static const char *const months[] = {"stycznia", "lutego", "marca", "kwietnia", "maja", "czerwca",
+                                         "lipca", "sierpnia", "września", "października", "listopada",
+                                         "grudnia"};
+    const auto dated = [](const QDate &day) {
+        return QStringLiteral("Kraków, dnia %1 %2 %3 roku").arg(day.day())
+                .arg(QString::fromUtf8(months[day.month() - 1])).arg(day.year());
+    };
     TestJob job;
     job.fileName = path(QStringLiteral("dated.pdf"));
     job.lines = numberedLines(3);
+    const QDate before = QDate::currentDate();
     QCOMPARE(runJob(job).ready, QString());
-    const QDate today = QDate::currentDate();
-    const QString expected = QStringLiteral("Kraków, dnia %1 %2 %3 roku")
-            .arg(today.day()).arg(job.months().at(today.month())).arg(today.year());
+    const QDate after = QDate::currentDate();
+    // Midnight may pass during the run: the line is of one of the two days.
     const QString text = PdfProbe::pageTexts(job.fileName).value(0).simplified();
-    QVERIFY2(text.contains(expected), qPrintable(text));
+    QVERIFY2(text.contains(dated(before)) || text.contains(dated(after)), qPrintable(text));
 }
 
 void tst_LineReport::emptyReportIsHeaderAndFooter()
@@ -343,11 +320,12 @@ void tst_LineReport::oversizedLinesStillEnd()
         QCOMPARE(pageOf.size(), lineCount);
         QVERIFY(pageOf.contains(99999));
     } else {
-        // Column 0 of page 1 has no headings; every further column holds its headings and
-        // then one line below the page's lower edge, so the report still ends.
-        QVERIFY(pages > 1);
-        QCOMPARE(pageOf.lastKey(), pageOf.size() - 1);
-        QCOMPARE(pages, 1 + (lineCount - pageOf.size() - 2 + 2) / 3);
+        // Column 0 of page 1 has no headings and shows the first lines; every further column
+        // holds its headings and then one line, below the page's lower edge (not shown), so
+        // the report still ends: two more lines on page 1, then three a page.
+        const int shown = pageOf.size();
+        QVERIFY(shown > 0 && pageOf.lastKey() == shown - 1 && pageOf.last() == 1);
+        QCOMPARE(pages, 1 + int(std::ceil((lineCount - shown - 2) / 3.0)));
     }
 }
 
@@ -365,46 +343,22 @@ void tst_LineReport::abortBeforeStartHasNoEffect()
 void tst_LineReport::writeFailureIsReported_data()
 {
     QTest::addColumn<QString>("target");
-    QTest::addColumn<int>("sizeLimit");   // bytes; 0: none
-
-    QTest::newRow("a full disk") << QStringLiteral("/dev/full") << 0;
-    QTest::newRow("a file-size limit") << QStringLiteral("limited.pdf") << 20000;
+    // A file-size limit: see the tool's tests.
+    QTest::newRow("a full disk") << QStringLiteral("/dev/full");
 }
 
 void tst_LineReport::writeFailureIsReported()
 {
     QFETCH(QString, target);
-    QFETCH(int, sizeLimit);
-    if (target.startsWith(QLatin1Char('/')) && !QFileInfo::exists(target))
+    if (!QFileInfo::exists(target))
         QSKIP("the device is missing on this system");
-
     TestJob job;
-    job.fileName = target.startsWith(QLatin1Char('/')) ? target : path(target);
+    job.fileName = target;
     job.lines = numberedLines(2000);
-    Run run;
-    {
-        std::unique_ptr<FileSizeLimit> limit;
-        if (sizeLimit > 0)
-            limit = std::make_unique<FileSizeLimit>(rlim_t(sizeLimit));
-        run = runJob(job);
-    }
+    const Run run = runJob(job);
     QCOMPARE(run.ready, QStringLiteral("Nie można zapisać pliku PDF: ") + job.fileName);
     QCOMPARE(run.readyCount, 1);
-    if (sizeLimit > 0)
-        QVERIFY(!QFileInfo::exists(job.fileName));
-    else
-        QVERIFY(QFileInfo::exists(job.fileName));   // a device is never removed
-}
-
-void tst_LineReport::deviceOutputIsNeverRemoved()
-{
-    TestJob job;
-    job.fileName = QStringLiteral("/dev/null");
-    job.lines = numberedLines(2000);
-    connect(&job, &AsyncReportsBase::progress, &job, &AsyncReportsBase::abortReport);
-    QCOMPARE(job.run(), kCancelled);
-    QVERIFY(QFileInfo::exists(QStringLiteral("/dev/null")));
-    QVERIFY(!QFileInfo(QStringLiteral("/dev/null")).isFile());
+    QVERIFY(QFileInfo::exists(job.fileName));   // a device is never removed
 }
 
 void tst_LineReport::readySlotDeletesTheJob_data()
@@ -433,7 +387,7 @@ void tst_LineReport::readySlotDeletesTheJob()
     }, Qt::DirectConnection);
     job->do_process();
     QTRY_VERIFY_WITH_TIMEOUT(guard.isNull(), 60000);
-    QTest::qWait(20);
+    deliverQueuedCalls();
     QCOMPARE(message, cancel ? kCancelled : QString());
     QVERIFY(fileSeenInSlot);
     QCOMPARE(QFileInfo::exists(file), !cancel);
@@ -468,7 +422,7 @@ void tst_LineReport::readySlotRestartsTheJob()
     }, Qt::DirectConnection);
     job.do_process();
     QTRY_COMPARE_WITH_TIMEOUT(messages.size(), 2, 60000);
-    QTest::qWait(50);
+    deliverQueuedCalls();
     QCOMPARE(messages, QStringList({cancelFirst ? kCancelled : QString(), QString()}));
     QCOMPARE(job.processCalls, 2);
     QVERIFY(PdfProbe::structureValid(job.fileName));
@@ -487,7 +441,7 @@ void tst_LineReport::jobDestroyedMidRun()
         QVERIFY(progressSpy.wait(30000));
         QVERIFY(QFileInfo::exists(file));
     }
-    QTest::qWait(50);   // the queued pass must not reach the dead job
+    deliverQueuedCalls();   // the queued pass must not reach the dead job
     QVERIFY(!QFileInfo::exists(file));
 }
 
@@ -517,17 +471,6 @@ void tst_LineReport::passWithoutRendererReportsNoData()
     QVERIFY(QMetaObject::invokeMethod(&job, "nextPage", Qt::QueuedConnection));
     QVERIFY(readySpy.wait(5000));
     QCOMPARE(readySpy.first().first().toString(), kNoData);
-
-    const QMetaObject *meta = job.metaObject()->superClass();
-    QCOMPARE(meta->className(), "AsyncReportsBase");
-    const int offset = meta->methodOffset();
-    const QStringList expected{QStringLiteral("ready(QString)"), QStringLiteral("progress(QString)"),
-                               QStringLiteral("abortReport()"), QStringLiteral("do_process()"),
-                               QStringLiteral("nextPage()")};
-    QCOMPARE(meta->methodCount() - offset, expected.size());
-    for (int i = 0; i < expected.size(); ++i)
-        QCOMPARE(QString::fromLatin1(meta->method(offset + i).methodSignature()), expected.at(i));
-    QCOMPARE(meta->method(offset + 4).access(), QMetaMethod::Private);
 }
 
 QTEST_MAIN(tst_LineReport)

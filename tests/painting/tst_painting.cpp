@@ -1,0 +1,147 @@
+#include "documentgraphics.h"
+#include "pdfprobe.h"
+#include "pdfrendererdocuments.h"
+#include "qgraphicsimageitem.h"
+#include "testjob.h"
+
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// Lines of every kind a line report meets: receipts, Polish letters, empty lines, long
+// lines that switch a page to two columns, and lines with embedded line breaks.
+QStringList reportLines()
+{
+    QRandomGenerator random(1234);
+    static const char *const words[] = {"Chleb", "żółć", "Masło", "12,50", "PARAGON", "ŚĆŹ",
+                                        "kawa", "-", "x", "SUMA", "Gęś", "PLN"};
+    QStringList lines;
+    for (int i = 0; i < 1500; ++i) {
+        QString line;
+        const int length = i % 97 == 0 ? 60 : random.bounded(40);
+        while (line.size() < length)
+            line += QString::fromUtf8(words[random.bounded(12)]) + QLatin1Char(' ');
+        if (i % 211 == 0)
+            line += QStringLiteral("\ndruga linia");
+        lines.append(i % 13 == 0 ? QString() : line.left(length));
+    }
+    return lines;
+}
+
+// Numbered documents of text lines in several formats, centred and spaced items, images.
+void fillDocuments(PDFRendererDocuments &renderer)
+{
+    QRandomGenerator random(99);
+    AsyncReportsHelper &helper = renderer.getHlp();
+    QImage image(60, 30, QImage::Format_RGB32);
+    image.fill(Qt::darkGray);
+    for (int d = 0; d < 80; ++d) {
+        DocumentGraphics doc;
+        doc.attributes.insert(0, d + 1);
+        for (int i = 0, lines = 3 + random.bounded(25); i < lines; ++i) {
+            QGraphicsItem *item = helper.createTextItemWithFormat(
+                    QStringLiteral("Pozycja %1 żółć %2,00").arg(i).arg(random.bounded(100)),
+                    helper.formats[i == 0 ? 0 : 2]);
+            if (i == 0)
+                item->setData(5, true);
+            doc.items.append(item);
+        }
+        if (d % 10 == 0) {
+            auto *picture = new QGraphicsImageItem(image, nullptr);
+            picture->setData(2, true);
+            picture->setData(5, true);
+            doc.items.append(picture);
+        }
+        renderer.appendDoc(doc);
+    }
+}
+
+// The pages as pictures, at a resolution where a tenth of a point shows.
+QList<QImage> pictures(const QString &pdf)
+{
+    const QString prefix = pdf + QStringLiteral(".page");
+    QProcess::execute(QStringLiteral(PDFTOPPM_EXECUTABLE),
+                      {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-png"), pdf, prefix});
+    QList<QImage> pages;
+    const QFileInfo info(pdf);
+    for (const QString &name : QDir(info.path()).entryList({info.fileName() + QStringLiteral(".page*.png")},
+                                                          QDir::Files, QDir::Name))
+        pages.append(QImage(info.path() + QLatin1Char('/') + name));
+    return pages;
+}
+
+} // namespace
+
+// The composer paints plain pages itself, faster than QGraphicsScene::render(); it must paint
+// exactly what the scene would. Each report is rendered twice in one run, once with the scene
+// made to paint every page, and the two PDFs are compared word by word and pixel by pixel.
+class tst_Painting : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fastPathsPaintWhatTheScenePaints_data();
+    void fastPathsPaintWhatTheScenePaints();
+
+private:
+    QTemporaryDir dir;
+};
+
+void tst_Painting::fastPathsPaintWhatTheScenePaints_data()
+{
+    QTest::addColumn<bool>("documents");
+    QTest::addColumn<bool>("wide");
+    QTest::addColumn<bool>("debugOutline");
+    QTest::newRow("line report, two and three columns") << false << false << false;
+    QTest::newRow("wide line report") << false << true << false;
+    QTest::newRow("document report with images") << true << false << false;
+    QTest::newRow("debug outline, where the scene paints") << true << false << true;
+}
+
+void tst_Painting::fastPathsPaintWhatTheScenePaints()
+{
+    QFETCH(bool, documents);
+    QFETCH(bool, wide);
+    QFETCH(bool, debugOutline);
+    QString files[2];
+    for (const bool sceneRendering : {false, true}) {
+        TestJob job;
+        job.fileName = dir.filePath(QStringLiteral("%1-%2.pdf").arg(QTest::currentDataTag()).arg(sceneRendering));
+        job.wide = wide;
+        job.debugOutline = debugOutline;
+        job.sceneRendering = sceneRendering;
+        if (documents)
+            job.fillDocuments = fillDocuments;
+        else
+            job.lines = reportLines();
+        QCOMPARE(job.run(), QString());
+        files[sceneRendering] = job.fileName;
+    }
+    const QList<PdfProbe::Word> direct = PdfProbe::words(files[0]);
+    const QList<PdfProbe::Word> scene = PdfProbe::words(files[1]);
+    QVERIFY(direct.size() > 1000);
+    QCOMPARE(direct.size(), scene.size());
+    for (int i = 0; i < direct.size(); ++i) {
+        const PdfProbe::Word &a = direct.at(i);
+        const PdfProbe::Word &b = scene.at(i);
+        QCOMPARE(a.text, b.text);
+        QCOMPARE(a.page, b.page);
+        for (const double difference : {a.box.left() - b.box.left(), a.box.top() - b.box.top(),
+                                        a.box.right() - b.box.right(), a.box.bottom() - b.box.bottom()})
+            QVERIFY2(qAbs(difference) <= 0.01, qPrintable(a.text));
+    }
+    const QList<QImage> directPages = pictures(files[0]);
+    const QList<QImage> scenePages = pictures(files[1]);
+    QVERIFY(directPages.size() > 1);
+    QCOMPARE(directPages.size(), scenePages.size());
+    for (int page = 0; page < directPages.size(); ++page)
+        QVERIFY2(directPages.at(page) == scenePages.at(page), qPrintable(QString::number(page + 1)));
+}
+
+QTEST_MAIN(tst_Painting)
+#include "tst_painting.moc"
