@@ -13,6 +13,7 @@
 #include "clijob.h"
 #include "documentfeeder.h"
 #include "imageloader.h"
+#include "mvkeys.h"
 #include "inputreader.h"
 #include "mvstringformatter.h"
 
@@ -143,8 +144,8 @@ Sample runFloor(const QStringList &lines, const QString &file)
     painter.scale(scale, scale);
     const double width = writer.width() / scale;
     const double height = writer.height() / scale;
-    painter.setFont(helper.formats[2].font());
-    std::unique_ptr<QGraphicsItem> probe(helper.createTextItemWithFormat(QStringLiteral("x"), helper.formats[2]));
+    painter.setFont(helper.formats[MvKeys::PrintoutFormat].font());
+    std::unique_ptr<QGraphicsItem> probe(helper.createTextItemWithFormat(QStringLiteral("x"), helper.formats[MvKeys::PrintoutFormat]));
     const double pitch = 0.8 * probe->boundingRect().height();
     const double top = 30, bottom = height - 20;
     int pages = 1;

@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
         std::abort();
     for (const DocumentInput &document : documents) {
         for (const ItemInput &item : document.items) {
-            if (item.format < 0 || item.format > 5 || !(item.scale > 0))
+            if (item.format < MvKeys::TitleFormat || item.format > MvKeys::DocumentLabelFormat || !(item.scale > 0))
                 std::abort();
         }
     }

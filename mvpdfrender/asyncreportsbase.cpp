@@ -35,6 +35,38 @@ AsyncReportsBase::~AsyncReportsBase()
         disposeOfRenderer(false);
 }
 
+AsyncReportsBase::Outcome AsyncReportsBase::lastOutcome() const
+{
+    return outcome;
+}
+
+QString AsyncReportsBase::lastOutputPath() const
+{
+    return outputPath;
+}
+
+void AsyncReportsBase::endRun(Outcome how, const QString &path, const QString &message)
+{
+    outcome = how;
+    outputPath = path;
+    emit ready(message);
+}
+
+bool AsyncReportsBase::startRenderer(PDFRendererBase *newRenderer)
+{
+    if (!newRenderer->prepare()) {
+        const QString path = newRenderer->outputPath();
+        const QString reason = newRenderer->lastError();
+        delete newRenderer;
+        endRun(Outcome::WriteFailed, path, reason);
+        return false;
+    }
+    newRenderer->startReport();
+    renderer = newRenderer;
+    QMetaObject::invokeMethod(this, "nextPage", Qt::QueuedConnection);
+    return true;
+}
+
 void AsyncReportsBase::abortReport()
 {
     aborted = true;
@@ -53,7 +85,7 @@ void AsyncReportsBase::do_process()
     while (renderer) {
         if (!readySent) {
             readySent = true;
-            emit ready(QString::fromUtf8(kCancelledMessage));
+            endRun(Outcome::Cancelled, renderer->outputPath(), QString::fromUtf8(kCancelledMessage));
             if (!alive)
                 return;
             continue;
@@ -74,7 +106,7 @@ void AsyncReportsBase::nextPage()
         return;
     }
     if (!renderer) {
-        emit ready(QString::fromUtf8(kNoDataMessage));
+        endRun(Outcome::NoData, QString(), QString::fromUtf8(kNoDataMessage));
         return;
     }
 
@@ -93,7 +125,7 @@ void AsyncReportsBase::nextPage()
 
     if (aborted) {
         readySent = true;
-        emit ready(QString::fromUtf8(kCancelledMessage));
+        endRun(Outcome::Cancelled, renderer->outputPath(), QString::fromUtf8(kCancelledMessage));
         if (mayGoOn() && renderer)
             disposeOfRenderer(false);
         return;
@@ -130,7 +162,10 @@ void AsyncReportsBase::finishRun()
     delete finished;
 
     // A document that did not reach the disk whole is a failure, never a success.
-    emit ready(complete ? QString() : PDFRendererBase::cannotWriteMessage(path));
+    if (complete)
+        endRun(Outcome::Completed, path, QString());
+    else
+        endRun(Outcome::WriteFailed, path, PDFRendererBase::cannotWriteMessage(path));
 }
 
 void AsyncReportsBase::disposeOfRenderer(bool passQueued)

@@ -18,9 +18,21 @@ class MVPDFRENDER_EXPORT AsyncReportsBase : public QObject
     Q_OBJECT
 
 public:
+    // How a run ended, beside the text of ready(): Completed (the file is complete), Cancelled
+    // (abortReport(), or a new start while it ran), NoData (a pass found no renderer) or
+    // WriteFailed (the file could not be opened or written completely, or prepare() failed).
+    enum class Outcome { Completed, Cancelled, NoData, WriteFailed };
+    Q_ENUM(Outcome)
+
     explicit AsyncReportsBase(QObject *parent = nullptr);
     // A job destroyed during a run deletes its renderer and removes the unfinished file.
     ~AsyncReportsBase() override;
+
+    // The outcome of the last run and the path of the file it wrote or tried to write (empty
+    // when it opened none). Both are set when ready() is emitted, so that a slot of it,
+    // connected directly or queued, reads them; they hold until the next run ends.
+    Outcome lastOutcome() const;
+    QString lastOutputPath() const;
 
 signals:
     void ready(QString message);
@@ -37,8 +49,9 @@ private slots:
     void nextPage();
 
 public:
-    // The job's body: make a renderer with this job as owner, give it its data, prepare() it,
-    // startReport() it, store it in `renderer` and invoke "nextPage" queued.
+    // The job's body: make a renderer with this job as owner, give it its data and hand it to
+    // startRenderer(); or do what that does by hand: prepare() it, startReport() it, store it
+    // in `renderer` and invoke "nextPage" queued.
     virtual void process() = 0;
     // The lines of a line report; the list must stay valid and unchanged in size during a run.
     virtual QStringList &reportLines() = 0;
@@ -49,11 +62,19 @@ public:
     virtual QString outputFileName() = 0;
 
 protected:
+    // Starts the run with renderer, which the host made with this job as owner and filled:
+    // prepares it and, when that succeeds, starts its report, installs it and schedules the
+    // first pass, and returns true. When prepare() fails, deletes it, ends the run with
+    // ready(its lastError()) and the WriteFailed outcome, and returns false. Takes ownership.
+    bool startRenderer(PDFRendererBase *renderer);
+
     QStringList monthNames;     // "" then the genitive month names, indexed by QDate::month()
     PDFRendererBase *renderer;  // owned; null while no run is installed
     bool aborted;
 
 private:
+    // Records how the run ended, then emits ready(message).
+    void endRun(Outcome outcome, const QString &path, const QString &message);
     void finishRun();
     // Deletes the installed renderer and removes its file; passQueued: a pass of that run is
     // still queued and must do nothing when it arrives.
@@ -68,6 +89,8 @@ private:
     int stalePasses = 0;
     // Whether the installed run has had its ready() already (a cancel in progress).
     bool readySent = false;
+    Outcome outcome = Outcome::NoData;
+    QString outputPath;
 };
 
 #endif // ASYNCREPORTSBASE_H

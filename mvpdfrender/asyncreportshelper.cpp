@@ -1,23 +1,22 @@
 #include "asyncreportshelper.h"
 
 #include "mvdebugcolorizereffect.h"
+#include "mvkeys.h"
+#include "mvpagepainter.h"
 #include "mvtextitem.h"
-#include "qgraphicsimageitem.h"
+#include "mvtextitempool.h"
 
 #include <QFont>
 #include <QGraphicsLineItem>
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
 #include <QPainter>
-#include <QStyleOptionGraphicsItem>
 #include <QTextBlock>
 #include <QTextBlockFormat>
 #include <QTextLayout>
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include <algorithm>
-#include <typeinfo>
 
 namespace {
 
@@ -35,12 +34,7 @@ constexpr double kSubtitleOverlap = 0.15;
 constexpr double kHeaderGapMm = 0.7;
 constexpr double kFooterGapMm = 0.5;
 const QColor kDocumentRuleColor(180, 180, 180, 255);
-// Text items kept for reuse: more than a page of 5 pt lines holds.
-constexpr int kMaxSpareTextItems = 1000;
 
-enum FormatKey { TitleFormat = 0, SubtitleFormat = 1, BodyFormat = 2, HeaderRightFormat = 3,
-                 FooterFormat = 4, DocumentLabelFormat = 5 };
-enum PenKey { RulePen = 0, ColumnSeparatorPen = 1, DocumentSeparatorPen = 2 };
 
 QTextCharFormat fontFormat(const QString &family, qreal pointSize)
 {
@@ -66,6 +60,8 @@ QPen linePen(const QColor &color, qreal width)
 
 } // namespace
 
+using namespace MvKeys;
+
 AsyncReportsHelper::AsyncReportsHelper()
     : columnCount(kDefaultColumnCount),
       scene(nullptr),
@@ -73,12 +69,13 @@ AsyncReportsHelper::AsyncReportsHelper()
       contentTop(0.0),
       contentBottom(kInitialContentBottom),
       footerItem(nullptr),
-      debugColorizeEnabled(false)
+      debugColorizeEnabled(false),
+      textItemPool(std::make_shared<MvTextItemPool>())
 {
     const QString openSans = QStringLiteral("Open Sans");
     formats[TitleFormat] = fontFormat(openSans, 10, QFont::DemiBold);
     formats[SubtitleFormat] = fontFormat(openSans, 9);
-    formats[BodyFormat] = fontFormat(QStringLiteral("Liberation Mono"), 5);
+    formats[PrintoutFormat] = fontFormat(QStringLiteral("Liberation Mono"), 5);
     formats[HeaderRightFormat] = fontFormat(openSans, 8, QFont::Normal);
     formats[FooterFormat] = fontFormat(openSans, 7, QFont::Normal);
 
@@ -222,7 +219,7 @@ void AsyncReportsHelper::flushPage(bool keepPageText)
         auto *text = keepPageText && item->type() == QGraphicsTextItem::Type
                 ? dynamic_cast<MvTextItem *>(item) : nullptr;
         if (text && text->recyclable)
-            spareTextItems.keep(text);
+            textItemPool->keep(text);
         else
             delete item;
     }
@@ -234,64 +231,8 @@ void AsyncReportsHelper::render(QPainter *painter, QRect target)
 {
     if (debugColorizeEnabled)
         debugColorize();
-    if (debugColorizeEnabled || !renderDirectly(painter, QRectF(target)))
+    if (debugColorizeEnabled || !MvPagePainter::paint(*scene, QRectF(sceneRect), painter, QRectF(target)))
         scene->render(painter, QRectF(target), QRectF(sceneRect), Qt::KeepAspectRatio);
-}
-
-namespace {
-
-// Items whose paint leaves nothing behind in the painter that a later item could mind, and
-// that need none of the scene's per-item machinery (effects, opacity, clipping, children).
-bool paintsPlainly(const QGraphicsItem *item)
-{
-    const auto &kind = typeid(*item);
-    if (kind != typeid(MvTextItem) && kind != typeid(QGraphicsLineItem)
-        && kind != typeid(QGraphicsImageItem))
-        return false;
-    constexpr QGraphicsItem::GraphicsItemFlags kSceneHandled =
-            QGraphicsItem::ItemClipsToShape | QGraphicsItem::ItemClipsChildrenToShape
-            | QGraphicsItem::ItemIgnoresTransformations | QGraphicsItem::ItemHasNoContents;
-    return item->isVisible() && !item->parentItem() && item->childItems().isEmpty()
-            && !item->graphicsEffect() && item->opacity() == 1.0
-            && item->cacheMode() == QGraphicsItem::NoCache && !(item->flags() & kSceneHandled)
-            && !item->isSelected() && !item->hasFocus();
-}
-
-} // namespace
-
-// Paints the page as QGraphicsScene::render() does (same items, order, transforms and page
-// clip) but without its painter save and restore around every item, which for thousands of
-// lines a page costs more than the text itself. Returns false, having painted nothing, when
-// an item needs the scene's own rendering.
-bool AsyncReportsHelper::renderDirectly(QPainter *painter, const QRectF &target)
-{
-    const QRectF source(sceneRect);
-    if (source.isEmpty())
-        return false;
-    const QList<QGraphicsItem *> items = scene->items(source, Qt::IntersectsItemBoundingRect,
-                                                      Qt::AscendingOrder);
-    if (!std::all_of(items.cbegin(), items.cend(), paintsPlainly))
-        return false;
-    if (scene->backgroundBrush().style() != Qt::NoBrush
-        || scene->foregroundBrush().style() != Qt::NoBrush)
-        return false;
-
-    const double ratio = qMin(target.width() / source.width(), target.height() / source.height());
-    painter->save();
-    painter->setClipRect(target, Qt::IntersectClip);
-    const QTransform view = QTransform()
-            .translate(target.left(), target.top())
-            .scale(ratio, ratio)
-            .translate(-source.left(), -source.top()) * painter->worldTransform();
-    QStyleOptionGraphicsItem option;
-    for (QGraphicsItem *item : items) {
-        painter->setWorldTransform(item->sceneTransform() * view);
-        option.exposedRect = item->boundingRect();
-        option.rect = option.exposedRect.toAlignedRect();
-        item->paint(painter, &option, nullptr);
-    }
-    painter->restore();
-    return true;
 }
 
 void AsyncReportsHelper::setDebugColorize(bool on)
@@ -328,7 +269,7 @@ QGraphicsItem *AsyncReportsHelper::createTextItemWithFormat(const QString &text,
                                                             const QTextCharFormat &format)
 {
     bool filled = false;
-    MvTextItem *item = spareTextItems.take(text, format, &filled);
+    MvTextItem *item = textItemPool->take(text, format, &filled);
     if (filled)
         return item;
     const bool reused = item != nullptr;
@@ -454,43 +395,4 @@ double AsyncReportsHelper::itemHeight(const QGraphicsItem *item) const
 double AsyncReportsHelper::itemWidth(const QGraphicsItem *item) const
 {
     return item->scale() * item->boundingRect().width();
-}
-
-AsyncReportsHelper::SpareTextItems::~SpareTextItems()
-{
-    qDeleteAll(items);
-}
-
-MvTextItem *AsyncReportsHelper::SpareTextItems::take(const QString &text,
-                                                     const QTextCharFormat &format, bool *filled)
-{
-    for (auto it = byText.find(text); it != byText.end() && it.key() == text; ++it) {
-        MvTextItem *item = it.value();
-        if (item->format == format) {
-            byText.erase(it);
-            items.removeOne(item);
-            *filled = true;
-            return item;
-        }
-    }
-    *filled = false;
-    if (items.isEmpty())
-        return nullptr;
-    MvTextItem *item = items.takeLast();
-    byText.remove(item->text, item);
-    return item;
-}
-
-void AsyncReportsHelper::SpareTextItems::keep(MvTextItem *item)
-{
-    if (items.size() >= kMaxSpareTextItems) {
-        delete item;
-        return;
-    }
-    // Back to the state of a new item: no outline effect, at the origin, for anyone.
-    item->setGraphicsEffect(nullptr);
-    item->setPos(0.0, 0.0);
-    item->recyclable = false;
-    items.append(item);
-    byText.insert(item->text, item);
 }

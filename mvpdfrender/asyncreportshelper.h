@@ -4,7 +4,6 @@
 #include "mvpdfrender_global.h"
 
 #include <QList>
-#include <QMultiHash>
 #include <QMap>
 #include <QPen>
 #include <QRect>
@@ -14,6 +13,7 @@
 #include <memory>
 
 class MvTextItem;
+class MvTextItemPool;
 class QGraphicsItem;
 class QGraphicsScene;
 class QPainter;
@@ -96,35 +96,14 @@ public:
     bool debugColorizeEnabled;
 
 private:
-    // Text items of flushed pages, waiting for reuse. Each helper keeps its own: a copy
-    // starts with none.
-    class SpareTextItems
-    {
-    public:
-        SpareTextItems() = default;
-        SpareTextItems(const SpareTextItems &) {}
-        SpareTextItems &operator=(const SpareTextItems &) { return *this; }
-        ~SpareTextItems();
-
-        // A spare item already holding text in format, else any spare (filled = false), else
-        // none.
-        MvTextItem *take(const QString &text, const QTextCharFormat &format, bool *filled);
-        // Keeps item for reuse, or deletes it when enough are kept already.
-        void keep(MvTextItem *item);
-
-    private:
-        QList<MvTextItem *> items;
-        QMultiHash<QString, MvTextItem *> byText;
-    };
-
     void flushPage(bool keepPageText);
-    bool renderDirectly(QPainter *painter, const QRectF &target);
     static QString pageLabel(int page);
     double itemHeight(const QGraphicsItem *item) const;
     double itemWidth(const QGraphicsItem *item) const;
 
     std::shared_ptr<QGraphicsScene> sceneOwner;
-    SpareTextItems spareTextItems;
+    // Text items of flushed pages, waiting for reuse; shared with copies, like the scene.
+    std::shared_ptr<MvTextItemPool> textItemPool;
 };
 
 #endif // ASYNCREPORTSHELPER_H

@@ -1,12 +1,12 @@
 #include "pdfrenderer.h"
 
 #include "asyncreportsbase.h"
+#include "mvkeys.h"
 
 #include <QGraphicsItem>
 #include <QTextCharFormat>
 
 namespace {
-constexpr int kBodyFormat = 2;
 // A line longer than this (in UTF-16 code units) needs the wider columns of a 2-column page.
 constexpr int kLongLineLength = 50;
 // Consecutive lines start at 0.8 of an item's height.
@@ -50,7 +50,7 @@ void PDFRenderer::startReport()
 
 bool PDFRenderer::emitPage(bool)
 {
-    const QTextCharFormat format = hlp.formats[kBodyFormat];
+    const QTextCharFormat format = hlp.formats[MvKeys::PrintoutFormat];
     if (!linesRemain()) {
         // Nothing (left) to place: an empty report is one page of header and footer.
         paintLastPage();

@@ -1,5 +1,7 @@
 #include "pdfrendererdocuments.h"
 
+#include "mvkeys.h"
+
 #include <QGraphicsLineItem>
 #include <QGraphicsTextItem>
 
@@ -7,12 +9,7 @@
 
 namespace {
 
-enum ItemDataKey { SpacedKey = 2, TightKey = 3, FullHeightKey = 4, CentredKey = 5,
-                   HeightFactorKey = 8 };
-enum DocumentAttribute { NumberAttribute = 0 };
-constexpr int kBodyFormat = 2;
-constexpr int kNumberHeaderFormat = 5;
-constexpr int kDocumentSeparatorPen = 2;
+using namespace MvKeys;
 
 constexpr double kTextHeightFactor = 0.8;
 constexpr double kSpacedFactor = 1.4;
@@ -58,7 +55,7 @@ void PDFRendererDocuments::appendDoc(const DocumentGraphics &doc)
         const int number = doc.attributes.value(NumberAttribute).toInt();
         const QString text = QStringLiteral("   Dokument nr %1   ")
                 .arg(number, 0, 10, QLatin1Char(' '));
-        header = hlp.createTextItemWithFormat(text, hlp.formats[kNumberHeaderFormat]);
+        header = hlp.createTextItemWithFormat(text, hlp.formats[DocumentLabelFormat]);
         header->setData(CentredKey, QVariant(true));
         // Raised by half its height: placement puts its vertical centre on the flow point.
         header->setPos(0.0, -0.5 * MvConstants::SCALEDBBSIZE(header).height());
@@ -72,7 +69,7 @@ void PDFRendererDocuments::appendDoc(const DocumentGraphics &doc)
 void PDFRendererDocuments::appendDoc(const QStringList &lines)
 {
     DocumentGraphics doc;
-    const QTextCharFormat format = hlp.formats[kBodyFormat];
+    const QTextCharFormat format = hlp.formats[PrintoutFormat];
     for (const QString &line : lines)
         doc.items.append(hlp.createTextItemWithFormat(line, format));
     docs.append(std::move(doc));
@@ -252,7 +249,7 @@ void PDFRendererDocuments::drawSeparator(int column, double y)
 {
     const double inset = hlp.MMTOPT(kRuleInsetMm);
     auto *rule = new QGraphicsLineItem;
-    rule->setPen(hlp.pens[kDocumentSeparatorPen]);
+    rule->setPen(hlp.pens[DocumentSeparatorPen]);
     rule->setLine(hlp.columnOffset(column) + inset, y, hlp.columnOffset(column + 1) - inset, y);
     hlp.appendToPage(rule);
 }

@@ -17,8 +17,8 @@ class QGraphicsItem;
 // that does not fit continues on the next column or page. Pending items belong to the
 // renderer until a page takes them.
 //
-// Layout hints read from the items' data: key 2 spaced item, 3 tight spacing (with 2),
-// 4 full-height text, 5 centred item, 8 height factor of a text item.
+// Layout hints read from the items' data: the item data keys of MvKeys (spaced, tight,
+// full height, centred, height factor).
 class MVPDFRENDER_EXPORT PDFRendererDocuments : public PDFRendererBase
 {
 public:

@@ -2,16 +2,13 @@
 
 #include "columnfit.h"
 #include "documentfeeder.h"
+#include "mvkeys.h"
 #include "pdfrenderer.h"
 #include "pdfrendererdocuments.h"
 
 #include <QGraphicsItem>
 
 #include <memory>
-
-namespace {
-constexpr int kBodyFormat = 2;
-}
 
 CliJob::CliJob(const Settings &settings, const QStringList &lines, QObject *parent)
     : AsyncReportsBase(parent), settings(settings), lines(lines)
@@ -92,7 +89,7 @@ bool CliJob::fitLinesToColumns(PDFRendererBase &renderer)
     if (cut)
         lines = fitted;
 
-    const QTextCharFormat format = helper.formats[kBodyFormat];
+    const QTextCharFormat format = helper.formats[MvKeys::PrintoutFormat];
     const double headingWidth = fit.columnWidth(settings.wide ? 2 : 3);
     QStringList headings;
     for (const QString &heading : qAsConst(settings.headings))

@@ -1,6 +1,7 @@
 #include "columnfit.h"
 
 #include "asyncreportshelper.h"
+#include "mvkeys.h"
 
 #include <QFontMetricsF>
 #include <QGraphicsItem>
@@ -12,7 +13,6 @@
 
 namespace {
 
-constexpr int kBodyFormat = 2;
 constexpr ushort kSoftHyphen = 0xAD;
 
 // Printable ASCII and Latin-1 and Latin Extended-A letters: one glyph each, no combining.
@@ -23,7 +23,7 @@ bool isPlainLatinCharacter(ushort c)
 
 } // namespace
 
-ColumnFit::ColumnFit(AsyncReportsHelper &helper) : helper(helper), body(helper.formats[kBodyFormat])
+ColumnFit::ColumnFit(AsyncReportsHelper &helper) : helper(helper), body(helper.formats[MvKeys::PrintoutFormat])
 {
     const std::unique_ptr<QGraphicsItem> empty(helper.createTextItemWithFormat(QString(), body));
     margins = empty->boundingRect().width();

@@ -5,6 +5,7 @@
 #include "documentgraphics.h"
 #include "imageloader.h"
 #include "mvconstants.h"
+#include "mvkeys.h"
 #include "pdfrendererdocuments.h"
 #include "qgraphicsimageitem.h"
 
@@ -17,10 +18,10 @@
 
 namespace {
 
-enum ItemDataKey { SpacedKey = 2, TightKey = 3, FullHeightKey = 4, CentredKey = 5,
-                   HeightFactorKey = 8,
-                   // The tool's own mark on width hints; the renderer reads no such key.
-                   WidthHintKey = 64 };
+using namespace MvKeys;
+
+// The tool's own mark on width hints: a key the renderer never reads.
+constexpr int kWidthHintKey = 64;
 // The space a document takes besides its items: a gap, the rule and a gap of 1 mm each side.
 constexpr double kDocumentGapsMm = 2.0;
 // A page has at most three columns; keep a fourth column's worth beyond them.
@@ -50,7 +51,7 @@ void setHints(QGraphicsItem *item, const ItemInput &input)
 
 bool isWidthHint(const QGraphicsItem *item)
 {
-    return item->data(WidthHintKey).isValid();
+    return item->data(kWidthHintKey).isValid();
 }
 
 } // namespace
@@ -133,9 +134,9 @@ bool DocumentFeeder::startDocument(PDFRendererDocuments &renderer)
 
     DocumentGraphics doc;
     if (input.number)
-        doc.attributes.insert(0, *input.number);
+        doc.attributes.insert(NumberAttribute, *input.number);
     else if (firstNumber)
-        doc.attributes.insert(0, *firstNumber + index);
+        doc.attributes.insert(NumberAttribute, *firstNumber + index);
     double widest = 0.0;
     if (!buildItems(input, 0, firstPart, helper, &doc.items)
         || (inParts && !widestItem(input, helper, &widest))) {
@@ -301,6 +302,6 @@ QGraphicsItem *DocumentFeeder::widthHint(double width) const
     auto *hint = new QGraphicsRectItem(0.0, 0.0, width, 0.0);
     hint->setPen(Qt::NoPen);
     hint->setVisible(false);
-    hint->setData(WidthHintKey, true);
+    hint->setData(kWidthHintKey, true);
     return hint;
 }

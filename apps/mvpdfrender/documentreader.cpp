@@ -2,6 +2,7 @@
 
 #include "imageloader.h"
 #include "jsonduplicates.h"
+#include "mvkeys.h"
 
 #include <QDir>
 #include <QImage>
@@ -14,7 +15,8 @@
 
 namespace {
 
-constexpr int kLastFormat = 5;
+constexpr int kFirstFormat = MvKeys::TitleFormat;
+constexpr int kLastFormat = MvKeys::DocumentLabelFormat;
 // Scales beyond these would make an image vanish or cover thousands of pages.
 constexpr double kMinScale = 1e-3;
 constexpr double kMaxScale = 1e3;
@@ -153,8 +155,8 @@ bool JsonDocuments::readItem(const QJsonValue &value, ItemInput *item)
         if (object.contains(QLatin1String("format"))) {
             const QJsonValue format = object.value(QLatin1String("format"));
             const double f = format.toDouble(-1);
-            if (!format.isDouble() || f != std::floor(f) || f < 0 || f > kLastFormat)
-                return fail(QStringLiteral("\"format\" must be a whole number from 0 to %1").arg(kLastFormat));
+            if (!format.isDouble() || f != std::floor(f) || f < kFirstFormat || f > kLastFormat)
+                return fail(QStringLiteral("\"format\" must be a whole number from %1 to %2").arg(kFirstFormat).arg(kLastFormat));
             item->format = int(f);
         }
     } else {

@@ -1,6 +1,8 @@
 #ifndef DOCUMENTREADER_H
 #define DOCUMENTREADER_H
 
+#include "mvkeys.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -18,15 +20,15 @@ struct ItemInput
 
     Kind kind = Kind::Text;
     QString text;
-    int format = 2;               // key of the composer's text formats, 0 to 5
+    int format = MvKeys::PrintoutFormat;   // one of the composer's text formats
     QString imagePath;            // absolute
     QString imageName;            // as the document names it
     double scale = 1.0;
-    bool spaced = false;          // data key 2
-    bool tight = false;           // data key 3
-    bool fullHeight = false;      // data key 4
-    bool centred = false;         // data key 5
-    std::optional<double> heightFactor;   // data key 8
+    bool spaced = false;
+    bool tight = false;
+    bool fullHeight = false;
+    bool centred = false;
+    std::optional<double> heightFactor;
 };
 
 struct DocumentInput

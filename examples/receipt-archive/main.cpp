@@ -4,6 +4,7 @@
 //   receipt-archive OUTDIR     writes OUTDIR/receipts-documents.pdf and OUTDIR/receipts-lines.pdf
 #include "asyncreportsbase.h"
 #include "documentgraphics.h"
+#include "mvkeys.h"
 #include "mvstringformatter.h"
 #include "pdfrenderer.h"
 #include "pdfrendererdocuments.h"
@@ -87,9 +88,9 @@ public:
             AsyncReportsHelper &helper = renderer->getHlp();
             for (int i = 0; i < receipts.size(); ++i) {
                 DocumentGraphics doc;
-                doc.attributes.insert(0, i + 1);
+                doc.attributes.insert(MvKeys::NumberAttribute, i + 1);
                 for (const QString &line : receipts.at(i).lines())
-                    doc.items.append(helper.createTextItemWithFormat(line, helper.formats[2]));
+                    doc.items.append(helper.createTextItemWithFormat(line, helper.formats[MvKeys::PrintoutFormat]));
                 renderer->appendDoc(doc);
             }
             report = renderer;

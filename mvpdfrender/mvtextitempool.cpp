@@ -1,0 +1,46 @@
+#include "mvtextitempool.h"
+
+#include "mvtextitem.h"
+
+namespace {
+// Text items kept for reuse: more than a page of 5 pt lines holds.
+constexpr int kMaxKeptItems = 1000;
+}
+
+MvTextItemPool::~MvTextItemPool()
+{
+    qDeleteAll(items);
+}
+
+MvTextItem *MvTextItemPool::take(const QString &text, const QTextCharFormat &format, bool *filled)
+{
+    for (auto it = byText.find(text); it != byText.end() && it.key() == text; ++it) {
+        MvTextItem *item = it.value();
+        if (item->format == format) {
+            byText.erase(it);
+            items.removeOne(item);
+            *filled = true;
+            return item;
+        }
+    }
+    *filled = false;
+    if (items.isEmpty())
+        return nullptr;
+    MvTextItem *item = items.takeLast();
+    byText.remove(item->text, item);
+    return item;
+}
+
+void MvTextItemPool::keep(MvTextItem *item)
+{
+    if (items.size() >= kMaxKeptItems) {
+        delete item;
+        return;
+    }
+    // Back to the state of a new item: no outline effect, at the origin, for anyone.
+    item->setGraphicsEffect(nullptr);
+    item->setPos(0.0, 0.0);
+    item->recyclable = false;
+    items.append(item);
+    byText.insert(item->text, item);
+}
