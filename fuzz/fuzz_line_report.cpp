@@ -23,13 +23,8 @@ public:
     {
         auto *report = new PDFRenderer(this);
         report->setWide(wide);
-        if (!report->prepare()) {
-            delete report;
+        if (!startRenderer(report))
             std::abort();
-        }
-        report->startReport();
-        renderer = report;
-        QMetaObject::invokeMethod(this, "nextPage", Qt::QueuedConnection);
     }
     QStringList &reportLines() override { return lines; }
     QStringList &continuationHeader() override { return headings; }
@@ -76,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     job.do_process();
     loop.exec();
     QCoreApplication::processEvents();
-    if (readyCount != 1 || !message.isEmpty())
+    if (readyCount != 1 || !message.isEmpty() || job.lastOutcome() != AsyncReportsBase::Outcome::Completed)
         std::abort();
     return 0;
 }

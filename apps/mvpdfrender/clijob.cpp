@@ -8,7 +8,79 @@
 
 #include <QGraphicsItem>
 
+#include <functional>
 #include <memory>
+
+namespace {
+
+// A line renderer that, once prepare() knows the page, cuts lines and headings too wide for
+// their columns into continuation lines, and fails when the headings leave no room for a line
+// in the columns they head (a mistake of the caller's, reported through tooTall).
+class FittedLineRenderer : public PDFRenderer
+{
+public:
+    FittedLineRenderer(AsyncReportsBase *job, bool wide, std::function<void(const QString &)> tooTall)
+        : PDFRenderer(job), wideReport(wide), tooTall(std::move(tooTall))
+    {
+        setWide(wide);
+    }
+
+    bool prepare() override
+    {
+        if (!PDFRenderer::prepare())
+            return false;
+        const ColumnFit fit(hlp);
+        fitLines(fit);
+        if (fitHeadings(fit))
+            return true;
+        tooTall(errorText);
+        return false;
+    }
+
+private:
+    void fitLines(const ColumnFit &fit)
+    {
+        // Only a list with a line too wide is rebuilt: the lines are often many.
+        QStringList &lines = owner->reportLines();
+        QStringList fitted;
+        bool cut = false;
+        for (int i = 0; i < lines.size(); ++i) {
+            if (!cut && fit.lineFits(lines.at(i), wideReport))
+                continue;
+            if (!cut)
+                fitted = lines.mid(0, i);
+            cut = true;
+            fitted += fit.fitLine(lines.at(i), wideReport);
+        }
+        if (cut)
+            lines = fitted;
+    }
+
+    bool fitHeadings(const ColumnFit &fit)
+    {
+        const QTextCharFormat format = hlp.formats[MvKeys::PrintoutFormat];
+        const double width = fit.columnWidth(wideReport ? 2 : 3);
+        QStringList &headings = owner->continuationHeader();
+        QStringList fitted;
+        for (const QString &heading : qAsConst(headings))
+            fitted += fit.width(heading, format) <= width ? QStringList{heading} : fit.cut(heading, format, width);
+        headings = fitted;
+        // The headings stacked as the renderer stacks them, then taken off the page again.
+        const double below = hlp.emitTextList(0.0, 0, headings, format);
+        hlp.flushPageItemsForReuse();
+        const std::unique_ptr<QGraphicsItem> line(hlp.createTextItemWithFormat(QStringLiteral("0"), format));
+        if (hlp.contentHeight() > below + line->boundingRect().height())
+            return true;
+        errorText = QStringLiteral("the %1 heading lines leave no room for a line in a column")
+                .arg(headings.size());
+        return false;
+    }
+
+    bool wideReport;
+    std::function<void(const QString &)> tooTall;
+};
+
+} // namespace
 
 CliJob::CliJob(const Settings &settings, const QStringList &lines, QObject *parent)
     : AsyncReportsBase(parent), settings(settings), lines(lines)
@@ -35,77 +107,26 @@ void CliJob::process()
     pages = 0;
     percent = 0.0;
     fail(Failure::None, QString());
-    std::unique_ptr<PDFRendererBase> newRenderer;
+    PDFRendererBase *report = nullptr;
     PDFRendererDocuments *documents = nullptr;
     if (feeder) {
-        auto documentRenderer = std::make_unique<PDFRendererDocuments>(this);
-        documents = documentRenderer.get();
-        newRenderer = std::move(documentRenderer);
+        report = documents = new PDFRendererDocuments(this);
     } else {
-        auto lineRenderer = std::make_unique<PDFRenderer>(this);
-        lineRenderer->setWide(settings.wide);
-        newRenderer = std::move(lineRenderer);
+        report = new FittedLineRenderer(this, settings.wide, [this](const QString &reason) {
+            fail(Failure::Usage, reason);
+        });
     }
     if (settings.ppi > 0)
-        newRenderer->getHlp().setPpi(settings.ppi);
-    newRenderer->getHlp().setDebugColorize(settings.debugOutline);
-
-    if (!newRenderer->prepare()) {
-        emit ready(newRenderer->lastError());
+        report->getHlp().setPpi(settings.ppi);
+    report->getHlp().setDebugColorize(settings.debugOutline);
+    if (!startRenderer(report) || !documents)
         return;
-    }
-    if (!documents && !fitLinesToColumns(*newRenderer)) {
-        emit ready(failureText);
-        return;
-    }
-    newRenderer->startReport();
-    // Documents go in after startReport(), so that the renderer's counter sees them.
-    if (documents && !feeder->topUp(*documents)) {
+    // Documents go in after startReport(), so that the renderer's counter sees them; the
+    // first page is only queued yet.
+    if (!feeder->topUp(*documents)) {
         fail(Failure::Render, feeder->error());
-        emit ready(failureText);
-        return;
+        abortReport();
     }
-    renderer = newRenderer.release();
-    QMetaObject::invokeMethod(this, "nextPage", Qt::QueuedConnection);
-}
-
-// Cuts lines and headings too wide for their columns into continuation lines, and makes
-// sure the headings leave room for a line in every column they head.
-bool CliJob::fitLinesToColumns(PDFRendererBase &renderer)
-{
-    AsyncReportsHelper &helper = renderer.getHlp();
-    const ColumnFit fit(helper);
-    // Only a list with a line too wide is rebuilt: the lines are often many.
-    QStringList fitted;
-    bool cut = false;
-    for (int i = 0; i < lines.size(); ++i) {
-        if (!cut && fit.lineFits(lines.at(i), settings.wide))
-            continue;
-        if (!cut)
-            fitted = lines.mid(0, i);
-        cut = true;
-        fitted += fit.fitLine(lines.at(i), settings.wide);
-    }
-    if (cut)
-        lines = fitted;
-
-    const QTextCharFormat format = helper.formats[MvKeys::PrintoutFormat];
-    const double headingWidth = fit.columnWidth(settings.wide ? 2 : 3);
-    QStringList headings;
-    for (const QString &heading : qAsConst(settings.headings))
-        headings += fit.width(heading, format) <= headingWidth ? QStringList{heading}
-                                                              : fit.cut(heading, format, headingWidth);
-    settings.headings = headings;
-
-    // The headings stacked as the renderer stacks them, then taken off the page again.
-    const double below = helper.emitTextList(0.0, 0, headings, format);
-    helper.flushPageItemsForReuse();
-    const std::unique_ptr<QGraphicsItem> line(helper.createTextItemWithFormat(QStringLiteral("0"), format));
-    if (helper.contentHeight() > below + line->boundingRect().height())
-        return true;
-    fail(Failure::Usage, QStringLiteral("the %1 heading lines leave no room for a line in a column")
-         .arg(headings.size()));
-    return false;
 }
 
 void CliJob::afterPage()

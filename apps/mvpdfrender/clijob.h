@@ -8,10 +8,9 @@
 #include <memory>
 
 class DocumentFeeder;
-class PDFRendererBase;
 
 // The tool's report job: a line report of `lines`, or a document report fed by a
-// DocumentFeeder, written to `output`. Before the first page it fits the lines and headings
+// DocumentFeeder, written to `output`. Before the first page the lines and headings are fitted
 // to the page's columns, so that nothing is drawn outside its column or off the page.
 class CliJob : public AsyncReportsBase
 {
@@ -58,7 +57,6 @@ public:
 
 private:
     void afterPage();
-    bool fitLinesToColumns(PDFRendererBase &renderer);
     void fail(Failure kind, const QString &reason);
 
     Settings settings;

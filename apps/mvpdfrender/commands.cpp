@@ -7,6 +7,7 @@
 #include "inputreader.h"
 #include "mvstringformatter.h"
 #include "outputtarget.h"
+#include "pdfrendererbase.h"
 #include "progressview.h"
 #include "signalbridge.h"
 #include "textinput.h"
@@ -26,6 +27,8 @@ namespace Commands {
 namespace {
 
 const QString kProgram = QStringLiteral("mvpdfrender");
+// The library's cancel message, for a cancel the tool decides itself (a signal during the
+// last page, after the job's last look at its cancel flag).
 const QString kCancelledMessage = QStringLiteral("Generowanie dokumentu przerwane przez użytkownika.");
 // Text is laid out for 96 dots per inch and printed at 96/ppi of its size: below 72 a column
 // holds too little and a header leaves too little room, above 1200 the text is dust.
@@ -222,9 +225,22 @@ int runReport(CliJob::Settings settings, const JobFactory &makeJob, ProgressView
         target.discard();
         return reportCancelled();
     }
-    if (!result.isEmpty()) {
+    switch (job->lastOutcome()) {
+    case AsyncReportsBase::Outcome::Completed:
+        break;
+    case AsyncReportsBase::Outcome::WriteFailed:
         target.discard();
-        printError(result.replace(target.writePath(), target.displayPath()));
+        // The library's message names the file it wrote, the work file: this one names OUT.
+        printError(job->lastOutputPath().isEmpty() ? result
+                                                   : PDFRendererBase::cannotWriteMessage(target.displayPath()));
+        return RenderFailed;
+    case AsyncReportsBase::Outcome::Cancelled:
+        target.discard();
+        printError(result);
+        return Cancelled;
+    case AsyncReportsBase::Outcome::NoData:
+        target.discard();
+        printError(result);
         return RenderFailed;
     }
     const OutputTarget::Status committed = target.commit(&error);

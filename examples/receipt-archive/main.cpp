@@ -82,29 +82,20 @@ public:
 
     void process() override
     {
-        PDFRendererBase *report = nullptr;
-        if (documents) {
-            auto *renderer = new PDFRendererDocuments(this);
-            AsyncReportsHelper &helper = renderer->getHlp();
-            for (int i = 0; i < receipts.size(); ++i) {
-                DocumentGraphics doc;
-                doc.attributes.insert(MvKeys::NumberAttribute, i + 1);
-                for (const QString &line : receipts.at(i).lines())
-                    doc.items.append(helper.createTextItemWithFormat(line, helper.formats[MvKeys::PrintoutFormat]));
-                renderer->appendDoc(doc);
-            }
-            report = renderer;
-        } else {
-            report = new PDFRenderer(this);
-        }
-        if (!report->prepare()) {
-            emit ready(report->lastError());
-            delete report;
+        if (!documents) {
+            startRenderer(new PDFRenderer(this));
             return;
         }
-        report->startReport();
-        renderer = report;
-        QMetaObject::invokeMethod(this, "nextPage", Qt::QueuedConnection);
+        auto *report = new PDFRendererDocuments(this);
+        AsyncReportsHelper &helper = report->getHlp();
+        for (int i = 0; i < receipts.size(); ++i) {
+            DocumentGraphics doc;
+            doc.attributes.insert(MvKeys::NumberAttribute, i + 1);
+            for (const QString &line : receipts.at(i).lines())
+                doc.items.append(helper.createTextItemWithFormat(line, helper.formats[MvKeys::PrintoutFormat]));
+            report->appendDoc(doc);
+        }
+        startRenderer(report);
     }
 
     QStringList &reportLines() override { return lines; }
@@ -122,18 +113,19 @@ private:
     QStringList heading{QStringLiteral("ARCHIWUM PARAGONÓW (cd.)"), MvStringFormatter::GetSeparator(40, QStringLiteral("="))};
 };
 
-// Runs a job on the event loop and returns its final message (empty on success).
+// Runs a job on the event loop; returns its message when it did not complete.
 QString render(ArchiveJob &job)
 {
     QEventLoop loop;
-    QString result;
-    QObject::connect(&job, &AsyncReportsBase::ready, &loop, [&](const QString &message) {
-        result = message;
+    QString message;
+    QObject::connect(&job, &AsyncReportsBase::ready, &loop, [&](const QString &text) {
+        if (job.lastOutcome() != AsyncReportsBase::Outcome::Completed)
+            message = text;
         loop.quit();
     }, Qt::QueuedConnection);
     job.do_process();
     loop.exec();
-    return result;
+    return message;
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "mvkeys.h"
 #include "asyncreportshelper.h"
 #include "columnfit.h"
 
@@ -9,7 +10,7 @@
 
 namespace {
 
-constexpr int kBodyFormat = 2;
+constexpr int kBodyFormat = MvKeys::PrintoutFormat;
 
 // Random lines of printable ASCII and Polish letters, now and then with a character outside
 // Latin (an arrow, a mathematical letter beyond the Basic Multilingual Plane, a tab).
@@ -65,7 +66,7 @@ void tst_ColumnFit::widthIsTheItemsWidth()
         const QString line = randomLine(random);
         QCOMPARE(fit.lineWidth(line), itemWidth(line, kBodyFormat));
     }
-    for (int format = 0; format <= 5; ++format) {
+    for (int format = MvKeys::TitleFormat; format <= MvKeys::DocumentLabelFormat; ++format) {
         const QString text = QStringLiteral("Dokument nr 1234 — żółć");
         QCOMPARE(fit.width(text, helper.formats[format]), itemWidth(text, format));
     }

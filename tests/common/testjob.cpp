@@ -27,17 +27,8 @@ void TestJob::process()
     if (ppi > 0)
         newRenderer->getHlp().setPpi(ppi);
     newRenderer->getHlp().setDebugColorize(debugOutline);
-    // As a host does: a renderer that cannot prepare its file ends the run with its reason.
-    if (!newRenderer->prepare()) {
-        emit ready(newRenderer->lastError());
-        delete newRenderer;
-        return;
-    }
-    if (sceneRendering)
+    if (startRenderer(newRenderer) && sceneRendering)
         newRenderer->getHlp().scene->setForegroundBrush(QColor(0, 0, 0, 0));
-    newRenderer->startReport();
-    renderer = newRenderer;
-    QMetaObject::invokeMethod(this, "nextPage", Qt::QueuedConnection);
 }
 
 QString TestJob::run(int timeoutMs)

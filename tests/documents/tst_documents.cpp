@@ -1,3 +1,4 @@
+#include "mvkeys.h"
 #include "pdfprobe.h"
 #include "pdfrendererdocuments.h"
 #include "testjob.h"
@@ -54,7 +55,7 @@ public:
             QList<QLineF> rules;
             for (QGraphicsItem *item : helper.pageItems) {
                 auto *line = qgraphicsitem_cast<QGraphicsLineItem *>(item);
-                if (line && line->pen() == helper.pens.value(2))
+                if (line && line->pen() == helper.pens.value(MvKeys::DocumentSeparatorPen))
                     rules.append(line->line());
             }
             recorder->rulesOnPage.insert(page, rules);
@@ -152,7 +153,7 @@ DocumentGraphics tst_Documents::doc(const QList<QGraphicsItem *> &items, const Q
     DocumentGraphics document;
     document.items = items;
     if (number.isValid())
-        document.attributes.insert(0, number);
+        document.attributes.insert(MvKeys::NumberAttribute, number);
     return document;
 }
 
@@ -190,7 +191,7 @@ void tst_Documents::numberHeader()
     auto *header = qgraphicsitem_cast<QGraphicsTextItem *>(stored.items.first());
     QVERIFY(header);
     QCOMPARE(header->toPlainText(), text);
-    QCOMPARE(header->data(5), QVariant(true));
+    QCOMPARE(header->data(MvKeys::CentredKey), QVariant(true));
     QCOMPARE(header->pos(), QPointF(0.0, -0.5 * header->boundingRect().height()));
     QTextCursor cursor(header->document());
     cursor.movePosition(QTextCursor::End);
@@ -198,7 +199,7 @@ void tst_Documents::numberHeader()
 
     // An invalid value under key 0 still counts as a number: 0.
     DocumentGraphics invalidNumber;
-    invalidNumber.attributes.insert(0, QVariant());
+    invalidNumber.attributes.insert(MvKeys::NumberAttribute, QVariant());
     renderer->appendDoc(invalidNumber);
     QCOMPARE(renderer->pendingCount(), 2);
     auto *second = static_cast<QGraphicsTextItem *>(renderer->documents().at(1).items.value(0));
@@ -213,7 +214,7 @@ void tst_Documents::measuring_data()
     QTest::addColumn<double>("slot");
     QTest::addColumn<double>("shift");
 
-    // Items of scaled height 10.
+    // Items of scaled height 10; the data keys by their numbers, which hosts store.
     QTest::newRow("text item: 0.8") << true << QVariantMap() << 8.0 << 0.0;
     QTest::newRow("text, height factor 1.0") << true << QVariantMap{{"8", 1.0}} << 10.0 << 0.0;
     QTest::newRow("text, full height, spaced") << true << QVariantMap{{"4", true}, {"2", true}} << 14.0 << 2.0;
@@ -291,10 +292,10 @@ void tst_Documents::spacedItemsAdvanceFurther()
 {
     startRenderer();
     QGraphicsItem *spaced = box(1, 50, 10);
-    spaced->setData(2, true);
+    spaced->setData(MvKeys::SpacedKey, true);
     QGraphicsItem *tight = box(2, 50, 10);
-    tight->setData(2, true);
-    tight->setData(3, true);
+    tight->setData(MvKeys::SpacedKey, true);
+    tight->setData(MvKeys::TightKey, true);
     renderer->appendDoc(doc({spaced, tight, box(3, 50, 10)}));
     QVERIFY(!renderer->emitPage(false));
     const double dx = (columnWidth - 50.0) * 0.5;

@@ -154,6 +154,8 @@ void tst_Fault::cancelAtPage()
     deliverQueuedCalls();
     QCOMPARE(ready.size(), 1);
     QCOMPARE(ready.first().first().toString(), kCancelled);
+    QCOMPARE(job.lastOutcome(), AsyncReportsBase::Outcome::Cancelled);
+    QCOMPARE(job.lastOutputPath(), job.fileName);
     QCOMPARE(progress.size(), abortAt);
     // No truncated report stays behind, not even where a link leads; the link itself stays.
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("cancel.pdf"))));
@@ -178,7 +180,11 @@ void tst_Fault::restartDuringARun()
     job.fileName = dir.filePath(QStringLiteral("restart.pdf"));
     job.lines = numberedLines(2000);
     QStringList messages;
-    connect(&job, &AsyncReportsBase::ready, &job, [&](const QString &text) { messages.append(text); });
+    QList<AsyncReportsBase::Outcome> outcomes;
+    connect(&job, &AsyncReportsBase::ready, &job, [&](const QString &text) {
+        messages.append(text);
+        outcomes.append(job.lastOutcome());
+    });
     bool restarted = false;
     connect(&job, &AsyncReportsBase::progress, &job, [&]() {
         if (restarted)
@@ -196,6 +202,8 @@ void tst_Fault::restartDuringARun()
     QCoreApplication::sendPostedEvents();
     QCoreApplication::sendPostedEvents();
     QCOMPARE(messages, QStringList({kCancelled, QString()}));
+    QCOMPARE(outcomes, QList<AsyncReportsBase::Outcome>({AsyncReportsBase::Outcome::Cancelled,
+                                                         AsyncReportsBase::Outcome::Completed}));
     QCOMPARE(job.processCalls, 2);
     QVERIFY(PdfProbe::structureValid(job.fileName));
     QCOMPARE(PdfProbe::pageTexts(job.fileName).join(QString()).count(QStringLiteral("W0")), 2000);

@@ -1,3 +1,4 @@
+#include "mvkeys.h"
 #include "asyncreportshelper.h"
 #include "mvdebugcolorizereffect.h"
 #include "pdfprobe.h"
@@ -106,7 +107,7 @@ void tst_Helper::columnGeometry()
         QVERIFY(line);
         QCOMPARE(line->scene(), helper.scene);
         QCOMPARE(line->line(), QLineF(separators.at(i), 40.0, separators.at(i), 700.0));
-        QCOMPARE(line->pen(), helper.pens.value(1));
+        QCOMPARE(line->pen(), helper.pens.value(MvKeys::ColumnSeparatorPen));
     }
 }
 
@@ -175,9 +176,9 @@ void tst_Helper::flushDeletesPageItemsOnly()
     helper.columnSeparators();
     // A text item of the host's own, and a line of the composer's.
     QPointer<QGraphicsTextItem> hostText = static_cast<QGraphicsTextItem *>(
-            helper.createTextItemWithFormat(QStringLiteral("od gospodarza"), helper.formats[2]));
+            helper.createTextItemWithFormat(QStringLiteral("od gospodarza"), helper.formats[MvKeys::PrintoutFormat]));
     helper.appendToColumn(hostText);
-    helper.emitTextList(0.0, 0, QStringList{QStringLiteral("nagłówek")}, helper.formats[2]);
+    helper.emitTextList(0.0, 0, QStringList{QStringLiteral("nagłówek")}, helper.formats[MvKeys::PrintoutFormat]);
     QPointer<QGraphicsTextItem> heading = static_cast<QGraphicsTextItem *>(helper.pageItems.last());
     QCOMPARE(helper.scene->items().size(), bandItems + 7);
 
@@ -240,7 +241,7 @@ void tst_Helper::headerArithmetic()
         ruleY = subtitleTop + itemHeight(texts.at(2));
     }
     QCOMPARE(rule->line(), QLineF(0.0, ruleY, 900.0, ruleY));
-    QCOMPARE(rule->pen(), helper.pens.value(0));
+    QCOMPARE(rule->pen(), helper.pens.value(MvKeys::RulePen));
     QVERIFY(qAbs(helper.contentTop - (ruleY + 3.3071)) < 1e-3);
     QVERIFY(helper.pageItems.isEmpty());
 }
@@ -282,7 +283,7 @@ void tst_Helper::emptyTextMeasuresLikeASpace()
     const auto restore = qScopeGuard([&]() { QGuiApplication::setFont(original); });
 
     AsyncReportsHelper helper;
-    for (int key : {0, 2, 5}) {
+    for (int key : {MvKeys::TitleFormat, MvKeys::PrintoutFormat, MvKeys::DocumentLabelFormat}) {
         QScopedPointer<QGraphicsItem> empty(helper.createTextItemWithFormat(QString(),
                                                                             helper.formats[key]));
         QScopedPointer<QGraphicsItem> space(helper.createTextItemWithFormat(QStringLiteral(" "),
@@ -296,7 +297,7 @@ void tst_Helper::emitTextListStacksLines()
     AsyncReportsHelper helper;
     helper.createScene(QRect(0, 0, 900, 1300));
     helper.contentTop = 50.0;
-    const QTextCharFormat format = helper.formats[2];
+    const QTextCharFormat format = helper.formats[MvKeys::PrintoutFormat];
 
     QCOMPARE(helper.emitTextList(12.5, 2, QStringList(), format), 12.5);
     QVERIFY(helper.pageItems.isEmpty());
@@ -386,10 +387,10 @@ void tst_Helper::reusedPageItemsAreLikeNew_data()
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("after");
     QTest::addColumn<int>("formatKey");
-    QTest::newRow("same line again") << "SUMA PLN 12,50" << "SUMA PLN 12,50" << 2;
-    QTest::newRow("another line") << "pierwsza\ndruga" << "Żółć" << 2;
-    QTest::newRow("another format") << "nagłówek" << "nagłówek" << 5;
-    QTest::newRow("empty after text") << "tekst" << "" << 2;
+    QTest::newRow("same line again") << "SUMA PLN 12,50" << "SUMA PLN 12,50" << int(MvKeys::PrintoutFormat);
+    QTest::newRow("another line") << "pierwsza\ndruga" << "Żółć" << int(MvKeys::PrintoutFormat);
+    QTest::newRow("another format") << "nagłówek" << "nagłówek" << int(MvKeys::DocumentLabelFormat);
+    QTest::newRow("empty after text") << "tekst" << "" << int(MvKeys::PrintoutFormat);
 }
 
 // Page lines of an earlier page come back from createTextItemWithFormat() exactly as a new
@@ -403,7 +404,7 @@ void tst_Helper::reusedPageItemsAreLikeNew()
     AsyncReportsHelper helper;
     helper.createScene(QRect(0, 0, 900, 1300));
     helper.setDebugColorize(true);
-    helper.emitTextList(30.0, 1, QStringList{before}, helper.formats[2]);
+    helper.emitTextList(30.0, 1, QStringList{before}, helper.formats[MvKeys::PrintoutFormat]);
     QImage image(90, 130, QImage::Format_ARGB32);
     QPainter painter(&image);
     helper.render(&painter, image.rect());
@@ -420,7 +421,7 @@ void tst_Helper::reusedPageItemsAreLikeNew()
     QCOMPARE(reused->pos(), QPointF(0, 0));
     QCOMPARE(reused->scene(), nullptr);
     QCOMPARE(reused->graphicsEffect(), nullptr);
-    QVERIFY(!reused->data(5).isValid());
+    QVERIFY(!reused->data(MvKeys::CentredKey).isValid());
     QCOMPARE(reusedText->document()->blockCount(), expectedText->document()->blockCount());
     QTextCursor a(reusedText->document()), b(expectedText->document());
     a.movePosition(QTextCursor::End);

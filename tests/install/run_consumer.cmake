@@ -2,6 +2,18 @@
 # host project that finds it with find_package(MvPdfRender), and another that builds the
 # library from source with add_subdirectory(... EXCLUDE_FROM_ALL).
 set(prefix "${WORK_DIR}/prefix")
+
+# The README shows the consumer's report job: it must be that very code.
+file(READ "${CONSUMER_DIR}/dayreport.h" dayreport)
+string(FIND "${dayreport}" "class DayReport" begin)
+string(FIND "${dayreport}" "\n};" end)
+math(EXPR length "${end} + 3 - ${begin}")
+string(SUBSTRING "${dayreport}" ${begin} ${length} example)
+file(READ "${SOURCE_DIR}/README.md" readme)
+string(FIND "${readme}" "${example}" at)
+if(begin EQUAL -1 OR end EQUAL -1 OR at EQUAL -1)
+    message(FATAL_ERROR "README.md does not show the report job of ${CONSUMER_DIR}/dayreport.h")
+endif()
 set(consumer_build "${WORK_DIR}/build")
 file(REMOVE_RECURSE "${WORK_DIR}")
 

@@ -20,11 +20,16 @@ const QString kHeading = QStringLiteral("NAGLOWEK");
 const QString kCancelled = QStringLiteral("Generowanie dokumentu przerwane przez użytkownika.");
 const QString kNoData = QStringLiteral("Błąd renderowania PDF. Brak danych?");
 
+using Outcome = AsyncReportsBase::Outcome;
+
 struct Run
 {
     QString ready;
     QStringList progress;
     int readyCount = 0;
+    // Read by a slot connected queued to ready(), which runs after ready() has returned.
+    Outcome outcome = Outcome::Completed;
+    QString outputPath;
 };
 
 Run runJob(TestJob &job)
@@ -32,6 +37,10 @@ Run runJob(TestJob &job)
     QSignalSpy progressSpy(&job, &AsyncReportsBase::progress);
     QSignalSpy readySpy(&job, &AsyncReportsBase::ready);
     Run run;
+    QObject::connect(&job, &AsyncReportsBase::ready, &job, [&]() {
+        run.outcome = job.lastOutcome();
+        run.outputPath = job.lastOutputPath();
+    }, Qt::QueuedConnection);
     run.ready = job.run();
     deliverQueuedCalls();   // a stray pass after ready would show up here
     for (const QList<QVariant> &args : qAsConst(progressSpy))
@@ -144,6 +153,8 @@ void tst_LineReport::prepareFailureNamesThePath()
     const Run run = runJob(job);
     QCOMPARE(run.ready, QStringLiteral("Nie można zapisać pliku PDF: ") + job.fileName);
     QCOMPARE(run.readyCount, 1);
+    QCOMPARE(run.outcome, Outcome::WriteFailed);
+    QCOMPARE(run.outputPath, job.fileName);
     QVERIFY(!QFileInfo::exists(job.fileName));
 }
 
@@ -162,6 +173,8 @@ void tst_LineReport::onePageReport()
     const Run run = runJob(job);
     QCOMPARE(run.ready, QString());
     QCOMPARE(run.readyCount, 1);
+    QCOMPARE(run.outcome, Outcome::Completed);
+    QCOMPARE(run.outputPath, job.fileName);
     QVERIFY(completeOnReady);
     QVERIFY(run.progress.isEmpty());
     QCOMPARE(job.installedRenderer(), nullptr);
@@ -358,6 +371,7 @@ void tst_LineReport::writeFailureIsReported()
     const Run run = runJob(job);
     QCOMPARE(run.ready, QStringLiteral("Nie można zapisać pliku PDF: ") + job.fileName);
     QCOMPARE(run.readyCount, 1);
+    QCOMPARE(run.outcome, Outcome::WriteFailed);
     QVERIFY(QFileInfo::exists(job.fileName));   // a device is never removed
 }
 
@@ -471,6 +485,8 @@ void tst_LineReport::passWithoutRendererReportsNoData()
     QVERIFY(QMetaObject::invokeMethod(&job, "nextPage", Qt::QueuedConnection));
     QVERIFY(readySpy.wait(5000));
     QCOMPARE(readySpy.first().first().toString(), kNoData);
+    QCOMPARE(job.lastOutcome(), AsyncReportsBase::Outcome::NoData);
+    QVERIFY(job.lastOutputPath().isEmpty());
 }
 
 QTEST_MAIN(tst_LineReport)

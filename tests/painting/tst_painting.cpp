@@ -1,3 +1,4 @@
+#include "mvkeys.h"
 #include "documentgraphics.h"
 #include "pdfprobe.h"
 #include "pdfrendererdocuments.h"
@@ -42,19 +43,19 @@ void fillDocuments(PDFRendererDocuments &renderer)
     image.fill(Qt::darkGray);
     for (int d = 0; d < 80; ++d) {
         DocumentGraphics doc;
-        doc.attributes.insert(0, d + 1);
+        doc.attributes.insert(MvKeys::NumberAttribute, d + 1);
         for (int i = 0, lines = 3 + random.bounded(25); i < lines; ++i) {
             QGraphicsItem *item = helper.createTextItemWithFormat(
                     QStringLiteral("Pozycja %1 żółć %2,00").arg(i).arg(random.bounded(100)),
-                    helper.formats[i == 0 ? 0 : 2]);
+                    helper.formats[i == 0 ? MvKeys::TitleFormat : MvKeys::PrintoutFormat]);
             if (i == 0)
-                item->setData(5, true);
+                item->setData(MvKeys::CentredKey, true);
             doc.items.append(item);
         }
         if (d % 10 == 0) {
             auto *picture = new QGraphicsImageItem(image, nullptr);
-            picture->setData(2, true);
-            picture->setData(5, true);
+            picture->setData(MvKeys::SpacedKey, true);
+            picture->setData(MvKeys::CentredKey, true);
             doc.items.append(picture);
         }
         renderer.appendDoc(doc);

@@ -1,11 +1,13 @@
-// A host that only knows the installed package: formats a line and measures a text item.
-#include <asyncreportshelper.h>
+// A host that only knows the installed package: runs the README's report job and formats a
+// printout line.
+#include "dayreport.h"
+
 #include <mvstringformatter.h>
 
 #include <QApplication>
-#include <QGraphicsItem>
-
-#include <memory>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 int main(int argc, char *argv[])
 {
@@ -14,8 +16,16 @@ int main(int argc, char *argv[])
     formatter.AppFormatW(QStringLiteral("Suma"), QStringLiteral("12,50"));
     if (formatter.lines().value(0).size() != 40)
         return 1;
-    AsyncReportsHelper helper;
-    std::unique_ptr<QGraphicsItem> item(helper.createTextItemWithFormat(QStringLiteral("x"),
-                                                                        helper.formats[2]));
-    return item->boundingRect().height() > 0 ? 0 : 1;
+
+    QTemporaryDir dir;
+    DayReport job;
+    job.file = dir.filePath(QStringLiteral("raport.pdf"));
+    job.lines = formatter.lines();
+    QEventLoop loop;
+    QObject::connect(&job, &AsyncReportsBase::ready, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    job.do_process();
+    loop.exec();
+    const bool written = job.lastOutcome() == AsyncReportsBase::Outcome::Completed
+            && job.lastOutputPath() == job.file && QFileInfo(job.file).size() > 0;
+    return written ? 0 : 1;
 }
