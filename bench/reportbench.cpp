@@ -16,6 +16,7 @@
 #include "mvkeys.h"
 #include "inputreader.h"
 #include "mvstringformatter.h"
+#include "samplereceipts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -26,52 +27,12 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
 
 namespace {
-
-// Realistic receipts: shop header, wrapped item lines, separators, totals.
-QList<QStringList> receipts(int lineCount)
-{
-    static const char *const names[] = {"Chleb żytni na zakwasie 500 g", "Masło ekstra 82% 200 g",
-                                        "Mleko 3,2% 1 l", "Kawa ziarnista Crema, palona w Polsce, 1 kg",
-                                        "Jabłka Szampion luz", "Woda mineralna 1,5 l", "Pierogi ruskie 400 g"};
-    QRandomGenerator random(42);
-    QList<QStringList> result;
-    int lines = 0;
-    for (int number = 1; lines < lineCount; ++number) {
-        MvStringFormatter f;
-        f.AppFormatC(QStringLiteral("SKLEP SPOŻYWCZY \"POD LIPAMI\""));
-        f.AppFormatC(QStringLiteral("ul. Długa 7, 31-147 Kraków"));
-        f.AppendSeparator(false);
-        f.AppFormatW(QStringLiteral("PARAGON FISKALNY"), QStringLiteral("nr %1").arg(number));
-        const int items = 2 + random.bounded(8);
-        for (int i = 0; i < items; ++i)
-            f.AppFormatWRightWrap(QString::fromUtf8(names[random.bounded(7)]),
-                                  QStringLiteral(" %1 x %2,%3").arg(1 + random.bounded(3))
-                                  .arg(random.bounded(100)).arg(random.bounded(100), 2, 10, QLatin1Char('0')));
-        f.AppendSeparator(false);
-        f.AppFormatW(QStringLiteral("SUMA PLN"), QStringLiteral("%1,00").arg(random.bounded(500)));
-        f.AppFormatW(QStringLiteral("2026-11-%1").arg(1 + number % 30, 2, 10, QLatin1Char('0')),
-                     QStringLiteral("12:00"));
-        f.AppendEmpty(1);
-        result.append(f.lines());
-        lines += f.lines().size();
-    }
-    return result;
-}
-
-QStringList flatten(const QList<QStringList> &documents, int lineCount)
-{
-    QStringList lines;
-    for (const QStringList &doc : documents)
-        lines.append(doc);
-    return lines.mid(0, lineCount);
-}
 
 struct Sample
 {
@@ -193,14 +154,14 @@ int runCase(const QString &name, int runs)
     Sample sample;
     for (int run = 0; run < runs; ++run) {
         if (parts.first() == QLatin1String("floor")) {
-            sample = runFloor(flatten(receipts(size), size), file);
+            sample = runFloor(SampleReceipts::lines(size), file);
         } else if (parts.first() == QLatin1String("documents") || parts.first() == QLatin1String("document")) {
             QList<DocumentInput> documents;
             if (parts.first() == QLatin1String("document")) {
-                documents.append(DocumentReader::fromLines(flatten(receipts(size), size), name));
+                documents.append(DocumentReader::fromLines(SampleReceipts::lines(size), name));
             } else {
-                for (const QStringList &receipt : receipts(size * 12).mid(0, size))
-                    documents.append(DocumentReader::fromLines(receipt, name));
+                for (const MvStringFormatter &receipt : SampleReceipts::compose(size))
+                    documents.append(DocumentReader::fromLines(receipt.lines(), name));
             }
             InputReader reader;
             ImageLoader images(reader);
@@ -208,7 +169,7 @@ int runCase(const QString &name, int runs)
                                documents, 1, images, [](const QString &) {}));
             sample = runJob(job);
         } else {
-            CliJob job(benchSettings(file), flatten(receipts(size), size));
+            CliJob job(benchSettings(file), SampleReceipts::lines(size));
             sample = runJob(job);
         }
         seconds.append(sample.seconds);

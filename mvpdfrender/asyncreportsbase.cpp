@@ -26,6 +26,8 @@ AsyncReportsBase::AsyncReportsBase(QObject *parent)
       renderer(nullptr),
       aborted(false)
 {
+    // For queued connections and signal spies that carry an outcome.
+    qRegisterMetaType<Outcome>();
 }
 
 AsyncReportsBase::~AsyncReportsBase()
