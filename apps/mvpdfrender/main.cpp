@@ -7,7 +7,10 @@
 #include <QApplication>
 #include <QImageReader>
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 #include <new>
 
 namespace {
@@ -38,10 +41,21 @@ public:
     }
 };
 
+// A standard stream that is closed gets /dev/null, so that no file the tool opens takes its
+// number: messages meant for standard error must never land in a report.
+void openClosedStandardStreams()
+{
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF)
+            ::open("/dev/null", O_RDWR);
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    openClosedStandardStreams();
     SignalBridge::install();
     FatalErrors::install();
     // Rendering needs no screen: without a display, use the offscreen platform.
