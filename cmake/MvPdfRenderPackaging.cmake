@@ -1,36 +1,40 @@
-# Installs the libraries, their headers and a CMake package, so that a host writes
+# Installs the libraries, their headers, a CMake package and a pkg-config file, so that a host
+# writes (for the Qt 6 flavour: MvPdfRenderQt6, and mvpdfrender-qt6 for pkg-config)
 #   find_package(MvPdfRender REQUIRED)
 #   target_link_libraries(app PRIVATE MvPdfRender::mvpdfrender)
 include(CMakePackageConfigHelpers)
 
-set(MVPDFRENDER_CMAKE_DIR "${CMAKE_INSTALL_LIBDIR}/cmake/MvPdfRender")
+set(MVPDFRENDER_CMAKE_DIR "${CMAKE_INSTALL_LIBDIR}/cmake/${MVPDFRENDER_PACKAGE}")
+set(MVPDFRENDER_INCLUDE_DIR "${CMAKE_INSTALL_INCLUDEDIR}/mvpdfrender${MVPDFRENDER_SUFFIX}")
 
 install(TARGETS mvpdfrender logcore
-    EXPORT MvPdfRenderTargets
+    EXPORT ${MVPDFRENDER_PACKAGE}Targets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
-    PUBLIC_HEADER DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/mvpdfrender
-    INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/mvpdfrender)
+    PUBLIC_HEADER DESTINATION ${MVPDFRENDER_INCLUDE_DIR}
+    INCLUDES DESTINATION ${MVPDFRENDER_INCLUDE_DIR})
 
-install(EXPORT MvPdfRenderTargets
-    NAMESPACE MvPdfRender::
+install(EXPORT ${MVPDFRENDER_PACKAGE}Targets
+    NAMESPACE ${MVPDFRENDER_PACKAGE}::
     DESTINATION ${MVPDFRENDER_CMAKE_DIR})
 
 configure_package_config_file(
     ${CMAKE_CURRENT_LIST_DIR}/MvPdfRenderConfig.cmake.in
-    ${CMAKE_CURRENT_BINARY_DIR}/MvPdfRenderConfig.cmake
+    ${CMAKE_CURRENT_BINARY_DIR}/${MVPDFRENDER_PACKAGE}Config.cmake
     INSTALL_DESTINATION ${MVPDFRENDER_CMAKE_DIR})
 write_basic_package_version_file(
-    ${CMAKE_CURRENT_BINARY_DIR}/MvPdfRenderConfigVersion.cmake
+    ${CMAKE_CURRENT_BINARY_DIR}/${MVPDFRENDER_PACKAGE}ConfigVersion.cmake
     VERSION ${PROJECT_VERSION}
     COMPATIBILITY SameMajorVersion)
 install(FILES
-    ${CMAKE_CURRENT_BINARY_DIR}/MvPdfRenderConfig.cmake
-    ${CMAKE_CURRENT_BINARY_DIR}/MvPdfRenderConfigVersion.cmake
+    ${CMAKE_CURRENT_BINARY_DIR}/${MVPDFRENDER_PACKAGE}Config.cmake
+    ${CMAKE_CURRENT_BINARY_DIR}/${MVPDFRENDER_PACKAGE}ConfigVersion.cmake
     DESTINATION ${MVPDFRENDER_CMAKE_DIR})
 
+# The way from the pkg-config folder up to the prefix, whatever the prefix is at install time.
+file(RELATIVE_PATH MVPDFRENDER_PC_TO_PREFIX "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
 configure_file(${CMAKE_CURRENT_LIST_DIR}/mvpdfrender.pc.in
-    ${CMAKE_CURRENT_BINARY_DIR}/mvpdfrender.pc @ONLY)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/mvpdfrender.pc
+    ${CMAKE_CURRENT_BINARY_DIR}/mvpdfrender${MVPDFRENDER_SUFFIX}.pc @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/mvpdfrender${MVPDFRENDER_SUFFIX}.pc
     DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -626,7 +626,7 @@ QStringList MvStringFormatter::quickViewFormat(const QStringList &lines)
                     doubleWidth = true;
                 // The text up to the ESC, which stands just before the code; the code may be a
                 // surrogate pair.
-                display += line.midRef(position, codeAt - 1 - position);
+                display.append(line.constData() + position, codeAt - 1 - position);
                 position = match.capturedEnd(1);
             }
             const QString rest = line.mid(position);

@@ -39,12 +39,13 @@ void PDFRenderer::startReport()
     lineNo = 0;
     pageStartLineNo = 0;
     twoColumns = wide;
-    // Iterators made from the constant ones: begin() would detach a list that the host
-    // shares with another, copying it. The renderer only ever reads through them.
-    const QStringList &lines = owner->reportLines();
-    current = QStringList::iterator(lines.constBegin().i);
+    // begin() detaches the job's list from any other list sharing it, once: a pass over the
+    // string pointers, which are then shared. From here on the renderer reads the job's own
+    // list, which a host may write to during the run without moving it.
+    QStringList &lines = owner->reportLines();
+    current = lines.begin();
     pageStart = current;
-    linesEnd = QStringList::iterator(lines.constEnd().i);
+    linesEnd = lines.end();
     columnHasLine = false;
 }
 

@@ -4,7 +4,8 @@
 
 #include <QDateTime>
 #include <QFont>
-#include <QRawFont>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -135,12 +136,11 @@ QStringList PDFRendererBase::missingFonts() const
     QStringList missing;
     for (const QTextCharFormat &format : hlp.formats) {
         const QFont font = format.font();
-        // Without any font Qt still "resolves" a family, to an engine of empty boxes that has
-        // no family name.
-        const QRawFont raw = QRawFont::fromFont(font);
-        bool usable = raw.isValid() && !raw.familyName().isEmpty();
+        // Without any font Qt still draws, with an engine of empty boxes that has no family.
+        bool usable = !QFontInfo(font).family().isEmpty();
+        const QFontMetricsF metrics(font);
         for (const QChar c : QStringLiteral("Aa0"))
-            usable = usable && raw.supportsCharacter(c);
+            usable = usable && metrics.inFont(c);
         if (!usable && !missing.contains(font.family()))
             missing.append(font.family());
     }

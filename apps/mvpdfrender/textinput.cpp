@@ -1,33 +1,54 @@
 #include "textinput.h"
 
+#include <QtGlobal>
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+#include <QStringDecoder>
+#else
 #include <QTextCodec>
+#endif
 
 namespace {
+
 // How many faulty line numbers a message lists before it says "and more".
 constexpr int kListedLines = 10;
+
+// One line decoded from UTF-8; false when it is not valid UTF-8. Qt 6 decodes with
+// QStringDecoder, Qt 5 with QTextCodec (which Qt 6 moved out of its core).
+bool decodeUtf8(const char *bytes, int length, QString *line)
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    *line = decoder.decode(QByteArrayView(bytes, length));
+    return !decoder.hasError();
+#else
+    QTextCodec::ConverterState state(QTextCodec::ConvertInvalidToNull);
+    *line = QTextCodec::codecForName("UTF-8")->toUnicode(bytes, length, &state);
+    return state.invalidChars == 0 && state.remainingChars == 0;
+#endif
 }
+
+} // namespace
 
 namespace TextInput {
 
 bool decodeLines(const QByteArray &data, const QString &name, QStringList *lines, QString *error)
 {
-    QTextCodec *utf8 = QTextCodec::codecForName("UTF-8");
     QStringList result;
     QStringList badLines;
     int badCount = 0;
     int start = 0;
     int lineNumber = 0;
-    while (start < data.size()) {
-        int end = data.indexOf('\n', start);
-        const int next = end < 0 ? data.size() : end + 1;
+    const int size = int(data.size());
+    while (start < size) {
+        int end = int(data.indexOf('\n', start));
+        const int next = end < 0 ? size : end + 1;
         if (end < 0)
-            end = data.size();
+            end = size;
         if (end > start && data.at(end - 1) == '\r')
             --end;
         ++lineNumber;
-        QTextCodec::ConverterState state(QTextCodec::ConvertInvalidToNull);
-        const QString line = utf8->toUnicode(data.constData() + start, end - start, &state);
-        if (state.invalidChars > 0 || state.remainingChars > 0) {
+        QString line;
+        if (!decodeUtf8(data.constData() + start, end - start, &line)) {
             if (++badCount <= kListedLines)
                 badLines.append(QString::number(lineNumber));
         }

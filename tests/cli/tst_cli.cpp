@@ -230,8 +230,8 @@ void tst_Cli::failedRuns_data()
         << "$TOOL documents in.txt in.txt in.txt --numbered --first-number 2147483646 -o out.pdf"
         << QByteArray("a") << "--first-number 2147483646 numbers 3 documents past 2147483647" << 2;
     QTest::newRow("headings leaving no room for a line")
-        << lines + " $(for i in $(seq 95); do echo --heading H$i; done)" << QByteArray("a")
-        << "the 95 heading lines leave no room for a line in a column" << 2;
+        << lines + " $(for i in $(seq 120); do echo --heading H$i; done)" << QByteArray("a")
+        << "the 120 heading lines leave no room for a line in a column" << 2;
     QTest::newRow("a resolution below the range") << lines + " --ppi 1" << QByteArray("a")
                                                   << "--ppi takes a whole number from 72 to 1200" << 2;
     QTest::newRow("unknown option") << lines + " --colour" << QByteArray("a") << "Unknown option 'colour'" << 2;

@@ -1,6 +1,7 @@
 # Installs the built project into a temporary prefix, then configures, builds and runs a small
-# host project that finds it with find_package(MvPdfRender), and another that builds the
-# library from source with add_subdirectory(... EXCLUDE_FROM_ALL).
+# host project that finds it with find_package(PACKAGE); moves the installed tree elsewhere and
+# builds the same host with pkg-config against the moved copy; and builds the library from
+# source in a host's tree with add_subdirectory(... EXCLUDE_FROM_ALL).
 set(prefix "${WORK_DIR}/prefix")
 
 # The README shows the consumer's report job: it must be that very code.
@@ -26,11 +27,47 @@ endfunction()
 
 run_step(${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${prefix}")
 run_step(${CMAKE_COMMAND} -S "${CONSUMER_DIR}" -B "${consumer_build}"
-    "-DCMAKE_PREFIX_PATH=${prefix}" -DCMAKE_BUILD_TYPE=Release
+    "-DCMAKE_PREFIX_PATH=${prefix}" -DCMAKE_BUILD_TYPE=Release "-DPACKAGE=${PACKAGE}"
     "-DCMAKE_CXX_FLAGS=${CONSUMER_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${CONSUMER_FLAGS}")
 run_step(${CMAKE_COMMAND} --build "${consumer_build}" -j2)
 run_step(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
     "LD_LIBRARY_PATH=${prefix}/lib:${prefix}/lib64" "${consumer_build}/consumer")
+
+# Nothing plain named logcore, and nothing of the other flavour's names.
+file(GLOB_RECURSE installed RELATIVE "${prefix}" "${prefix}/*")
+foreach(file IN LISTS installed)
+    if(file MATCHES "(^|/)liblogcore[.]" OR file MATCHES "^include/logcore[.]h")
+        message(FATAL_ERROR "installed a file that takes the host logging library's name: ${file}")
+    endif()
+    if(SUFFIX STREQUAL "" AND file MATCHES "qt6|Qt6")
+        message(FATAL_ERROR "the Qt 5 flavour installed a Qt 6 name: ${file}")
+    endif()
+    if(NOT SUFFIX STREQUAL "" AND file MATCHES "mvpdfrender" AND NOT file MATCHES "-qt6|Qt6")
+        message(FATAL_ERROR "the Qt 6 flavour installed a name of the Qt 5 flavour: ${file}")
+    endif()
+endforeach()
+
+# The pkg-config file finds its prefix from where it stands.
+set(moved "${WORK_DIR}/moved")
+file(RENAME "${prefix}" "${moved}")
+file(GLOB_RECURSE pc_files "${moved}/*/mvpdfrender${SUFFIX}.pc")
+list(GET pc_files 0 pc_file)
+get_filename_component(pc_dir "${pc_file}" DIRECTORY)
+find_program(PKG_CONFIG_EXECUTABLE pkg-config REQUIRED)
+execute_process(COMMAND ${CMAKE_COMMAND} -E env "PKG_CONFIG_PATH=${pc_dir}"
+        ${PKG_CONFIG_EXECUTABLE} --cflags --libs mvpdfrender${SUFFIX}
+    OUTPUT_VARIABLE pc_flags RESULT_VARIABLE pc_result OUTPUT_STRIP_TRAILING_WHITESPACE)
+if(NOT pc_result EQUAL 0 OR NOT pc_flags MATCHES "${moved}")
+    message(FATAL_ERROR "pkg-config does not point into the moved tree: ${pc_flags}")
+endif()
+separate_arguments(pc_list UNIX_COMMAND "${pc_flags}")
+separate_arguments(consumer_flag_list UNIX_COMMAND "${CONSUMER_FLAGS}")
+# The linker finds the library's own dependencies in a private prefix as the loader does.
+run_step(${CMAKE_COMMAND} -E env "LD_LIBRARY_PATH=${moved}/lib:${moved}/lib64"
+    c++ -std=c++17 -fPIC ${consumer_flag_list} "-I${CONSUMER_DIR}" "${CONSUMER_DIR}/main.cpp"
+    ${pc_list} -o "${WORK_DIR}/pkgconfig-consumer")
+run_step(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+    "LD_LIBRARY_PATH=${moved}/lib:${moved}/lib64" "${WORK_DIR}/pkgconfig-consumer")
 
 set(subdirectory_build "${WORK_DIR}/subdirectory")
 run_step(${CMAKE_COMMAND} -S "${CONSUMER_DIR}/../subdirectory" -B "${subdirectory_build}"
