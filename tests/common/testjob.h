@@ -7,7 +7,6 @@
 
 #include <functional>
 
-class PDFRendererBase;
 class PDFRendererDocuments;
 
 // A host job for the tests: renders `lines` as a line report, or the documents that
@@ -30,7 +29,6 @@ public:
     // Runs the job on the event loop until ready; returns the ready text, or "<timeout>".
     QString run(int timeoutMs = 120000);
 
-    PDFRendererBase *installedRenderer() const { return renderer; }
     bool isAborted() const { return aborted; }
 
     QStringList lines;

@@ -6,7 +6,6 @@
 #include <QGraphicsLineItem>
 #include <QGraphicsRectItem>
 #include <QGraphicsTextItem>
-#include <QSignalSpy>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTemporaryDir>
@@ -118,8 +117,6 @@ private slots:
     void scanChoosesColumnCount();
     void documentsAppendedBetweenPages();
     void destructorDeletesPendingItemsOnly();
-    void reportsEndForAnyInput_data();
-    void reportsEndForAnyInput();
 
 private:
     Box *box(int id, double width, double height) { return new Box(id, width, height, &recorder); }
@@ -441,48 +438,6 @@ void tst_Documents::destructorDeletesPendingItemsOnly()
     QVERIFY(placed > 0 && placed < 10);
     renderer.reset();
     QCOMPARE(recorder.destroyed, 10);
-}
-
-void tst_Documents::reportsEndForAnyInput_data()
-{
-    QTest::addColumn<int>("documents");
-    QTest::addColumn<int>("itemsPerDocument");
-    QTest::addColumn<double>("itemHeight");
-
-    QTest::newRow("thousands of tiny documents") << 3000 << 1 << 3.0;
-    QTest::newRow("documents without items") << 200 << 0 << 0.0;
-    QTest::newRow("items of zero size") << 50 << 20 << 0.0;
-    QTest::newRow("items taller than a page") << 5 << 2 << 5000.0;
-}
-
-void tst_Documents::reportsEndForAnyInput()
-{
-    QFETCH(int, documents);
-    QFETCH(int, itemsPerDocument);
-    QFETCH(double, itemHeight);
-
-    job->fillDocuments = [&](PDFRendererDocuments &target) {
-        recorder.renderer = &target;
-        for (int d = 0; d < documents; ++d) {
-            QList<QGraphicsItem *> items;
-            for (int i = 0; i < itemsPerDocument; ++i)
-                items.append(box(d * 100 + i, itemHeight > 0 ? 30 : 0, itemHeight));
-            target.appendDoc(doc(items, d + 1));
-        }
-    };
-    QSignalSpy progressSpy(job.get(), &AsyncReportsBase::progress);
-    QCOMPARE(job->run(), QString());
-    const int pages = PdfProbe::pageCount(job->fileName);
-    QVERIFY(PdfProbe::structureValid(job->fileName));
-    QCOMPARE(progressSpy.size(), pages - 1);
-    for (const QList<QVariant> &args : qAsConst(progressSpy))
-        QVERIFY(args.first().toString().endsWith(QStringLiteral(" (0.0 %)")));
-    QCOMPARE(recorder.destroyed, documents * itemsPerDocument);
-    // The last page holds something: the last document's header (letter-spaced, so compared
-    // without white space).
-    QString lastPage = PdfProbe::pageTexts(job->fileName).last();
-    lastPage.remove(QRegularExpression(QStringLiteral("\\s")));
-    QVERIFY(lastPage.contains(QStringLiteral("Dokumentnr%1").arg(documents)));
 }
 
 QTEST_MAIN(tst_Documents)

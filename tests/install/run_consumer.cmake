@@ -70,7 +70,7 @@ run_step(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
     "LD_LIBRARY_PATH=${moved}/lib:${moved}/lib64" "${WORK_DIR}/pkgconfig-consumer")
 
 set(subdirectory_build "${WORK_DIR}/subdirectory")
-run_step(${CMAKE_COMMAND} -S "${CONSUMER_DIR}/../subdirectory" -B "${subdirectory_build}"
+run_step(${CMAKE_COMMAND} -S "${SOURCE_DIR}/tests/install/subdirectory" -B "${subdirectory_build}"
     "-DMVPDFRENDER_SOURCE_DIR=${SOURCE_DIR}" -DCMAKE_BUILD_TYPE=Release
     "-DCMAKE_CXX_FLAGS=${CONSUMER_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${CONSUMER_FLAGS}"
     "-DCMAKE_SHARED_LINKER_FLAGS=${CONSUMER_FLAGS}")

@@ -7,7 +7,6 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -84,13 +83,9 @@ void tst_PdfOutput::writesAPdfOfSeveralPages()
     {
         PDFOutput output;
         QVERIFY(output.startPDF(QStringLiteral("Zażółć gęślą jaźń"), path));
-        QVERIFY(output.isValid());
         QCOMPARE(output.painter(), nullptr);
         output.setupPage(a4Layout());
-        QVERIFY(output.painter());
-        QVERIFY(output.painter()->isActive());
-        QCOMPARE(output.ppiX(), output.writer().logicalDpiX());
-        QCOMPARE(output.ppiY(), output.writer().logicalDpiY());
+        QVERIFY(output.painter() && output.painter()->isActive());
         const QRect rect = output.pageRect();
         QCOMPARE(rect.topLeft(), QPoint(0, 0));
         // 180 mm by 267 mm inside the margins, at the writer's resolution (Qt rounds the
@@ -103,13 +98,11 @@ void tst_PdfOutput::writesAPdfOfSeveralPages()
         output.painter()->drawText(100, 100, QStringLiteral("druga"));
     }
     QVERIFY(PdfProbe::structureValid(path));
-    QCOMPARE(PdfProbe::pageCount(path), 2);
     QCOMPARE(PdfProbe::info(path, QStringLiteral("Title")), QStringLiteral("Zażółć gęślą jaźń"));
     QCOMPARE(PdfProbe::info(path, QStringLiteral("Creator")), QStringLiteral("VORANT Mevolin 3"));
     const QStringList pages = PdfProbe::pageTexts(path);
     QCOMPARE(pages.size(), 2);
-    QVERIFY(pages.at(0).contains(QStringLiteral("pierwsza")));
-    QVERIFY(pages.at(1).contains(QStringLiteral("druga")));
+    QVERIFY(pages.at(0).contains(QStringLiteral("pierwsza")) && pages.at(1).contains(QStringLiteral("druga")));
 }
 
 void tst_PdfOutput::removesOnlyTheFileItWrote_data()

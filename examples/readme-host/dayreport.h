@@ -1,7 +1,7 @@
 #ifndef DAYREPORT_H
 #define DAYREPORT_H
 
-// The README's host example, compiled against the installed package by the install test.
+// The README's host example; the install test builds it against the installed package.
 #include <asyncreportsbase.h>
 #include <pdfrenderer.h>
 
