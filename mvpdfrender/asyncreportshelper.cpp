@@ -17,7 +17,6 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-
 namespace {
 
 constexpr double kMmPerInch = 25.4;
@@ -34,7 +33,6 @@ constexpr double kSubtitleOverlap = 0.15;
 constexpr double kHeaderGapMm = 0.7;
 constexpr double kFooterGapMm = 0.5;
 const QColor kDocumentRuleColor(180, 180, 180, 255);
-
 
 QTextCharFormat fontFormat(const QString &family, qreal pointSize)
 {

@@ -8,9 +8,6 @@
 namespace {
 
 constexpr quint32 kSeed = 2026;
-// Lines of a receipt, about: enough receipts for a number of lines is that number divided
-// by this, and some more.
-constexpr int kFewestLinesAReceipt = 10;
 
 struct Product { const char *name; int priceGrosze; };
 
@@ -85,7 +82,14 @@ QStringList lines(const QList<MvStringFormatter> &receipts)
 
 QStringList lines(int lineCount)
 {
-    return lines(compose(lineCount / kFewestLinesAReceipt + 1)).mid(0, lineCount);
+    // Receipt by receipt, so that only their lines are kept.
+    QRandomGenerator random(kSeed);
+    QStringList result;
+    for (int number = 1; result.size() < lineCount; ++number) {
+        result.append(composeReceipt(number, random, false).lines());
+        result.append(QString());
+    }
+    return result.mid(0, lineCount);
 }
 
 } // namespace SampleReceipts
