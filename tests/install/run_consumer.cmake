@@ -27,8 +27,7 @@ endfunction()
 
 run_step(${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${prefix}")
 run_step(${CMAKE_COMMAND} -S "${CONSUMER_DIR}" -B "${consumer_build}"
-    "-DCMAKE_PREFIX_PATH=${prefix}" -DCMAKE_BUILD_TYPE=Release "-DPACKAGE=${PACKAGE}"
-    "-DCMAKE_CXX_FLAGS=${CONSUMER_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${CONSUMER_FLAGS}")
+    "-DCMAKE_PREFIX_PATH=${prefix}" -DCMAKE_BUILD_TYPE=Release "-DPACKAGE=${PACKAGE}")
 run_step(${CMAKE_COMMAND} --build "${consumer_build}" -j2)
 run_step(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
     "LD_LIBRARY_PATH=${prefix}/lib:${prefix}/lib64" "${consumer_build}/consumer")
@@ -61,18 +60,15 @@ if(NOT pc_result EQUAL 0 OR NOT pc_flags MATCHES "${moved}")
     message(FATAL_ERROR "pkg-config does not point into the moved tree: ${pc_flags}")
 endif()
 separate_arguments(pc_list UNIX_COMMAND "${pc_flags}")
-separate_arguments(consumer_flag_list UNIX_COMMAND "${CONSUMER_FLAGS}")
 # The linker finds the library's own dependencies in a private prefix as the loader does.
 run_step(${CMAKE_COMMAND} -E env "LD_LIBRARY_PATH=${moved}/lib:${moved}/lib64"
-    c++ -std=c++17 -fPIC ${consumer_flag_list} "-I${CONSUMER_DIR}" "${CONSUMER_DIR}/main.cpp"
+    c++ -std=c++17 -fPIC "-I${CONSUMER_DIR}" "${CONSUMER_DIR}/main.cpp"
     ${pc_list} -o "${WORK_DIR}/pkgconfig-consumer")
 run_step(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
     "LD_LIBRARY_PATH=${moved}/lib:${moved}/lib64" "${WORK_DIR}/pkgconfig-consumer")
 
 set(subdirectory_build "${WORK_DIR}/subdirectory")
 run_step(${CMAKE_COMMAND} -S "${SOURCE_DIR}/tests/install/subdirectory" -B "${subdirectory_build}"
-    "-DMVPDFRENDER_SOURCE_DIR=${SOURCE_DIR}" -DCMAKE_BUILD_TYPE=Release
-    "-DCMAKE_CXX_FLAGS=${CONSUMER_FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${CONSUMER_FLAGS}"
-    "-DCMAKE_SHARED_LINKER_FLAGS=${CONSUMER_FLAGS}")
+    "-DMVPDFRENDER_SOURCE_DIR=${SOURCE_DIR}" -DCMAKE_BUILD_TYPE=Release)
 run_step(${CMAKE_COMMAND} --build "${subdirectory_build}" -j2 --target consumer)
 run_step(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen "${subdirectory_build}/consumer")
