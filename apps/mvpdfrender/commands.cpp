@@ -17,7 +17,9 @@
 #include <QEventLoop>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -429,8 +431,16 @@ int runQuickView(const QStringList &arguments)
             formatter.Append(line, false);
         return formatter.haveCancelledLine(window) ? Success : RenderFailed;
     }
-    for (const QString &line : display)
-        std::printf("%s\n", line.toUtf8().constData());
+    // SIGPIPE is ignored: a reader that went away shows as a failed write, which ends here.
+    for (const QString &line : display) {
+        if (std::printf("%s\n", line.toUtf8().constData()) < 0)
+            break;
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        printError(QStringLiteral("cannot write standard output: %1")
+                   .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        return RenderFailed;
+    }
     return Success;
 }
 
