@@ -144,12 +144,11 @@ int reportCancelled()
     return Cancelled;
 }
 
-// Reads the lines of path ("-" for standard input); returns the exit status of a failure.
-int readLines(InputReader &reader, const QString &path, QStringList *lines)
+// Reads path ("-" for standard input); returns the exit status, having said why it failed.
+int readInput(InputReader &reader, const QString &path, QByteArray *data)
 {
-    QByteArray data;
     QString error;
-    switch (reader.read(path, &data, &error)) {
+    switch (reader.read(path, data, &error)) {
     case InputReader::Result::Cancelled:
         return reportCancelled();
     case InputReader::Result::Refused:
@@ -158,11 +157,25 @@ int readLines(InputReader &reader, const QString &path, QStringList *lines)
     case InputReader::Result::Ok:
         break;
     }
-    if (!TextInput::decodeLines(data, InputReader::displayName(path), lines, &error)) {
-        printError(error);
-        return UsageError;
-    }
     return Success;
+}
+
+// The UTF-8 lines of data read from path; returns the exit status, having said why it failed.
+int decodeLines(const QByteArray &data, const QString &path, QStringList *lines)
+{
+    QString error;
+    if (TextInput::decodeLines(data, InputReader::displayName(path), lines, &error))
+        return Success;
+    printError(error);
+    return UsageError;
+}
+
+// Reads the lines of path ("-" for standard input); returns the exit status of a failure.
+int readLines(InputReader &reader, const QString &path, QStringList *lines)
+{
+    QByteArray data;
+    const int status = readInput(reader, path, &data);
+    return status == Success ? decodeLines(data, path, lines) : status;
 }
 
 using JobFactory = std::function<std::unique_ptr<CliJob>(const CliJob::Settings &)>;
@@ -350,15 +363,9 @@ int runDocuments(const QStringList &arguments)
     QList<DocumentInput> documents;
     for (const QString &input : inputs) {
         QByteArray data;
-        switch (reader.read(input, &data, &error)) {
-        case InputReader::Result::Cancelled:
-            return reportCancelled();
-        case InputReader::Result::Refused:
-            printError(error);
-            return UsageError;
-        case InputReader::Result::Ok:
-            break;
-        }
+        status = readInput(reader, input, &data);
+        if (status != Success)
+            return status;
         if (input.endsWith(QLatin1String(".json"), Qt::CaseInsensitive)) {
             if (!DocumentReader::fromJson(data, input, QFileInfo(input).absolutePath(), images,
                                           &documents, &error)) {
@@ -370,10 +377,9 @@ int runDocuments(const QStringList &arguments)
             continue;
         }
         QStringList lines;
-        if (!TextInput::decodeLines(data, input, &lines, &error)) {
-            printError(error);
-            return UsageError;
-        }
+        status = decodeLines(data, input, &lines);
+        if (status != Success)
+            return status;
         documents.append(DocumentReader::fromLines(lines, input));
     }
     if (documents.isEmpty())
