@@ -72,6 +72,8 @@ bool AsyncReportsBase::startRenderer(PDFRendererBase *newRenderer)
 void AsyncReportsBase::abortReport()
 {
     aborted = true;
+    if (outlineStep && renderer)
+        renderer->stopOutlineStep();
 }
 
 void AsyncReportsBase::do_process()
@@ -92,8 +94,9 @@ void AsyncReportsBase::do_process()
                 return;
             continue;
         }
-        // Outside its own pass, the run's next pass is already queued.
-        disposeOfRenderer(passGeneration != runGeneration);
+        // Outside its own pass, the run's next pass is already queued, unless its outline is
+        // being written: the end of that step carries its run's generation.
+        disposeOfRenderer(passGeneration != runGeneration && !outlineStep);
     }
     ++runGeneration;
     readySent = false;
@@ -153,11 +156,44 @@ void AsyncReportsBase::nextPage()
 
 void AsyncReportsBase::finishRun()
 {
+    renderer->finish();
+    if (renderer->outputComplete()) {
+        const quint64 generation = runGeneration;
+        auto announceEnd = [this, generation]() {
+            QMetaObject::invokeMethod(this, "outlineStepEnded", Qt::QueuedConnection,
+                                      Q_ARG(quint64, generation));
+        };
+        if (renderer->startOutlineStep(announceEnd)) {
+            outlineStep = true;
+            return;
+        }
+    }
+    completeRun(renderer->outputComplete());
+}
+
+void AsyncReportsBase::outlineStepEnded(quint64 generation)
+{
+    // The step of an abandoned run was waited for when it was abandoned.
+    if (generation != runGeneration || !outlineStep || !renderer)
+        return;
+    outlineStep = false;
+    const bool complete = renderer->endOutlineStep();
+    if (aborted) {
+        readySent = true;
+        QPointer<AsyncReportsBase> alive(this);
+        endRun(Outcome::Cancelled, renderer->outputPath(), QString::fromUtf8(kCancelledMessage));
+        if (alive && generation == runGeneration && renderer)
+            disposeOfRenderer(false);
+        return;
+    }
+    completeRun(complete);
+}
+
+void AsyncReportsBase::completeRun(bool complete)
+{
     PDFRendererBase *finished = renderer;
     renderer = nullptr;
     readySent = true;
-    finished->finish();
-    const bool complete = finished->outputComplete();
     const QString path = finished->outputPath();
     if (!complete)
         finished->discardOutput();
@@ -174,6 +210,7 @@ void AsyncReportsBase::disposeOfRenderer(bool passQueued)
 {
     PDFRendererBase *abandoned = renderer;
     renderer = nullptr;
+    outlineStep = false;
     abandoned->discardOutput();
     delete abandoned;
     if (passQueued)

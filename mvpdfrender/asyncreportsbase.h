@@ -39,6 +39,8 @@ signals:
     void progress(QString message);
 
 public slots:
+    // Ends the run at the next pass (or, while the outline of a finished report is being
+    // written, as soon as that stops) with the cancel message and no file.
     void abortReport();
     // Starts a run; may be called from any thread (it re-posts itself to the job's thread).
     // A run still going is ended first, with its own ready() (the cancel message) and its
@@ -47,6 +49,8 @@ public slots:
 
 private slots:
     void nextPage();
+    // The outline step of run generation has ended on its thread.
+    void outlineStepEnded(quint64 generation);
 
 public:
     // The job's body: make a renderer with this job as owner, give it its data and hand it to
@@ -76,6 +80,8 @@ private:
     // Records how the run ended, then emits ready(message).
     void endRun(Outcome outcome, const QString &path, const QString &message);
     void finishRun();
+    // Ends the run of the finished renderer: complete, or a failed write.
+    void completeRun(bool complete);
     // Deletes the installed renderer and removes its file; passQueued: a pass of that run is
     // still queued and must do nothing when it arrives.
     void disposeOfRenderer(bool passQueued);
@@ -89,6 +95,8 @@ private:
     int stalePasses = 0;
     // Whether the installed run has had its ready() already (a cancel in progress).
     bool readySent = false;
+    // Whether the installed run has written its last page and its outline is being written.
+    bool outlineStep = false;
     Outcome outcome = Outcome::NoData;
     QString outputPath;
 };

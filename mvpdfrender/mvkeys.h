@@ -33,6 +33,7 @@ enum ItemData : int {
 
 enum DocumentAttribute : int {
     NumberAttribute = 0,      // the document's number: a "Dokument nr N" header
+    TitleAttribute = 1,       // the title of the document's outline entry (as a string)
 };
 
 } // namespace MvKeys

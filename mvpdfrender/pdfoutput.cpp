@@ -1,11 +1,14 @@
 #include "pdfoutput.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <fcntl.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,6 +33,24 @@ protected:
     }
 };
 
+// A new empty file in folder that no other process can reach by a name: made without one
+// where the file system allows, else removed from the folder as soon as it is open. -1 when
+// the folder takes no file.
+int openNamelessFile(const QString &folder)
+{
+    const QByteArray path = QFile::encodeName(folder);
+#ifdef O_TMPFILE
+    const int unnamed = ::open(path.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (unnamed >= 0)
+        return unnamed;
+#endif
+    QByteArray pattern = path + "/.mvpdfrender-stage-XXXXXX";
+    const int named = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (named >= 0)
+        ::unlink(pattern.constData());
+    return named;
+}
+
 } // namespace
 
 PDFOutput::PDFOutput()
@@ -39,6 +60,8 @@ PDFOutput::PDFOutput()
 
 PDFOutput::~PDFOutput()
 {
+    finishPDF();
+    // A staged document still waiting for writeStaged() is dropped.
     finishPDF();
 }
 
@@ -60,9 +83,42 @@ bool PDFOutput::startPDF(const QString &title, const QString &fileName)
         fileInode = quint64(opened.st_ino);
     }
 
-    pdfWriter = new QPdfWriter(file);
+    if (staged && !openStage()) {
+        closeFile(false);
+        removeWrittenFile();
+        return false;
+    }
+
+    pdfWriter = new QPdfWriter(staged ? static_cast<QIODevice *>(stage) : file);
     pdfWriter->setTitle(title);
     pdfWriter->setCreator(kCreator);
+    if (pdfA1b)
+        pdfWriter->setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
+    return true;
+}
+
+void PDFOutput::setPdfA1b(bool on)
+{
+    pdfA1b = on;
+}
+
+void PDFOutput::setStaged(bool on)
+{
+    staged = on;
+}
+
+bool PDFOutput::openStage()
+{
+    int handle = openNamelessFile(QFileInfo(fileName).absolutePath());
+    if (handle < 0)
+        handle = openNamelessFile(QDir::tempPath());
+    if (handle < 0)
+        return false;
+    stage = new CheckedFile;
+    if (!stage->open(handle, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle)) {
+        ::close(handle);
+        return false;
+    }
     return true;
 }
 
@@ -122,21 +178,53 @@ void PDFOutput::finishPDF()
     }
     const bool wasWriting = pdfWriter != nullptr;
     delete pdfWriter;
-    if (file) {
-        if (wasWriting) {
-            // The writer has handed over the whole document; what is still buffered reaches
-            // the file now, and a failure here is a failure of the document.
-            const bool flushed = file->flush();
-            if (!flushed || file->error() != QFileDevice::NoError
-                || static_cast<CheckedFile *>(file)->failed)
-                writeError = true;
-        }
-        file->close();
-        if (wasWriting && (file->error() != QFileDevice::NoError || !stillAtPath()))
-            writeError = true;
-        delete file;
-    }
     pdfWriter = nullptr;
+    if (stage) {
+        if (wasWriting) {
+            // The document waits in the stage for writeStaged().
+            if (!stage->flush() || stage->error() != QFileDevice::NoError
+                || static_cast<CheckedFile *>(stage)->failed)
+                writeError = true;
+            return;
+        }
+        delete stage;
+        stage = nullptr;
+        if (file)
+            writeError = true;
+    }
+    closeFile(wasWriting);
+}
+
+bool PDFOutput::writeStaged(
+        const std::function<bool(QFileDevice &stage, QFileDevice &target)> &write)
+{
+    if (!stage || !file || pdfWriter)
+        return false;
+    const bool written = !writeError && stage->seek(0) && write(*stage, *file);
+    delete stage;
+    stage = nullptr;
+    if (!written)
+        writeError = true;
+    closeFile(true);
+    return !writeError;
+}
+
+void PDFOutput::closeFile(bool documentWritten)
+{
+    if (!file)
+        return;
+    if (documentWritten) {
+        // The writer has handed over the whole document; what is still buffered reaches
+        // the file now, and a failure here is a failure of the document.
+        const bool flushed = file->flush();
+        if (!flushed || file->error() != QFileDevice::NoError
+            || static_cast<CheckedFile *>(file)->failed)
+            writeError = true;
+    }
+    file->close();
+    if (documentWritten && (file->error() != QFileDevice::NoError || !stillAtPath()))
+        writeError = true;
+    delete file;
     file = nullptr;
 }
 

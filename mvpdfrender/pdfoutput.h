@@ -6,7 +6,10 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
+
 class QFile;
+class QFileDevice;
 class QPageLayout;
 class QPainter;
 class QPdfWriter;
@@ -19,6 +22,15 @@ public:
     PDFOutput();
     ~PDFOutput();
 
+    // Both before startPDF(). PDF/A-1b output (Qt's own mode of the PDF writer). A staged
+    // output opens fileName in startPDF() all the same, but the writer writes into a
+    // temporary file without a name (or with one in the system's temporary folder where the
+    // folder of fileName allows none), and fileName receives the document only through
+    // writeStaged(), once finishPDF() has ended the painting: for a document that is written
+    // again after its last page.
+    void setPdfA1b(bool on);
+    void setStaged(bool on);
+
     bool startPDF(const QString &title, const QString &fileName);
     bool isValid() const;
     void setupPage(const QPageLayout &layout);
@@ -30,8 +42,16 @@ public:
     QPdfWriter &writer();
     int ppiX() const;
     int ppiY() const;
-    // Ends painting and releases writer and file; a second call does nothing.
+    // Ends painting and releases writer and file; a second call does nothing. A staged
+    // output keeps both files open for writeStaged(); a second call closes them, and then
+    // fileName holds no document (a write error).
     void finishPDF();
+    // For a staged output after one finishPDF(): calls write with the temporary file, at its
+    // start, and the file at fileName, then closes both. Returns false, and records a write
+    // error, when write does or when the document did not reach fileName whole. Touches
+    // nothing but the two files, so it may run on another thread while this output is left
+    // alone.
+    bool writeStaged(const std::function<bool(QFileDevice &stage, QFileDevice &target)> &write);
 
     // True when the document did not reach fileName whole: a write failed, or (checked by
     // finishPDF(), when the last buffered data reaches the file) the file no longer stands at
@@ -50,13 +70,20 @@ private:
     Q_DISABLE_COPY(PDFOutput)   // owns writer, file and painter: a copy would release them twice
 
     bool stillAtPath() const;
+    bool openStage();
+    // Flushes and closes the file at fileName (documentWritten: the document went into it,
+    // so its failures are write errors) and deletes it.
+    void closeFile(bool documentWritten);
 
     QPdfWriter *pdfWriter;
     QFile *file;
+    QFile *stage = nullptr;   // staged output only
     QPainter *pdfPainter;
     QString title;
     QString fileName;
     bool writeError;
+    bool pdfA1b = false;
+    bool staged = false;
     // Device and inode of the file opened, to tell that it still stands at fileName; set only
     // when what was opened is a regular file.
     bool regularFileOpened = false;

@@ -30,6 +30,22 @@ void PDFRenderer::setWide(bool wide)
         twoColumns = true;
 }
 
+bool PDFRenderer::setOutlinePattern(const QString &pattern)
+{
+    QRegularExpression expression(pattern);
+    if (!expression.isValid())
+        return false;
+    expression.optimize();
+    outlineExpression = expression;
+    requestOutline(!pattern.isEmpty());
+    return true;
+}
+
+QString PDFRenderer::outlinePattern() const
+{
+    return outlineRequested() ? outlineExpression.pattern() : QString();
+}
+
 void PDFRenderer::startReport()
 {
     restartPage = false;
@@ -109,6 +125,7 @@ void PDFRenderer::restartCurrentPage(const QTextCharFormat &format)
         columnY = emitHeadings(format);
     columnHasLine = false;
     restartPage = false;
+    dropOutlineEntriesOfPage();
 }
 
 PDFRenderer::Placement PDFRenderer::placeLine(const QTextCharFormat &format)
@@ -118,6 +135,8 @@ PDFRenderer::Placement PDFRenderer::placeLine(const QTextCharFormat &format)
     // The fit test takes the full height, the next line starts at 0.8 of it.
     if (hlp.contentHeight() > columnY + height || !columnHasLine) {
         item->moveBy(hlp.columnOffset(column), hlp.contentTop + columnY);
+        if (outlineRequested() && outlineExpression.match(line).hasMatch())
+            addOutlineEntry(line.simplified(), item->sceneBoundingRect().top());
         columnY += kLinePitch * height;
         hlp.appendToColumn(item);
         columnHasLine = true;

@@ -5,6 +5,7 @@
 
 #include "pdfrendererbase.h"
 
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +22,12 @@ public:
 
     // Every page in two columns.
     void setWide(bool wide);
+    // Before prepare(): every report line that matches the regular expression pattern opens
+    // an outline entry (a bookmark) at that line, titled with the line's text, runs of white
+    // space collapsed to one space and both ends trimmed. An empty pattern turns the outline
+    // off. Returns false, and changes nothing, when pattern is not a valid expression.
+    bool setOutlinePattern(const QString &pattern);
+    QString outlinePattern() const;
     void startReport() override;
     bool emitPage(bool) override;
 
@@ -49,6 +56,7 @@ private:
     bool linesRemain() const;
 
     QStringList::iterator linesEnd;
+    QRegularExpression outlineExpression;
     // Whether the current column holds a line (not only headings): a line that does not fit
     // even into an empty column is placed there anyway, so that no line is lost.
     bool columnHasLine = false;

@@ -1,6 +1,9 @@
 #include "pdfrendererbase.h"
 
 #include "asyncreportsbase.h"
+#include "mvoutlinewriter.h"
+
+#include "logcore.h"
 
 #include <QDateTime>
 #include <QFont>
@@ -11,9 +14,33 @@
 #include <QPageSize>
 #include <QSize>
 
+#include <atomic>
+#include <thread>
+
 namespace {
 constexpr double kPageMarginMm = 15.0;
+constexpr double kPointsPerInch = 72.0;
+constexpr double kMmPerInch = 25.4;
+constexpr int kLogLevel = 10;   // the level of the library's own entries
 }
+
+// The outline of a report: whether it was asked for, its entries, the scale from scene units
+// to points on the page, and the thread that writes the file with it after the last page.
+struct PDFRendererBase::Outline
+{
+    bool requested = false;
+    QVector<MvOutlineEntry> entries;
+    double pointsPerSceneUnit = 0.0;
+    std::thread writer;
+    std::atomic_bool stop{false};
+    bool written = false;     // set by the writer thread, read after it is joined
+
+    void join()
+    {
+        if (writer.joinable())
+            writer.join();
+    }
+};
 
 PDFRendererBase::PDFRendererBase(AsyncReportsBase *owner)
     : monthNames({QString(), QStringLiteral("stycznia"), QStringLiteral("lutego"),
@@ -23,11 +50,17 @@ PDFRendererBase::PDFRendererBase(AsyncReportsBase *owner)
                   QStringLiteral("listopada"), QStringLiteral("grudnia")}),
       owner(owner),
       pageNum(0),
-      percDone(0.0)
+      percDone(0.0),
+      outline(new Outline)
 {
 }
 
-PDFRendererBase::~PDFRendererBase() = default;
+PDFRendererBase::~PDFRendererBase()
+{
+    // The writer thread uses the output, which goes with this renderer.
+    stopOutlineStep();
+    outline->join();
+}
 
 bool PDFRendererBase::prepare()
 {
@@ -38,6 +71,9 @@ bool PDFRendererBase::prepare()
     }
     const QString fileName = owner->outputFileName();
     const QString title = owner->reportTitle();
+    output.setPdfA1b(pdfA1bOutput);
+    output.setStaged(outline->requested);
+    outline->entries.clear();
     if (!output.startPDF(title, fileName)) {
         errorText = cannotWriteMessage(owner->outputFileName());
         return false;
@@ -70,6 +106,10 @@ void PDFRendererBase::sizeScene()
     const QSize sceneSize(qRound(double(scaled.width()) / devicePpi),
                           qRound(double(scaled.height()) / devicePpi));
     hlp.createScene(QRect(QPoint(0, 0), sceneSize));
+    // The page shows the scene scaled to the printable area, aspect kept, from its top.
+    const double devicePerSceneUnit = qMin(double(page.width()) / sceneSize.width(),
+                                           double(page.height()) / sceneSize.height());
+    outline->pointsPerSceneUnit = devicePerSceneUnit * kPointsPerInch / devicePpi;
 }
 
 QString PDFRendererBase::datedLine() const
@@ -129,6 +169,75 @@ void PDFRendererBase::discardOutput()
 {
     output.finishPDF();
     output.removeWrittenFile();
+}
+
+void PDFRendererBase::setPdfA1b(bool on)
+{
+    pdfA1bOutput = on;
+}
+
+bool PDFRendererBase::pdfA1b() const
+{
+    return pdfA1bOutput;
+}
+
+void PDFRendererBase::requestOutline(bool on)
+{
+    outline->requested = on;
+}
+
+bool PDFRendererBase::outlineRequested() const
+{
+    return outline->requested;
+}
+
+void PDFRendererBase::addOutlineEntry(const QString &title, double sceneTop)
+{
+    const double marginPoints = kPageMarginMm * kPointsPerInch / kMmPerInch;
+    outline->entries.append({title, pageNum,
+                             marginPoints + qMax(0.0, sceneTop) * outline->pointsPerSceneUnit});
+}
+
+void PDFRendererBase::dropOutlineEntriesOfPage()
+{
+    QVector<MvOutlineEntry> &entries = outline->entries;
+    while (!entries.isEmpty() && entries.last().page == pageNum)
+        entries.removeLast();
+}
+
+bool PDFRendererBase::startOutlineStep(const std::function<void()> &whenDone)
+{
+    if (!outline->requested || outline->writer.joinable())
+        return false;
+    outline->stop = false;
+    outline->written = false;
+    Outline *state = outline.get();
+    PDFOutput *target = &output;
+    outline->writer = std::thread([state, target, whenDone]() {
+        state->written = target->writeStaged([state](QFileDevice &stage, QFileDevice &file) {
+            QString reason;
+            const bool written = MvOutlineWriter::write(stage, file, state->entries,
+                                                        state->stop, reason);
+            if (!written && !state->stop.load())
+                CLogWriter(CGlobalDebugFileHandler::instance(), kLogLevel, Q_FUNC_INFO,
+                           __FILE__, __LINE__).logger()
+                        << "Outline not written: " << reason;
+            return written;
+        });
+        whenDone();
+    });
+    return true;
+}
+
+void PDFRendererBase::stopOutlineStep()
+{
+    outline->stop = true;
+}
+
+bool PDFRendererBase::endOutlineStep()
+{
+    outline->join();
+    return outline->written && !output.hasWriteError();
 }
 
 QStringList PDFRendererBase::missingFonts() const

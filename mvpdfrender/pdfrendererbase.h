@@ -9,6 +9,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <memory>
+
 class AsyncReportsBase;
 
 // The common part of the renderers: opens the PDF file of a job, sets A4 pages, sizes the
@@ -46,10 +49,26 @@ public:
     // opened (see PDFOutput::removeWrittenFile()); for a run that is abandoned or failed.
     void discardOutput();
 
+    // Before prepare(): the file is written as PDF/A-1b (by Qt's PDF writer in that mode), with
+    // the title and the creator in both the document information and the XMP metadata.
+    void setPdfA1b(bool on);
+    bool pdfA1b() const;
+
     static QString cannotWriteMessage(const QString &path);
     static QString missingFontsMessage(const QStringList &families);
 
 protected:
+    // For derived renderers that offer an outline (bookmarks): whether the report gets one,
+    // set before prepare(). The file of such a report is written to a temporary file first
+    // and reaches its path when the job has added the outline, after the last page.
+    void requestOutline(bool on);
+    bool outlineRequested() const;
+    // Adds an outline entry, after those added before, that opens the page being composed
+    // at sceneTop (scene units from the top of the printable area).
+    void addOutlineEntry(const QString &title, double sceneTop);
+    // Drops the entries added for the page being composed, when it is composed again.
+    void dropOutlineEntriesOfPage();
+
     QStringList monthNames;   // "" then the genitive month names, indexed by QDate::month()
     AsyncReportsBase *owner;  // the job; not owned, it owns this renderer
     AsyncReportsHelper hlp;
@@ -61,9 +80,25 @@ protected:
 private:
     Q_DISABLE_COPY(PDFRendererBase)   // the output and the pending items are owned
 
+    // The job drives the last step of an outlined report, which runs on a thread of its own.
+    friend class AsyncReportsBase;
+    struct Outline;
+
+    // After finish(), for a report with an outline: starts writing the file with it on
+    // another thread; whenDone is called on that thread when that ends. False when there is
+    // no such step to take.
+    bool startOutlineStep(const std::function<void()> &whenDone);
+    // Asks a running step to stop soon; its end then reports a failure.
+    void stopOutlineStep();
+    // Waits for the step to end; whether the file at its path is complete.
+    bool endOutlineStep();
+
     void sizeScene();
     QString datedLine() const;
     QStringList missingFonts() const;
+
+    bool pdfA1bOutput = false;
+    std::unique_ptr<Outline> outline;
 };
 
 #endif // PDFRENDERERBASE_H

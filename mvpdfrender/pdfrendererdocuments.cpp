@@ -89,6 +89,28 @@ bool PDFRendererDocuments::enough() const
 void PDFRendererDocuments::startReport()
 {
     itemCount = 0;
+    documentsStarted = 0;
+    firstDocumentStarted = false;
+}
+
+void PDFRendererDocuments::setOutlineEnabled(bool on)
+{
+    requestOutline(on);
+}
+
+bool PDFRendererDocuments::outlineEnabled() const
+{
+    return outlineRequested();
+}
+
+QString PDFRendererDocuments::outlineTitle(const DocumentGraphics &doc) const
+{
+    const QString title = doc.attributes.value(TitleAttribute).toString();
+    if (!title.isEmpty())
+        return title;
+    if (doc.attributes.contains(NumberAttribute))
+        return QStringLiteral("Dokument nr %1").arg(doc.attributes.value(NumberAttribute).toInt());
+    return QStringLiteral("Dokument %1").arg(documentsStarted + 1);
 }
 
 double PDFRendererDocuments::boundingHeight(QGraphicsItem *item)
@@ -180,10 +202,20 @@ PDFRendererDocuments::PageEnd PDFRendererDocuments::placeDocuments()
     double used = 0.0;
     PageEnd end;
     QList<QGraphicsItem *> part;
+    const bool firstStarted = firstDocumentStarted;
+    firstDocumentStarted = false;
 
+    const bool outlined = outlineRequested();
     for (int d = 0; d < docs.size(); ++d) {
         const DocumentGraphics &doc = docs.at(d);
         const double blockWidth = blockWidthOf(doc);
+        // Whether this document's outline entry is still to be made, at its first item placed.
+        bool startsHere = outlined && !(d == 0 && firstStarted);
+        if (startsHere && doc.items.isEmpty()) {
+            addOutlineEntry(outlineTitle(doc), hlp.contentTop + used);
+            ++documentsStarted;
+            startsHere = false;
+        }
         for (int i = 0; i < doc.items.size(); ++i) {
             QGraphicsItem *item = doc.items.at(i);
             const double slot = boundingHeight(item);
@@ -198,14 +230,22 @@ PDFRendererDocuments::PageEnd PDFRendererDocuments::placeDocuments()
                 used = 0.0;
             }
             placeItem(item, column, used, blockWidth);
+            if (startsHere) {
+                addOutlineEntry(outlineTitle(doc), item->sceneBoundingRect().top());
+                ++documentsStarted;
+                startsHere = false;
+            }
             part.append(item);
             used += slot;
             hlp.appendToColumn(item);
         }
         hlp.centerPart(part, blockWidth);
         part.clear();
-        if (end.full)
+        if (end.full) {
+            // The split document continues on the next page; its entry, if made, stays here.
+            firstDocumentStarted = outlined && !startsHere;
             break;
+        }
 
         if (gap + used > contentHeight) {
             if (column == lastColumn) {

@@ -35,6 +35,15 @@ public:
     // Whether 500 or more items are pending, by the counter.
     bool enough() const;
 
+    // Before prepare(): each document gets an outline entry (a bookmark) that opens the page
+    // where it begins, at its top; a document split across columns or pages has one, at its
+    // start. Its title is the document's attribute TitleAttribute (key 1, read with
+    // QVariant::toString(), and only when the outline is on) when that is not empty, else
+    // "Dokument nr N" for a numbered document, else "Dokument K", K being its position in
+    // the report from 1.
+    void setOutlineEnabled(bool on);
+    bool outlineEnabled() const;
+
     void startReport() override;
     bool emitPage(bool) override;
 
@@ -66,6 +75,11 @@ private:
     void drawSeparator(int column, double y);
     void removePlaced(const PageEnd &end);
     void removeFirstDocument();
+    QString outlineTitle(const DocumentGraphics &doc) const;
+
+    // Documents whose outline entry is made, and whether the first pending one is among them.
+    int documentsStarted = 0;
+    bool firstDocumentStarted = false;
 };
 
 #endif // PDFRENDERERDOCUMENTS_H

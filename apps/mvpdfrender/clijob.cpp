@@ -111,11 +111,15 @@ void CliJob::process()
     PDFRendererDocuments *documents = nullptr;
     if (feeder) {
         report = documents = new PDFRendererDocuments(this);
+        documents->setOutlineEnabled(settings.outline);
     } else {
-        report = new FittedLineRenderer(this, settings.wide, [this](const QString &reason) {
+        auto *lineReport = new FittedLineRenderer(this, settings.wide, [this](const QString &reason) {
             fail(Failure::Usage, reason);
         });
+        lineReport->setOutlinePattern(settings.outlinePattern);
+        report = lineReport;
     }
+    report->setPdfA1b(settings.pdfA1b);
     if (settings.ppi > 0)
         report->getHlp().setPpi(settings.ppi);
     report->getHlp().setDebugColorize(settings.debugOutline);

@@ -27,6 +27,9 @@ public:
         bool wide = false;
         int ppi = 0;              // 0: the composer's default
         bool debugOutline = false;
+        bool pdfA1b = false;
+        bool outline = false;     // documents: an outline entry per document
+        QString outlinePattern;   // lines: lines that open an outline entry; valid or empty
     };
 
     // Why a run ended without a report, beyond what ready() says.

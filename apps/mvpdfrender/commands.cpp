@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstdio>
@@ -77,12 +78,13 @@ struct ReportOptions
                            QStringLiteral("n")};
     QCommandLineOption debugOutline{QStringLiteral("debug-outline"),
                                     QStringLiteral("Outline every item with its scale and size.")};
+    QCommandLineOption pdfa{QStringLiteral("pdfa"), QStringLiteral("Write PDF/A-1b.")};
     QCommandLineOption progress{QStringLiteral("progress"), QStringLiteral("Print a line per page.")};
     QCommandLineOption quiet{QStringLiteral("quiet"), QStringLiteral("Print nothing but errors.")};
 
     void addTo(QCommandLineParser &parser)
     {
-        parser.addOptions({output, title, subtitle, place, ppi, debugOutline, progress, quiet});
+        parser.addOptions({output, title, subtitle, place, ppi, debugOutline, pdfa, progress, quiet});
     }
 
     // Fills settings; false with an error for bad values.
@@ -98,6 +100,7 @@ struct ReportOptions
         settings->subtitle = parser.value(subtitle);
         settings->place = parser.value(place);
         settings->debugOutline = parser.isSet(debugOutline);
+        settings->pdfA1b = parser.isSet(pdfa);
         if (parser.isSet(ppi)) {
             bool ok = false;
             settings->ppi = parser.value(ppi).toInt(&ok);
@@ -288,7 +291,10 @@ int runLines(const QStringList &arguments)
     const QCommandLineOption wide(QStringLiteral("wide"), QStringLiteral("Every page in 2 columns."));
     const QCommandLineOption quickView(QStringLiteral("quick-view"),
                                        QStringLiteral("Convert printer control sequences first."));
-    parser.addOptions({heading, wide, quickView});
+    const QCommandLineOption outlinePattern(QStringLiteral("outline-pattern"),
+                                            QStringLiteral("Make an outline entry (bookmark) of every line that matches <regex>."),
+                                            QStringLiteral("regex"));
+    parser.addOptions({heading, wide, quickView, outlinePattern});
     int status = Success;
     if (!parse(parser, command, arguments, &status))
         return status;
@@ -303,6 +309,12 @@ int runLines(const QStringList &arguments)
         return usageError(command, error);
     settings.headings = parser.values(heading);
     settings.wide = parser.isSet(wide);
+    settings.outlinePattern = parser.value(outlinePattern);
+    const QRegularExpression outlineExpression(settings.outlinePattern);
+    if (!outlineExpression.isValid())
+        return usageError(command, QStringLiteral("--outline-pattern: %1 at offset %2")
+                          .arg(outlineExpression.errorString())
+                          .arg(outlineExpression.patternErrorOffset()));
 
     InputReader reader;
     QStringList lines;
@@ -335,7 +347,9 @@ int runDocuments(const QStringList &arguments)
     const QCommandLineOption firstNumber(QStringLiteral("first-number"),
                                          QStringLiteral("Number of the first document (default 1)."),
                                          QStringLiteral("n"));
-    parser.addOptions({numbered, firstNumber});
+    const QCommandLineOption noOutline(QStringLiteral("no-outline"),
+                                       QStringLiteral("Leave out the outline (one bookmark per document)."));
+    parser.addOptions({numbered, firstNumber, noOutline});
     int status = Success;
     if (!parse(parser, command, arguments, &status))
         return status;
@@ -347,6 +361,7 @@ int runDocuments(const QStringList &arguments)
     QString error;
     if (!report.read(parser, QFileInfo(inputs.first()).fileName(), &settings, &error))
         return usageError(command, error);
+    settings.outline = !parser.isSet(noOutline);
     std::optional<int> first;
     if (parser.isSet(firstNumber) && !parser.isSet(numbered))
         return usageError(command, QStringLiteral("--first-number needs --numbered"));

@@ -137,6 +137,8 @@ bool DocumentFeeder::startDocument(PDFRendererDocuments &renderer)
         doc.attributes.insert(NumberAttribute, *input.number);
     else if (firstNumber)
         doc.attributes.insert(NumberAttribute, *firstNumber + index);
+    if (!input.title.isEmpty())
+        doc.attributes.insert(TitleAttribute, input.title);
     double widest = 0.0;
     if (!buildItems(input, 0, firstPart, helper, &doc.items)
         || (inParts && !widestItem(input, helper, &widest))) {

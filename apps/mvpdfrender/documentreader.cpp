@@ -87,7 +87,8 @@ bool JsonDocuments::readDocument(const QJsonValue &value, DocumentInput *documen
         return fail(QStringLiteral("a document must be an object"));
     const QJsonObject object = value.toObject();
     for (const QString &key : object.keys()) {
-        if (key != QLatin1String("items") && key != QLatin1String("number"))
+        if (key != QLatin1String("items") && key != QLatin1String("number")
+            && key != QLatin1String("title"))
             return fail(QStringLiteral("unknown key \"%1\"").arg(key));
     }
     if (object.contains(QLatin1String("number"))) {
@@ -96,6 +97,12 @@ bool JsonDocuments::readDocument(const QJsonValue &value, DocumentInput *documen
         if (!number.isDouble() || n != std::floor(n) || std::abs(n) > 2147483647.0)
             return fail(QStringLiteral("\"number\" must be a whole number"));
         document->number = int(n);
+    }
+    if (object.contains(QLatin1String("title"))) {
+        const QJsonValue title = object.value(QLatin1String("title"));
+        if (!title.isString())
+            return fail(QStringLiteral("\"title\" must be a string"));
+        document->title = title.toString();
     }
     const QJsonValue items = object.value(QLatin1String("items"));
     if (!items.isUndefined() && !items.isArray())

@@ -35,6 +35,7 @@ struct DocumentInput
 {
     QList<ItemInput> items;
     std::optional<int> number;
+    QString title;                // of its outline entry; empty: the default title
     QString name;                 // for messages: "a.txt", "b.json: document 2"
 };
 

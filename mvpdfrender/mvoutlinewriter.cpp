@@ -1,0 +1,165 @@
+#include "mvoutlinewriter.h"
+
+#include <QFileDevice>
+
+#include <qpdf/Pipeline.hh>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFObjectHandle.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFWriter.hh>
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+// Decimal places of the heights in the destinations: a hundredth of a point.
+constexpr int kHeightDecimals = 2;
+
+// Thrown inside the PDF library's writing to leave it at once; caught in write().
+struct Stopped
+{
+};
+
+// The end of the writer's pipeline: the target device. Checks the stop flag at every write,
+// so that a stop request ends the writing within one buffer.
+class DevicePipeline : public Pipeline
+{
+public:
+    DevicePipeline(QFileDevice &target, const std::atomic_bool &stop)
+        : Pipeline("report file", nullptr), target(target), stop(stop)
+    {
+    }
+
+    void write(unsigned char const *data, size_t length) override
+    {
+        if (stop.load())
+            throw Stopped();
+        const qint64 wanted = qint64(length);
+        if (target.write(reinterpret_cast<const char *>(data), wanted) != wanted)
+            throw std::runtime_error("write failed");
+    }
+
+    void finish() override
+    {
+        if (!target.flush())
+            throw std::runtime_error("write failed");
+    }
+
+private:
+    QFileDevice &target;
+    const std::atomic_bool &stop;
+};
+
+QPDFObjectHandle destination(QPDFObjectHandle page, double topFromPageTop)
+{
+    double pageTop = 0.0;
+    QPDFObjectHandle box = page.getKey("/MediaBox");
+    if (box.isRectangle())
+        pageTop = box.getArrayAsRectangle().ury;
+    const double top = std::max(0.0, pageTop - topFromPageTop);
+    return QPDFObjectHandle::newArray({page, QPDFObjectHandle::newName("/XYZ"),
+                                       QPDFObjectHandle::newNull(),
+                                       QPDFObjectHandle::newReal(top, kHeightDecimals),
+                                       QPDFObjectHandle::newNull()});
+}
+
+void addOutline(QPDF &pdf, const QVector<MvOutlineEntry> &entries, const std::atomic_bool &stop)
+{
+    const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
+    if (pages.empty())
+        throw std::runtime_error("no pages");
+    QPDFObjectHandle outlines = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+    outlines.replaceKey("/Type", QPDFObjectHandle::newName("/Outlines"));
+    QPDFObjectHandle previous;
+    for (const MvOutlineEntry &entry : entries) {
+        if (stop.load())
+            throw Stopped();
+        const int index = std::clamp(entry.page, 1, int(pages.size())) - 1;
+        QPDFObjectHandle item = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+        item.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(entry.title.toStdString()));
+        item.replaceKey("/Parent", outlines);
+        item.replaceKey("/Dest", destination(pages.at(size_t(index)).getObjectHandle(), entry.top));
+        if (previous.isInitialized()) {
+            item.replaceKey("/Prev", previous);
+            previous.replaceKey("/Next", item);
+        } else {
+            outlines.replaceKey("/First", item);
+        }
+        previous = item;
+    }
+    if (previous.isInitialized()) {
+        outlines.replaceKey("/Last", previous);
+        outlines.replaceKey("/Count", QPDFObjectHandle::newInteger(entries.size()));
+    }
+    QPDFObjectHandle root = pdf.getRoot();
+    root.replaceKey("/Outlines", outlines);
+    // Viewers open with the outline shown.
+    root.replaceKey("/PageMode", QPDFObjectHandle::newName("/UseOutlines"));
+}
+
+// Without entries the document is copied as it is, byte for byte.
+bool copy(QFileDevice &source, QFileDevice &target, const std::atomic_bool &stop,
+          QString &reason)
+{
+    constexpr qint64 kChunk = 1 << 20;
+    if (!source.seek(0)) {
+        reason = QStringLiteral("cannot read the finished document");
+        return false;
+    }
+    while (!source.atEnd()) {
+        if (stop.load()) {
+            reason = QStringLiteral("stopped");
+            return false;
+        }
+        const QByteArray chunk = source.read(kChunk);
+        if (chunk.isEmpty() || target.write(chunk) != chunk.size()) {
+            reason = QStringLiteral("copy failed");
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+namespace MvOutlineWriter {
+
+bool write(QFileDevice &source, QFileDevice &target, const QVector<MvOutlineEntry> &entries,
+           const std::atomic_bool &stop, QString &reason)
+{
+    if (entries.isEmpty())
+        return copy(source, target, stop, reason);
+    // The PDF library reads through a stream of its own, on a duplicate of the source's handle.
+    const int handle = ::dup(source.handle());
+    FILE *stream = handle >= 0 ? ::fdopen(handle, "rb") : nullptr;
+    if (!stream) {
+        if (handle >= 0)
+            ::close(handle);
+        reason = QStringLiteral("cannot read the finished document");
+        return false;
+    }
+    std::rewind(stream);
+    try {
+        QPDF pdf;
+        pdf.setSuppressWarnings(true);
+        pdf.processFile("report", stream, true);
+        addOutline(pdf, entries, stop);
+        DevicePipeline pipeline(target, stop);
+        QPDFWriter writer(pdf);
+        writer.setOutputPipeline(&pipeline);
+        writer.setObjectStreamMode(qpdf_o_disable);
+        writer.write();
+        return true;
+    } catch (const Stopped &) {
+        reason = QStringLiteral("stopped");
+    } catch (const std::exception &error) {
+        reason = QString::fromLocal8Bit(error.what());
+    }
+    return false;
+}
+
+} // namespace MvOutlineWriter
