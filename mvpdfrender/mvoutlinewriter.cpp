@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <stdexcept>
 #include <unistd.h>
 
 namespace {
@@ -25,7 +26,9 @@ struct Stopped
 };
 
 // The end of the writer's pipeline: the target device. Checks the stop flag at every write,
-// so that a stop request ends the writing within one buffer.
+// so that a stop request ends the writing within one buffer. It throws once, to leave the
+// writer; the writer's pipelines may write again while they unwind, and those writes, like
+// finish(), must not throw: they are dropped.
 class DevicePipeline : public Pipeline
 {
 public:
@@ -36,22 +39,32 @@ public:
 
     void write(unsigned char const *data, size_t length) override
     {
-        if (stop.load())
+        if (ended)
+            return;
+        if (stop.load()) {
+            ended = true;
             throw Stopped();
+        }
         const qint64 wanted = qint64(length);
-        if (target.write(reinterpret_cast<const char *>(data), wanted) != wanted)
-            throw std::runtime_error("write failed");
+        if (target.write(reinterpret_cast<const char *>(data), wanted) != wanted) {
+            ended = true;
+            failed = true;
+            throw std::runtime_error("cannot write the report file");
+        }
     }
 
     void finish() override
     {
-        if (!target.flush())
-            throw std::runtime_error("write failed");
+        if (!ended && !target.flush())
+            failed = true;
     }
+
+    bool failed = false;
 
 private:
     QFileDevice &target;
     const std::atomic_bool &stop;
+    bool ended = false;
 };
 
 QPDFObjectHandle destination(QPDFObjectHandle page, double topFromPageTop)
@@ -153,7 +166,10 @@ bool write(QFileDevice &source, QFileDevice &target, const QVector<MvOutlineEntr
         writer.setOutputPipeline(&pipeline);
         writer.setObjectStreamMode(qpdf_o_disable);
         writer.write();
-        return true;
+        if (!pipeline.failed)
+            return true;
+        reason = QStringLiteral("cannot write the report file");
+        return false;
     } catch (const Stopped &) {
         reason = QStringLiteral("stopped");
     } catch (const std::exception &error) {

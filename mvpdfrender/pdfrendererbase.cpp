@@ -167,6 +167,9 @@ bool PDFRendererBase::outputComplete() const
 
 void PDFRendererBase::discardOutput()
 {
+    // A step still writing the file stops first: it uses the output.
+    stopOutlineStep();
+    outline->join();
     output.finishPDF();
     output.removeWrittenFile();
 }

@@ -1,6 +1,7 @@
 #ifndef PDFPROBE_H
 #define PDFPROBE_H
 
+#include <QJsonObject>
 #include <QList>
 #include <QRectF>
 #include <QString>
@@ -23,6 +24,19 @@ QStringList pageTexts(const QString &path);
 QList<Word> words(const QString &path);
 // True when qpdf --check finds no error.
 bool structureValid(const QString &path);
+
+struct OutlineEntry
+{
+    QString title;
+    int page;       // from 1
+    double top;     // in points from the top of the page
+};
+
+// The first level of the outline, read with qpdf.
+QList<OutlineEntry> outline(const QString &path);
+// The objects of the file, as qpdf's JSON shows them ("obj:N 0 R" to {"value": ...}), streams
+// decoded and inline.
+QJsonObject objects(const QString &path);
 
 } // namespace PdfProbe
 

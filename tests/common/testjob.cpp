@@ -7,6 +7,28 @@
 #include <QGraphicsScene>
 #include <QSignalSpy>
 
+namespace {
+
+// A renderer that calls the job's afterLastPage once its last page is written.
+template <class Renderer>
+class HookedRenderer : public Renderer
+{
+public:
+    explicit HookedRenderer(TestJob *job) : Renderer(job), job(job) {}
+
+    void finish() override
+    {
+        Renderer::finish();
+        if (job->afterLastPage)
+            job->afterLastPage();
+    }
+
+private:
+    TestJob *job;
+};
+
+} // namespace
+
 TestJob::TestJob(QObject *parent) : AsyncReportsBase(parent)
 {
 }
@@ -16,14 +38,17 @@ void TestJob::process()
     ++processCalls;
     PDFRendererBase *newRenderer = nullptr;
     if (fillDocuments) {
-        auto *documents = new PDFRendererDocuments(this);
+        auto *documents = new HookedRenderer<PDFRendererDocuments>(this);
+        documents->setOutlineEnabled(outline);
         fillDocuments(*documents);
         newRenderer = documents;
     } else {
-        auto *lineRenderer = new PDFRenderer(this);
+        auto *lineRenderer = new HookedRenderer<PDFRenderer>(this);
         lineRenderer->setWide(wide);
+        lineRenderer->setOutlinePattern(outlinePattern);
         newRenderer = lineRenderer;
     }
+    newRenderer->setPdfA1b(pdfA1b);
     if (ppi > 0)
         newRenderer->getHlp().setPpi(ppi);
     newRenderer->getHlp().setDebugColorize(debugOutline);

@@ -44,6 +44,11 @@ public:
     // composer's own painting): the reference for the composer's faster paths.
     bool sceneRendering = false;
     std::function<void(PDFRendererDocuments &)> fillDocuments;  // set: a document report
+    bool outline = false;         // documents: an entry per document
+    QString outlinePattern;       // lines: entries of matching lines
+    bool pdfA1b = false;
+    // Called right after the last page is written, before the run goes on to its end.
+    std::function<void()> afterLastPage;
     int processCalls = 0;
 };
 
