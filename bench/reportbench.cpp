@@ -1,14 +1,16 @@
 // Measures report throughput against a raw-Qt floor on the same generated receipt lines.
 //
-//   reportbench [--runs N] [--smoke] [--long]
+//   reportbench [--runs N] [--smoke] [--long] [--outline]
 //
 // --long adds 300 000 lines as one line report and as one single document, to compare what a
-// long document costs with the same lines in a line report.
+// long document costs with the same lines in a line report. --outline adds a report of 20 000
+// documents without and with an outline, to show what writing the outline costs.
 //
 // Every run of a case is a child process of its own (reportbench --case NAME), so that its
 // peak resident memory is its own. The table gives pages, the median wall time of N runs,
-// pages per second, peak memory, the median and longest event-loop pass after the first, and
-// the throughput as a share of the floor's (the floor row just above it).
+// pages per second, peak memory, the median and longest event-loop pass after the first, the
+// longest time the event loop did not turn (a 10 ms timer's longest gap, less 10 ms), and the
+// throughput as a share of the floor's (the floor row just above it).
 #include "asyncreportshelper.h"
 #include "clijob.h"
 #include "documentfeeder.h"
@@ -28,6 +30,7 @@
 #include <QPdfWriter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -40,7 +43,11 @@ struct Sample
     double seconds = 0;
     double medianPassMs = 0;
     double longestPassMs = 0;
+    double longestStallMs = 0;
 };
+
+// The interval of the timer that watches the event loop turn.
+constexpr int kTickMs = 10;
 
 double median(QVector<double> values)
 {
@@ -63,11 +70,21 @@ CliJob::Settings benchSettings(const QString &file)
 
 Sample runJob(CliJob &job)
 {
-    QElapsedTimer total, pass;
+    QElapsedTimer total, pass, tick;
     QVector<double> passes;
+    double longestGap = 0;
+    QTimer ticker;
+    ticker.setInterval(kTickMs);
+    QObject::connect(&ticker, &QTimer::timeout, [&]() {
+        longestGap = qMax(longestGap, tick.nsecsElapsed() / 1e6);
+        tick.restart();
+    });
     QObject::connect(&job, &AsyncReportsBase::progress, &job, [&]() {
         passes.append(pass.nsecsElapsed() / 1e6);
         pass.restart();
+        // Stalls count from the end of the first pass, like passes.
+        if (passes.size() == 1)
+            longestGap = 0;
     });
     QEventLoop loop;
     QString result;
@@ -77,9 +94,13 @@ Sample runJob(CliJob &job)
     }, Qt::QueuedConnection);
     total.start();
     pass.start();
+    tick.start();
+    ticker.start();
     job.do_process();
     loop.exec();
+    ticker.stop();
     Sample sample;
+    sample.longestStallMs = qMax(0.0, longestGap - kTickMs);
     sample.seconds = total.nsecsElapsed() / 1e9;
     sample.pages = passes.size() + 1;
     if (!result.isEmpty())
@@ -155,7 +176,8 @@ int runCase(const QString &name, int runs)
     for (int run = 0; run < runs; ++run) {
         if (parts.first() == QLatin1String("floor")) {
             sample = runFloor(SampleReceipts::lines(size), file);
-        } else if (parts.first() == QLatin1String("documents") || parts.first() == QLatin1String("document")) {
+        } else if (parts.first() == QLatin1String("documents") || parts.first() == QLatin1String("document")
+                   || parts.first() == QLatin1String("outlined")) {
             QList<DocumentInput> documents;
             if (parts.first() == QLatin1String("document")) {
                 documents.append(DocumentReader::fromLines(SampleReceipts::lines(size), name));
@@ -165,7 +187,9 @@ int runCase(const QString &name, int runs)
             }
             InputReader reader;
             ImageLoader images(reader);
-            CliJob job(benchSettings(file), std::make_unique<DocumentFeeder>(
+            CliJob::Settings settings = benchSettings(file);
+            settings.outline = parts.first() == QLatin1String("outlined");
+            CliJob job(settings, std::make_unique<DocumentFeeder>(
                                documents, 1, images, [](const QString &) {}));
             sample = runJob(job);
         } else {
@@ -174,8 +198,8 @@ int runCase(const QString &name, int runs)
         }
         seconds.append(sample.seconds);
     }
-    std::printf("%d %.4f %.2f %.2f %ld\n", sample.pages, median(seconds), sample.medianPassMs,
-                sample.longestPassMs, peakResidentKiB());
+    std::printf("%d %.4f %.2f %.2f %.2f %ld\n", sample.pages, median(seconds), sample.medianPassMs,
+                sample.longestPassMs, sample.longestStallMs, peakResidentKiB());
     return 0;
 }
 
@@ -185,6 +209,7 @@ struct CaseResult
     QVector<double> seconds;
     QVector<double> medianPasses;
     double longestPass = 0;
+    double longestStall = 0;
     long peakKiB = 0;
 };
 
@@ -197,13 +222,14 @@ bool runChild(const QString &name, CaseResult *result)
     child.waitForFinished(-1);
     const QStringList fields = QString::fromLatin1(child.readAllStandardOutput()).simplified()
             .split(QLatin1Char(' '));
-    if (child.exitCode() != 0 || fields.size() != 5)
+    if (child.exitCode() != 0 || fields.size() != 6)
         return false;
     result->pages = fields.at(0).toInt();
     result->seconds.append(fields.at(1).toDouble());
     result->medianPasses.append(fields.at(2).toDouble());
     result->longestPass = qMax(result->longestPass, fields.at(3).toDouble());
-    result->peakKiB = qMax(result->peakKiB, fields.at(4).toLong());
+    result->longestStall = qMax(result->longestStall, fields.at(4).toDouble());
+    result->peakKiB = qMax(result->peakKiB, fields.at(5).toLong());
     return true;
 }
 
@@ -233,6 +259,11 @@ int main(int argc, char *argv[])
                              QStringLiteral("lines:%1").arg(longReport),
                              QStringLiteral("document:%1").arg(longReport)};
     }
+    if (args.contains(QStringLiteral("--outline")) || smoke) {
+        const int many = smoke ? 60 : 20000;
+        cases += QStringList{QStringLiteral("documents:%1").arg(many),
+                             QStringLiteral("outlined:%1").arg(many)};
+    }
     // Rounds interleave the cases, each run in a fresh process, so that a slow spell of the
     // machine hits the floor and the reports alike; the table shows medians.
     QMap<QString, CaseResult> results;
@@ -245,8 +276,8 @@ int main(int argc, char *argv[])
         }
     }
 
-    std::printf("%-18s %6s %9s %9s %9s %11s %12s %6s\n", "case", "pages", "seconds", "pages/s",
-                "peak MiB", "median pass", "longest pass", "ratio");
+    std::printf("%-18s %6s %9s %9s %9s %11s %12s %12s %6s\n", "case", "pages", "seconds", "pages/s",
+                "peak MiB", "median pass", "longest pass", "longest stall", "ratio");
     double floorRate = 0;
     for (const QString &name : cases) {
         const CaseResult &result = results[name];
@@ -254,9 +285,9 @@ int main(int argc, char *argv[])
         const double rate = seconds > 0 ? result.pages / seconds : 0;
         if (name.startsWith(QLatin1String("floor")))
             floorRate = rate;
-        std::printf("%-18s %6d %9.3f %9.1f %9.1f %8.2f ms %9.2f ms %6.2f\n", qUtf8Printable(name),
+        std::printf("%-18s %6d %9.3f %9.1f %9.1f %8.2f ms %9.2f ms %10.2f ms %6.2f\n", qUtf8Printable(name),
                     result.pages, seconds, rate, result.peakKiB / 1024.0, median(result.medianPasses),
-                    result.longestPass, floorRate > 0 ? rate / floorRate : 0.0);
+                    result.longestPass, result.longestStall, floorRate > 0 ? rate / floorRate : 0.0);
     }
     return 0;
 }

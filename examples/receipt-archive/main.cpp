@@ -31,10 +31,14 @@ public:
     void process() override
     {
         if (!documents) {
-            startRenderer(new PDFRenderer(this));
+            // A bookmark at the line that opens each receipt.
+            auto *lineReport = new PDFRenderer(this);
+            lineReport->setOutlinePattern(QStringLiteral("PARAGON FISKALNY"));
+            startRenderer(lineReport);
             return;
         }
         auto *report = new PDFRendererDocuments(this);
+        report->setOutlineEnabled(true);   // a bookmark per receipt: "Dokument nr N"
         AsyncReportsHelper &helper = report->getHlp();
         for (int i = 0; i < receipts.size(); ++i) {
             DocumentGraphics doc;

@@ -127,7 +127,8 @@ void tst_Cli::lineReport()
                                    QStringLiteral("--title"), QStringLiteral("Dzienny"),
                                    QStringLiteral("--place"), QStringLiteral("Gdańsk"),
                                    QStringLiteral("--heading"), QStringLiteral("CIĄG"),
-                                   QStringLiteral("--progress")});
+                                   QStringLiteral("--outline-pattern"), QStringLiteral("^Pozycja \\d\\d00"),
+                                   QStringLiteral("--pdfa"), QStringLiteral("--progress")});
     QCOMPARE(result.status, 0);
     const QString out = path(QStringLiteral("out.pdf"));
     const int pages = PdfProbe::pageCount(out);
@@ -141,6 +142,16 @@ void tst_Cli::lineReport()
     QVERIFY(text.contains(QStringLiteral("Gdańsk, dnia")));
     QVERIFY(text.contains(QStringLiteral("CIĄG")));
     QCOMPARE(leftovers(), QStringList({QStringLiteral("in.txt"), QStringLiteral("out.pdf")}));
+    QStringList titles;
+    for (const PdfProbe::OutlineEntry &entry : PdfProbe::outline(out))
+        titles.append(entry.title);
+    QCOMPARE(titles.size(), 7);
+    QCOMPARE(titles.last(), QStringLiteral("Pozycja 0600 żółć 12,50"));
+    const QJsonObject objects = PdfProbe::objects(out);
+    const QString root = objects.value(QLatin1String("trailer")).toObject().value(QLatin1String("value"))
+            .toObject().value(QLatin1String("/Root")).toString();
+    QVERIFY(objects.value(QLatin1String("obj:") + root).toObject().value(QLatin1String("value"))
+            .toObject().contains(QLatin1String("/OutputIntents")));
 }
 
 void tst_Cli::documentReport()
@@ -152,13 +163,21 @@ void tst_Cli::documentReport()
     writeFile(path(QStringLiteral("b.json")), R"({"documents": [
         {"items": ["Pierwszy", {"text": "Nagłówek", "format": 0, "centred": true},
                    {"image": "logo.png", "scale": 0.5, "spaced": true, "tight": true}]},
-        {"number": 77, "items": [{"text": "Drugi", "fullHeight": true, "heightFactor": 1.0}]}
+        {"number": 77, "title": "Paragon żółty", "items": [{"text": "Drugi", "fullHeight": true, "heightFactor": 1.0}]}
     ]})");
-    const Result result = runTool({QStringLiteral("documents"), path(QStringLiteral("a.txt")),
-                                   path(QStringLiteral("b.json")), QStringLiteral("--numbered"),
-                                   QStringLiteral("--first-number"), QStringLiteral("5"),
-                                   QStringLiteral("-o"), path(QStringLiteral("docs.pdf"))});
+    const QStringList arguments{QStringLiteral("documents"), path(QStringLiteral("a.txt")),
+                                path(QStringLiteral("b.json")), QStringLiteral("--numbered"),
+                                QStringLiteral("--first-number"), QStringLiteral("5"),
+                                QStringLiteral("-o"), path(QStringLiteral("docs.pdf"))};
+    QCOMPARE(runTool(arguments + QStringList{QStringLiteral("--no-outline")}).status, 0);
+    QVERIFY(PdfProbe::outline(path(QStringLiteral("docs.pdf"))).isEmpty());
+    const Result result = runTool(arguments);
     QCOMPARE(result.status, 0);
+    QStringList titles;
+    for (const PdfProbe::OutlineEntry &entry : PdfProbe::outline(path(QStringLiteral("docs.pdf"))))
+        titles.append(entry.title);
+    QCOMPARE(titles, QStringList({QStringLiteral("Dokument nr 5"), QStringLiteral("Dokument nr 6"),
+                                  QStringLiteral("Paragon żółty")}));
     QCOMPARE(PdfProbe::pageCount(path(QStringLiteral("docs.pdf"))), 1);
     const QString text = spaceless(PdfProbe::pageTexts(path(QStringLiteral("docs.pdf"))).value(0));
     // In input order from 5, but a document's own number wins.
@@ -200,6 +219,10 @@ void tst_Cli::failedRuns_data()
         << "in.json: document 2, item 2: duplicate key \"text\"" << 2;
     QTest::newRow("a key twice in a document") << json << QByteArray(R"([{"items": [], "items": ["a"]}])")
                                                << "in.json: document 1: duplicate key \"items\"" << 2;
+    QTest::newRow("a title that is not text") << json << QByteArray(R"([{"title": 4711, "items": ["a"]}])")
+                                              << "in.json: document 1: \"title\" must be a string" << 2;
+    QTest::newRow("an invalid outline pattern") << lines + " --outline-pattern '(PARAGON'" << QByteArray("a")
+                                                << "--outline-pattern: missing closing parenthesis at offset 8" << 2;
     QTest::newRow("no documents") << json << QByteArray(R"({"documents": []})") << "the inputs hold no documents" << 2;
     QTest::newRow("a missing image") << json << QByteArray(R"([{"items": [{"image": "none.png"}]}])")
                                      << "in.json: document 1, item 1: image \"none.png\": no such file" << 2;
