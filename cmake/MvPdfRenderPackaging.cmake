@@ -7,7 +7,12 @@ include(CMakePackageConfigHelpers)
 set(MVPDFRENDER_CMAKE_DIR "${CMAKE_INSTALL_LIBDIR}/cmake/${MVPDFRENDER_PACKAGE}")
 set(MVPDFRENDER_INCLUDE_DIR "${CMAKE_INSTALL_INCLUDEDIR}/mvpdfrender${MVPDFRENDER_SUFFIX}")
 
-install(TARGETS mvpdfrender logcore
+# The bundled logging stand-in is installed with the library; a system one is the host's.
+set(MVPDFRENDER_INSTALLED_TARGETS mvpdfrender)
+if(MVPDFRENDER_LOGCORE STREQUAL "bundled")
+    list(APPEND MVPDFRENDER_INSTALLED_TARGETS logcore)
+endif()
+install(TARGETS ${MVPDFRENDER_INSTALLED_TARGETS}
     EXPORT ${MVPDFRENDER_PACKAGE}Targets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
@@ -31,6 +36,17 @@ install(FILES
     ${CMAKE_CURRENT_BINARY_DIR}/${MVPDFRENDER_PACKAGE}Config.cmake
     ${CMAKE_CURRENT_BINARY_DIR}/${MVPDFRENDER_PACKAGE}ConfigVersion.cmake
     DESTINATION ${MVPDFRENDER_CMAKE_DIR})
+
+# What a static link would also need: libqpdf and the logging library. (As libraries rather
+# than modules, so that compiling against the shared library needs no other .pc file.)
+set(MVPDFRENDER_PC_LIBS_PRIVATE "-lqpdf")
+if(MVPDFRENDER_LOGCORE STREQUAL "bundled")
+    string(APPEND MVPDFRENDER_PC_LIBS_PRIVATE " -lmvpdfrender-logcore${MVPDFRENDER_SUFFIX}")
+elseif(MVPDFRENDER_PC_LOGCORE_MODULE)
+    set(MVPDFRENDER_PC_REQUIRES_PRIVATE "${MVPDFRENDER_PC_LOGCORE_MODULE}")
+else()
+    string(APPEND MVPDFRENDER_PC_LIBS_PRIVATE " -llogcore")
+endif()
 
 # The way from the pkg-config folder up to the prefix, whatever the prefix is at install time.
 file(RELATIVE_PATH MVPDFRENDER_PC_TO_PREFIX "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")

@@ -316,7 +316,7 @@ void tst_Outline::archiveProfile()
                 != QLatin1String("/ObjStm"));
     }
     QProcess fonts;
-    fonts.start(QStringLiteral("pdffonts"), {job.fileName});
+    fonts.start(QStringLiteral(PDFFONTS_EXECUTABLE), {job.fileName});
     QVERIFY(fonts.waitForFinished());
     const QStringList fontRows = QString::fromUtf8(fonts.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
     QVERIFY(!fontRows.isEmpty());
