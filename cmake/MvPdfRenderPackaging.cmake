@@ -12,17 +12,22 @@ set(MVPDFRENDER_INSTALLED_TARGETS mvpdfrender)
 if(MVPDFRENDER_LOGCORE STREQUAL "bundled")
     list(APPEND MVPDFRENDER_INSTALLED_TARGETS logcore)
 endif()
+# Components, as the packages divide them: runtime (the shared libraries), dev (headers, the
+# link-time names, the CMake package, pkg-config) and tools (the command-line tool).
 install(TARGETS ${MVPDFRENDER_INSTALLED_TARGETS}
     EXPORT ${MVPDFRENDER_PACKAGE}Targets
-    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
-    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
-    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
-    PUBLIC_HEADER DESTINATION ${MVPDFRENDER_INCLUDE_DIR}
+    # Shared libraries are not programs: no execute bits.
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT dev
+        PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime
+    PUBLIC_HEADER DESTINATION ${MVPDFRENDER_INCLUDE_DIR} COMPONENT dev
     INCLUDES DESTINATION ${MVPDFRENDER_INCLUDE_DIR})
 
 install(EXPORT ${MVPDFRENDER_PACKAGE}Targets
     NAMESPACE ${MVPDFRENDER_PACKAGE}::
-    DESTINATION ${MVPDFRENDER_CMAKE_DIR})
+    DESTINATION ${MVPDFRENDER_CMAKE_DIR}
+    COMPONENT dev)
 
 configure_package_config_file(
     ${CMAKE_CURRENT_LIST_DIR}/MvPdfRenderConfig.cmake.in
@@ -35,7 +40,8 @@ write_basic_package_version_file(
 install(FILES
     ${CMAKE_CURRENT_BINARY_DIR}/${MVPDFRENDER_PACKAGE}Config.cmake
     ${CMAKE_CURRENT_BINARY_DIR}/${MVPDFRENDER_PACKAGE}ConfigVersion.cmake
-    DESTINATION ${MVPDFRENDER_CMAKE_DIR})
+    DESTINATION ${MVPDFRENDER_CMAKE_DIR}
+    COMPONENT dev)
 
 # What a static link would also need: libqpdf and the logging library. (As libraries rather
 # than modules, so that compiling against the shared library needs no other .pc file.)
@@ -53,4 +59,9 @@ file(RELATIVE_PATH MVPDFRENDER_PC_TO_PREFIX "/prefix/${CMAKE_INSTALL_LIBDIR}/pkg
 configure_file(${CMAKE_CURRENT_LIST_DIR}/mvpdfrender.pc.in
     ${CMAKE_CURRENT_BINARY_DIR}/mvpdfrender${MVPDFRENDER_SUFFIX}.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/mvpdfrender${MVPDFRENDER_SUFFIX}.pc
-    DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+    DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
+    COMPONENT dev)
+
+if(PROJECT_IS_TOP_LEVEL)
+    include(${CMAKE_CURRENT_LIST_DIR}/MvPdfRenderDebian.cmake)
+endif()
