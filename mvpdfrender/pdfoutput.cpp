@@ -70,6 +70,7 @@ bool PDFOutput::startPDF(const QString &title, const QString &fileName)
     this->title = title;
     this->fileName = fileName;
     writeError = false;
+    stagedWritten = false;
     regularFileOpened = false;
 
     file = new CheckedFile;
@@ -189,8 +190,10 @@ void PDFOutput::finishPDF()
         }
         delete stage;
         stage = nullptr;
-        if (file)
+        if (!stagedWritten)
             writeError = true;
+        closeFile(stagedWritten);
+        return;
     }
     closeFile(wasWriting);
 }
@@ -198,15 +201,10 @@ void PDFOutput::finishPDF()
 bool PDFOutput::writeStaged(
         const std::function<bool(QFileDevice &stage, QFileDevice &target)> &write)
 {
-    if (!stage || !file || pdfWriter)
+    if (!stage || !file || pdfWriter || stagedWritten)
         return false;
-    const bool written = !writeError && stage->seek(0) && write(*stage, *file);
-    delete stage;
-    stage = nullptr;
-    if (!written)
-        writeError = true;
-    closeFile(true);
-    return !writeError;
+    stagedWritten = !writeError && stage->seek(0) && write(*stage, *file) && file->flush();
+    return stagedWritten;
 }
 
 void PDFOutput::closeFile(bool documentWritten)

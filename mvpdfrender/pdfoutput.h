@@ -43,14 +43,14 @@ public:
     int ppiX() const;
     int ppiY() const;
     // Ends painting and releases writer and file; a second call does nothing. A staged
-    // output keeps both files open for writeStaged(); a second call closes them, and then
-    // fileName holds no document (a write error).
+    // output keeps both files open for writeStaged(); a second call closes them (fileName
+    // holds the document only when writeStaged() succeeded, else that is a write error).
     void finishPDF();
     // For a staged output after one finishPDF(): calls write with the temporary file, at its
-    // start, and the file at fileName, then closes both. Returns false, and records a write
-    // error, when write does or when the document did not reach fileName whole. Touches
-    // nothing but the two files, so it may run on another thread while this output is left
-    // alone.
+    // start, and the file at fileName, open for writing; false when write or the flush after
+    // it fails. Touches nothing but the two files, so it may run on another thread while
+    // this output is left alone; a second finishPDF() on the output's own thread then closes
+    // them and checks that the document reached fileName whole.
     bool writeStaged(const std::function<bool(QFileDevice &stage, QFileDevice &target)> &write);
 
     // True when the document did not reach fileName whole: a write failed, or (checked by
@@ -84,6 +84,7 @@ private:
     bool writeError;
     bool pdfA1b = false;
     bool staged = false;
+    bool stagedWritten = false;
     // Device and inode of the file opened, to tell that it still stands at fileName; set only
     // when what was opened is a regular file.
     bool regularFileOpened = false;

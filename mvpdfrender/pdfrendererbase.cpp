@@ -240,6 +240,7 @@ void PDFRendererBase::stopOutlineStep()
 bool PDFRendererBase::endOutlineStep()
 {
     outline->join();
+    output.finishPDF();
     return outline->written && !output.hasWriteError();
 }
 
