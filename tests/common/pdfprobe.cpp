@@ -2,7 +2,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QMap>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
@@ -82,39 +82,18 @@ bool structureValid(const QString &path)
 
 QList<OutlineEntry> outline(const QString &path)
 {
+    constexpr double kA4HeightPt = 842.0;   // the pages' height, as Qt's writer sizes A4
     const QString json = runTool(QStringLiteral(QPDF_EXECUTABLE),
-                                 {QStringLiteral("--json"), QStringLiteral("--json-key=outlines"),
-                                  QStringLiteral("--json-key=pages"), path});
-    const QJsonObject document = QJsonDocument::fromJson(json.toUtf8()).object();
-    // Page heights by page object, for the heights measured from the top.
-    QMap<QString, double> pageHeights;
-    const QJsonObject all = objects(path);
-    for (const QJsonValue &page : document.value(QLatin1String("pages")).toArray()) {
-        const QString object = page.toObject().value(QLatin1String("object")).toString();
-        const QJsonArray box = all.value(QLatin1String("obj:") + object).toObject()
-                .value(QLatin1String("value")).toObject().value(QLatin1String("/MediaBox")).toArray();
-        pageHeights.insert(object, box.at(3).toDouble());
-    }
+                                 {QStringLiteral("--json"), QStringLiteral("--json-key=outlines"), path});
     QList<OutlineEntry> entries;
-    for (const QJsonValue &value : document.value(QLatin1String("outlines")).toArray()) {
+    for (const QJsonValue &value : QJsonDocument::fromJson(json.toUtf8()).object()
+                 .value(QLatin1String("outlines")).toArray()) {
         const QJsonObject entry = value.toObject();
-        const QJsonArray destination = entry.value(QLatin1String("dest")).toArray();
-        entries.append({entry.value(QLatin1String("title")).toString(), entry.value(QLatin1String("destpageposfrom1")).toInt(),
-                        pageHeights.value(destination.at(0).toString())
-                                - destination.at(3).toDouble()});
+        entries.append({entry.value(QLatin1String("title")).toString(),
+                        entry.value(QLatin1String("destpageposfrom1")).toInt(),
+                        kA4HeightPt - entry.value(QLatin1String("dest")).toArray().at(3).toDouble()});
     }
     return entries;
-}
-
-QJsonObject objects(const QString &path)
-{
-    const QString json = runTool(QStringLiteral(QPDF_EXECUTABLE),
-                                 {QStringLiteral("--json"), QStringLiteral("--json-key=qpdf"),
-                                  QStringLiteral("--decode-level=generalized"),
-                                  QStringLiteral("--json-stream-data=inline"), path});
-    const QJsonArray parts = QJsonDocument::fromJson(json.toUtf8()).object()
-            .value(QLatin1String("qpdf")).toArray();
-    return parts.at(1).toObject();
 }
 
 } // namespace PdfProbe

@@ -1,7 +1,6 @@
 #ifndef PDFPROBE_H
 #define PDFPROBE_H
 
-#include <QJsonObject>
 #include <QList>
 #include <QRectF>
 #include <QString>
@@ -34,9 +33,6 @@ struct OutlineEntry
 
 // The first level of the outline, read with qpdf.
 QList<OutlineEntry> outline(const QString &path);
-// The objects of the file, as qpdf's JSON shows them ("obj:N 0 R" to {"value": ...}), streams
-// decoded and inline.
-QJsonObject objects(const QString &path);
 
 } // namespace PdfProbe
 
