@@ -15,6 +15,7 @@
 #include <QSize>
 
 #include <atomic>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -216,7 +217,7 @@ bool PDFRendererBase::startOutlineStep(const std::function<void()> &whenDone)
     outline->written = false;
     Outline *state = outline.get();
     PDFOutput *target = &output;
-    outline->writer = std::thread([state, target, whenDone]() {
+    auto step = [state, target, whenDone]() {
         state->written = target->writeStaged([state](QFileDevice &stage, QFileDevice &file) {
             QString reason;
             const bool written = MvOutlineWriter::write(stage, file, state->entries,
@@ -228,7 +229,14 @@ bool PDFRendererBase::startOutlineStep(const std::function<void()> &whenDone)
             return written;
         });
         whenDone();
-    });
+    };
+    try {
+        outline->writer = std::thread(step);
+    } catch (const std::system_error &) {
+        // No thread to be had (a process or memory limit): the step runs here instead, in
+        // this one pass, rather than leaving the report without its outline.
+        step();
+    }
     return true;
 }
 
