@@ -17,6 +17,9 @@
 
 namespace {
 
+const char *const kCannotRead = "cannot read the finished document";
+const char *const kStopped = "stopped";
+
 // Decimal places of the heights in the destinations: a hundredth of a point.
 constexpr int kHeightDecimals = 2;
 
@@ -80,6 +83,7 @@ QPDFObjectHandle destination(QPDFObjectHandle page, double topFromPageTop)
                                        QPDFObjectHandle::newNull()});
 }
 
+// Adds the entries (at least one) as the first level of a new outline.
 void addOutline(QPDF &pdf, const QVector<MvOutlineEntry> &entries, const std::atomic_bool &stop)
 {
     const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
@@ -104,10 +108,8 @@ void addOutline(QPDF &pdf, const QVector<MvOutlineEntry> &entries, const std::at
         }
         previous = item;
     }
-    if (previous.isInitialized()) {
-        outlines.replaceKey("/Last", previous);
-        outlines.replaceKey("/Count", QPDFObjectHandle::newInteger(entries.size()));
-    }
+    outlines.replaceKey("/Last", previous);
+    outlines.replaceKey("/Count", QPDFObjectHandle::newInteger(entries.size()));
     QPDFObjectHandle root = pdf.getRoot();
     root.replaceKey("/Outlines", outlines);
     // Viewers open with the outline shown.
@@ -120,12 +122,12 @@ bool copy(QFileDevice &source, QFileDevice &target, const std::atomic_bool &stop
 {
     constexpr qint64 kChunk = 1 << 20;
     if (!source.seek(0)) {
-        reason = QStringLiteral("cannot read the finished document");
+        reason = QString::fromLatin1(kCannotRead);
         return false;
     }
     while (!source.atEnd()) {
         if (stop.load()) {
-            reason = QStringLiteral("stopped");
+            reason = QString::fromLatin1(kStopped);
             return false;
         }
         const QByteArray chunk = source.read(kChunk);
@@ -152,7 +154,7 @@ bool write(QFileDevice &source, QFileDevice &target, const QVector<MvOutlineEntr
     if (!stream) {
         if (handle >= 0)
             ::close(handle);
-        reason = QStringLiteral("cannot read the finished document");
+        reason = QString::fromLatin1(kCannotRead);
         return false;
     }
     std::rewind(stream);
@@ -171,7 +173,7 @@ bool write(QFileDevice &source, QFileDevice &target, const QVector<MvOutlineEntr
         reason = QStringLiteral("cannot write the report file");
         return false;
     } catch (const Stopped &) {
-        reason = QStringLiteral("stopped");
+        reason = QString::fromLatin1(kStopped);
     } catch (const std::exception &error) {
         reason = QString::fromLocal8Bit(error.what());
     }
