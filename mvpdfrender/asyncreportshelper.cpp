@@ -4,6 +4,7 @@
 #include "mvkeys.h"
 #include "mvpagepainter.h"
 #include "mvtextitem.h"
+#include "mvtextlayout.h"
 #include "mvtextitempool.h"
 
 #include <QFont>
@@ -24,7 +25,7 @@ constexpr int kDefaultPpi = 120;
 constexpr int kDefaultColumnCount = 3;
 // The lower limit of the content area before a scene exists, so that contentHeight() is 1.
 constexpr double kInitialContentBottom = 1.0;
-// Text lines are set at 90 % of their normal height.
+// Text lines are set at 90 % of their whole-pixel height.
 constexpr qreal kTextLineHeightPercent = 90.0;
 // Consecutive lines of emitTextList() start at 0.8 of an item's height.
 constexpr double kLinePitch = 0.8;
@@ -287,9 +288,8 @@ QGraphicsItem *AsyncReportsHelper::createTextItemWithFormat(const QString &text,
     // The block's own format too: an empty text must measure as tall as a line in this
     // format, not as a line in the application's default font.
     cursor.setBlockCharFormat(format);
-    QTextBlockFormat blockFormat = cursor.blockFormat();
-    blockFormat.setLineHeight(kTextLineHeightPercent, QTextBlockFormat::ProportionalHeight);
-    cursor.setBlockFormat(blockFormat);
+    cursor.setBlockFormat(MvTextLayout::blockFormat(cursor.blockFormat(), format,
+                                                    kTextLineHeightPercent));
     cursor.insertText(text);
     // Keep the shaped glyphs of the layout: painting the page then draws them instead of
     // shaping every line a second time.
@@ -299,6 +299,11 @@ QGraphicsItem *AsyncReportsHelper::createTextItemWithFormat(const QString &text,
     // Nobody edits these texts: an undo history would only grow with every reuse.
     document->clearUndoRedoStacks();
     return item;
+}
+
+QPaintDevice *AsyncReportsHelper::textLayoutDevice()
+{
+    return MvTextLayout::device();
 }
 
 double AsyncReportsHelper::emitTextList(double y, int columnIndex, const QStringList &lines,
@@ -367,9 +372,8 @@ void AsyncReportsHelper::setPageNum(int page)
 
     QTextCursor cursor(label->document());
     cursor.setCharFormat(format);
-    QTextBlockFormat blockFormat = cursor.blockFormat();
-    blockFormat.setLineHeight(kTextLineHeightPercent, QTextBlockFormat::ProportionalHeight);
-    cursor.setBlockFormat(blockFormat);
+    cursor.setBlockFormat(MvTextLayout::blockFormat(cursor.blockFormat(), format,
+                                                    kTextLineHeightPercent));
 
     cursor.beginEditBlock();
     cursor.setPosition(0);

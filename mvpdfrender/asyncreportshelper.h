@@ -16,6 +16,7 @@ class MvTextItem;
 class MvTextItemPool;
 class QGraphicsItem;
 class QGraphicsScene;
+class QPaintDevice;
 class QPainter;
 
 // The page composer of one report: one scene standing for the printable area of a page, the
@@ -74,6 +75,9 @@ public:
     // instead of deleting it, so the caller neither keeps it nor changes anything but its
     // position.
     QGraphicsItem *createPageTextItem(const QString &text, const QTextCharFormat &format);
+    // The device text items are laid out for, at 100 dpi whatever the screen: text measured for
+    // it (QTextLayout, QFontMetricsF) measures as the items will.
+    static QPaintDevice *textLayoutDevice();
     // Stacks lines down column columnIndex from y (relative to contentTop); returns the y below.
     double emitTextList(double y, int columnIndex, const QStringList &lines,
                         const QTextCharFormat &format);

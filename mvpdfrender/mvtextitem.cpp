@@ -1,11 +1,16 @@
 #include "mvtextitem.h"
 
+#include "mvtextlayout.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QStyle>
 #include <QStyleOptionGraphicsItem>
 #include <QTextDocument>
 
-MvTextItem::MvTextItem() = default;
+MvTextItem::MvTextItem()
+{
+    MvTextLayout::prepare(document());
+}
 
 void MvTextItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)
 {

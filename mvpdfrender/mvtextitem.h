@@ -8,6 +8,7 @@
 // document directly, without the painter save, clip and restore that the generic item wraps
 // around every paint. Report pages hold thousands of them, and each saved state and clip
 // becomes operations in the PDF page. Selected, focused or editable items paint as usual.
+// Their documents are laid out for the library's own text layout device.
 class MvTextItem : public QGraphicsTextItem
 {
 public:

@@ -59,6 +59,8 @@ private slots:
     void headerArithmetic();
     void footerArithmeticAndPageLabel();
     void emptyTextMeasuresLikeASpace();
+    void itemsMeasureAlikeOnEveryScreen_data();
+    void itemsMeasureAlikeOnEveryScreen();
     void emitTextListStacksLines();
     void debugOutlineOnlyOnPageItems_data();
     void debugOutlineOnlyOnPageItems();
@@ -282,6 +284,48 @@ void tst_Helper::emptyTextMeasuresLikeASpace()
         QScopedPointer<QGraphicsItem> space(helper.createTextItemWithFormat(QStringLiteral(" "),
                                                                             helper.formats[key]));
         QCOMPARE(empty->boundingRect().height(), space->boundingRect().height());
+    }
+}
+
+// The pages of a report depend neither on the host's screen nor on the Qt the library is built
+// with: both suites (Qt 5 and Qt 6) expect these sizes, the formats' fonts laid out at 100 dpi
+// with whole-pixel line heights, under a screen of 96 dpi and under the test platform's own.
+void tst_Helper::itemsMeasureAlikeOnEveryScreen_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QSizeF>("size");
+    const QString line = QStringLiteral("Paragon nr 12: żółć");
+    // A tab, and three lines: each line advances by the same whole-pixel height.
+    const QString lines = QStringLiteral("a\tb\nżółć\n");
+    QTest::newRow("title") << int(MvKeys::TitleFormat) << line << QSizeF(135.65625, 26.0);
+    QTest::newRow("title, lines") << int(MvKeys::TitleFormat) << lines << QSizeF(96.71875, 62.0);
+    QTest::newRow("subtitle") << int(MvKeys::SubtitleFormat) << line << QSizeF(123.390625, 24.1875);
+    QTest::newRow("printout") << int(MvKeys::PrintoutFormat) << line << QSizeF(87.5625, 16.09375);
+    QTest::newRow("printout, lines") << int(MvKeys::PrintoutFormat) << lines
+                                     << QSizeF(92.1875, 32.28125);
+    QTest::newRow("header right") << int(MvKeys::HeaderRightFormat) << line
+                                  << QSizeF(105.625, 22.390625);
+    QTest::newRow("footer") << int(MvKeys::FooterFormat) << line << QSizeF(96.71875, 20.59375);
+    QTest::newRow("label, lines") << int(MvKeys::DocumentLabelFormat) << lines
+                                  << QSizeF(94.34375, 40.390625);
+}
+
+void tst_Helper::itemsMeasureAlikeOnEveryScreen()
+{
+    QFETCH(int, format);
+    QFETCH(QString, text);
+    QFETCH(QSizeF, size);
+    const bool use96Dpi = QCoreApplication::testAttribute(Qt::AA_Use96Dpi);
+    const auto restore = qScopeGuard([&]() {
+        QCoreApplication::setAttribute(Qt::AA_Use96Dpi, use96Dpi);
+    });
+    AsyncReportsHelper helper;
+    for (bool screenOf96Dpi : {true, false}) {
+        QCoreApplication::setAttribute(Qt::AA_Use96Dpi, screenOf96Dpi);
+        QScopedPointer<QGraphicsItem> item(helper.createTextItemWithFormat(text,
+                                                                           helper.formats[format]));
+        QCOMPARE(item->boundingRect().size(), size);
     }
 }
 
