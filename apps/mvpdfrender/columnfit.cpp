@@ -6,7 +6,6 @@
 #include <QFontMetricsF>
 #include <QGraphicsItem>
 #include <QTextBoundaryFinder>
-#include <QTextLayout>
 #include <QVector>
 
 #include <memory>
@@ -25,10 +24,7 @@ bool isPlainLatinCharacter(ushort c)
 
 ColumnFit::ColumnFit(AsyncReportsHelper &helper) : helper(helper), body(helper.formats[MvKeys::PrintoutFormat])
 {
-    const std::unique_ptr<QGraphicsItem> empty(helper.createTextItemWithFormat(QString(), body));
-    margins = empty->boundingRect().width();
-
-    const QFontMetricsF metrics(body.font());
+    const QFontMetricsF metrics(body.font(), AsyncReportsHelper::textLayoutDevice());
     const qreal advance = metrics.horizontalAdvance(QLatin1Char('x'));
     fixedPitch = advance > 0.0;
     for (ushort c = 0x20; fixedPitch && c <= 0x17F; ++c) {
@@ -39,11 +35,9 @@ ColumnFit::ColumnFit(AsyncReportsHelper &helper) : helper(helper), body(helper.f
 
 double ColumnFit::measure(const QString &text, const QTextCharFormat &format) const
 {
-    QTextLayout layout(text, format.font());
-    layout.beginLayout();
-    const QTextLine line = layout.createLine();
-    layout.endLayout();
-    return margins + (line.isValid() ? line.naturalTextWidth() : 0.0);
+    // The item itself: its tab stops, margins and fallback fonts are the composer's business.
+    const std::unique_ptr<QGraphicsItem> item(helper.createTextItemWithFormat(text, format));
+    return item->boundingRect().width();
 }
 
 bool ColumnFit::isPlainLatin(const QString &line) const

@@ -43,7 +43,6 @@ private:
 
     AsyncReportsHelper &helper;
     QTextCharFormat body;
-    double margins = 0.0;         // the width of an empty text item
     bool fixedPitch = false;      // the body font gives every plain Latin character one advance
     // Widths of plain Latin lines in a fixed-pitch font depend only on their length and on
     // the overhang of their last character.
