@@ -38,7 +38,12 @@ const QColor kDocumentRuleColor(180, 180, 180, 255);
 QTextCharFormat fontFormat(const QString &family, qreal pointSize)
 {
     QTextCharFormat format;
+    // Hosts read the family back with fontFamily(), which only this setter fills; Qt 6
+    // deprecates both in favour of the families list but keeps them.
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
     format.setFontFamily(family);
+    QT_WARNING_POP
     format.setFontPointSize(pointSize);
     return format;
 }
