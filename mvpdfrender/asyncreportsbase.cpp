@@ -59,8 +59,10 @@ bool AsyncReportsBase::startRenderer(PDFRendererBase *newRenderer)
     if (!newRenderer->prepare()) {
         const QString path = newRenderer->outputPath();
         const QString reason = newRenderer->lastError();
+        const Outcome how = newRenderer->layoutRefused() ? Outcome::LayoutFailed
+                                                         : Outcome::WriteFailed;
         delete newRenderer;
-        endRun(Outcome::WriteFailed, path, reason);
+        endRun(how, path, reason);
         return false;
     }
     newRenderer->startReport();

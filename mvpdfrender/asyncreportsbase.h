@@ -18,10 +18,14 @@ class MVPDFRENDER_EXPORT AsyncReportsBase : public QObject
     Q_OBJECT
 
 public:
-    // How a run ended, beside the text of ready(): Completed (the file is complete), Cancelled
-    // (abortReport(), or a new start while it ran), NoData (a pass found no renderer) or
-    // WriteFailed (the file could not be opened or written completely, or prepare() failed).
-    enum class Outcome { Completed, Cancelled, NoData, WriteFailed };
+    // How a run ended, beside the text of ready(): Completed (the file is complete, holding
+    // every line and item of the report), Cancelled (abortReport(), or a new start while it
+    // ran), NoData (a pass found no renderer), WriteFailed (the file could not be opened or
+    // written completely, or prepare() failed for want of what every report needs: a
+    // QApplication, usable fonts) or LayoutFailed (prepare() found, before any file was made,
+    // that this report cannot be laid out without losing lines: heading lines that leave no
+    // room for a line in a column). The text of ready() says which.
+    enum class Outcome { Completed, Cancelled, NoData, WriteFailed, LayoutFailed };
     Q_ENUM(Outcome)
 
     explicit AsyncReportsBase(QObject *parent = nullptr);
@@ -69,7 +73,8 @@ protected:
     // Starts the run with renderer, which the host made with this job as owner and filled:
     // prepares it and, when that succeeds, starts its report, installs it and schedules the
     // first pass, and returns true. When prepare() fails, deletes it, ends the run with
-    // ready(its lastError()) and the WriteFailed outcome, and returns false. Takes ownership.
+    // ready(its lastError()) and the WriteFailed or LayoutFailed outcome, and returns false.
+    // Takes ownership.
     bool startRenderer(PDFRendererBase *renderer);
 
     QStringList monthNames;     // "" then the genitive month names, indexed by QDate::month()

@@ -2,6 +2,7 @@
 
 #include "mvdebugcolorizereffect.h"
 #include "mvkeys.h"
+#include "mvlayout.h"
 #include "mvpagepainter.h"
 #include "mvtextitem.h"
 #include "mvtextlayout.h"
@@ -12,9 +13,7 @@
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
 #include <QPainter>
-#include <QTextBlock>
 #include <QTextBlockFormat>
-#include <QTextLayout>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -25,10 +24,6 @@ constexpr int kDefaultPpi = 120;
 constexpr int kDefaultColumnCount = 3;
 // The lower limit of the content area before a scene exists, so that contentHeight() is 1.
 constexpr double kInitialContentBottom = 1.0;
-// Text lines are set at 90 % of their whole-pixel height.
-constexpr qreal kTextLineHeightPercent = 90.0;
-// Consecutive lines of emitTextList() start at 0.8 of an item's height.
-constexpr double kLinePitch = 0.8;
 // The header's second line overlaps the title's item by 15 % of the title's height.
 constexpr double kSubtitleOverlap = 0.15;
 constexpr double kHeaderGapMm = 0.7;
@@ -276,33 +271,9 @@ QGraphicsItem *AsyncReportsHelper::createTextItemWithFormat(const QString &text,
     MvTextItem *item = textItemPool->take(text, format, &filled);
     if (filled)
         return item;
-    const bool reused = item != nullptr;
-    if (!reused)
+    if (!item)
         item = new MvTextItem;
-    item->text = text;
-    item->format = format;
-    QTextDocument *document = item->document();
-    QTextCursor cursor(document);
-    // One edit block: the document is laid out once, when it is complete.
-    cursor.beginEditBlock();
-    if (reused) {
-        cursor.select(QTextCursor::Document);
-        cursor.removeSelectedText();
-    }
-    cursor.setCharFormat(format);
-    // The block's own format too: an empty text must measure as tall as a line in this
-    // format, not as a line in the application's default font.
-    cursor.setBlockCharFormat(format);
-    cursor.setBlockFormat(MvTextLayout::blockFormat(cursor.blockFormat(), format,
-                                                    kTextLineHeightPercent));
-    cursor.insertText(text);
-    // Keep the shaped glyphs of the layout: painting the page then draws them instead of
-    // shaping every line a second time.
-    for (QTextBlock block = item->document()->begin(); block.isValid(); block = block.next())
-        block.layout()->setCacheEnabled(true);
-    cursor.endEditBlock();
-    // Nobody edits these texts: an undo history would only grow with every reuse.
-    document->clearUndoRedoStacks();
+    item->fill(text, format);
     return item;
 }
 
@@ -317,7 +288,7 @@ double AsyncReportsHelper::emitTextList(double y, int columnIndex, const QString
     for (const QString &line : lines) {
         QGraphicsItem *item = createPageTextItem(line, format);
         item->moveBy(double(columnIndex) * scene->width() / double(columnCount), y + contentTop);
-        y += kLinePitch * itemHeight(item);
+        y += MvLayout::LinePitch * itemHeight(item);
         appendToColumn(item);
     }
     return y;
@@ -378,7 +349,7 @@ void AsyncReportsHelper::setPageNum(int page)
     QTextCursor cursor(label->document());
     cursor.setCharFormat(format);
     cursor.setBlockFormat(MvTextLayout::blockFormat(cursor.blockFormat(), format,
-                                                    kTextLineHeightPercent));
+                                                    MvTextLayout::LineHeightPercent));
 
     cursor.beginEditBlock();
     cursor.setPosition(0);

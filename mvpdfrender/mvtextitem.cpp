@@ -5,7 +5,10 @@
 #include <QAbstractTextDocumentLayout>
 #include <QStyle>
 #include <QStyleOptionGraphicsItem>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 
 MvTextItem::MvTextItem()
 {
@@ -25,3 +28,31 @@ void MvTextItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *option
     document()->documentLayout()->draw(painter, QAbstractTextDocumentLayout::PaintContext());
 }
 
+void MvTextItem::fill(const QString &newText, const QTextCharFormat &newFormat)
+{
+    text = newText;
+    format = newFormat;
+    cutFrom = 0;
+    QTextDocument *textDocument = document();
+    QTextCursor cursor(textDocument);
+    // One edit block: the document is laid out once, when it is complete.
+    cursor.beginEditBlock();
+    if (!textDocument->isEmpty()) {
+        cursor.select(QTextCursor::Document);
+        cursor.removeSelectedText();
+    }
+    cursor.setCharFormat(newFormat);
+    // The block's own format too: an empty text must measure as tall as a line in this
+    // format, not as a line in the application's default font.
+    cursor.setBlockCharFormat(newFormat);
+    cursor.setBlockFormat(MvTextLayout::blockFormat(cursor.blockFormat(), newFormat,
+                                                    MvTextLayout::LineHeightPercent));
+    cursor.insertText(newText);
+    // Keep the shaped glyphs of the layout: painting the page then draws them instead of
+    // shaping every line a second time.
+    for (QTextBlock block = textDocument->begin(); block.isValid(); block = block.next())
+        block.layout()->setCacheEnabled(true);
+    cursor.endEditBlock();
+    // Nobody edits these texts: an undo history would only grow with every reuse.
+    textDocument->clearUndoRedoStacks();
+}

@@ -16,13 +16,21 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
 
+    // Makes the document hold text in format, in one edit, its lines set at the composer's
+    // line height; whatever it held before is replaced.
+    void fill(const QString &text, const QTextCharFormat &format);
+
     // Set on items that only the page composer and the renderers ever see; the composer
     // reuses them for a later page instead of deleting them.
     bool recyclable = false;
     // What the document was built from, so that a reused item holding the same line in the
-    // same format needs no rebuilding.
+    // same format needs no rebuilding, and a text too wide for a column can be cut into
+    // pieces of the same text.
     QString text;
     QTextCharFormat format;
+    // For a text being cut into pieces (see MvTextFitter): where the part of `text` that is
+    // not yet in a piece begins, in UTF-16 code units.
+    int cutFrom = 0;
 };
 
 #endif // MVTEXTITEM_H

@@ -41,6 +41,7 @@ void MvTextItemPool::keep(MvTextItem *item)
     item->setGraphicsEffect(nullptr);
     item->setPos(0.0, 0.0);
     item->recyclable = false;
+    item->cutFrom = 0;
     items.append(item);
     byText.insert(item->text, item);
 }

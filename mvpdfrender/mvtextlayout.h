@@ -16,6 +16,10 @@ class QTextDocument;
 class MvTextLayout
 {
 public:
+    // Lines of the composer's text items are set at this percentage of their whole-pixel
+    // height (see blockFormat()).
+    static constexpr qreal LineHeightPercent = 90.0;
+
     // The device every text item is laid out for: 100 dots per inch, the resolution of Qt's
     // offscreen and virtual screens.
     static QPaintDevice *device();

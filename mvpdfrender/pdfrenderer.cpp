@@ -2,22 +2,53 @@
 
 #include "asyncreportsbase.h"
 #include "mvkeys.h"
+#include "mvlayout.h"
+#include "mvtextfitter.h"
 
 #include <QGraphicsItem>
+#include <QHash>
+#include <QRegularExpression>
 #include <QTextCharFormat>
 
 namespace {
-// A line longer than this (in UTF-16 code units) needs the wider columns of a 2-column page.
-constexpr int kLongLineLength = 50;
-// Consecutive lines start at 0.8 of an item's height.
-constexpr double kLinePitch = 0.8;
+// A line longer than this (in UTF-16 code units) is placed piece by piece without being laid
+// out whole first: it is far wider than any column, and a line of megabytes laid out whole
+// would hold up a pass for seconds.
+constexpr int kWholeLineLimit = 4096;
+constexpr int kNarrowColumns = 3;
+constexpr int kWideColumns = 2;
 }
+
+// What the renderer keeps beside its specified fields.
+struct PDFRenderer::Private
+{
+    explicit Private(AsyncReportsHelper &helper) : fitter(helper) {}
+
+    QStringList::iterator linesEnd;
+    QRegularExpression outlineExpression;
+    // Whether the current column holds a line (not only headings): a line that does not fit
+    // even into an empty column is placed there anyway, so that no line is lost.
+    bool columnHasLine = false;
+    // A line too wide or too tall for its column is placed piece by piece: cutting is set
+    // while it is, and offset is where the part of `line` still to place begins.
+    bool cutting = false;
+    int offset = 0;
+    // Where the current page begins inside its first line, for a page laid out again; the
+    // next line taken is that first line when resumePageStart is set.
+    int pageStartOffset = 0;
+    bool pageStartCutting = false;
+    bool resumePageStart = false;
+    MvTextFitter fitter;
+    // The job's heading lines as last seen, and cut to fit a column, by column count.
+    QStringList headings;
+    QHash<int, QStringList> fittedHeadings;
+};
 
 PDFRenderer::PDFRenderer(AsyncReportsBase *owner)
     : PDFRendererBase(owner),
       column(0), columnY(0.0), lineNo(0), pageStartLineNo(0), twoColumns(false), wide(false),
       current(), pageStart(), restartPage(false), holdLine(false),
-      linesEnd()
+      d(new Private(hlp))
 {
 }
 
@@ -36,14 +67,39 @@ bool PDFRenderer::setOutlinePattern(const QString &pattern)
     if (!expression.isValid())
         return false;
     expression.optimize();
-    outlineExpression = expression;
+    d->outlineExpression = expression;
     requestOutline(!pattern.isEmpty());
     return true;
 }
 
 QString PDFRenderer::outlinePattern() const
 {
-    return outlineRequested() ? outlineExpression.pattern() : QString();
+    return outlineRequested() ? d->outlineExpression.pattern() : QString();
+}
+
+bool PDFRenderer::prepare()
+{
+    if (!preparePage())
+        return false;
+    if (!headingsLeaveRoom()) {
+        refuseLayout(QStringLiteral("Nagłówki kolumn nie zostawiają miejsca na wiersz raportu "
+                                    "(liczba wierszy nagłówka: %1)")
+                     .arg(owner->continuationHeader().size()));
+        return false;
+    }
+    return openPdf();
+}
+
+// Whether a line fits below the heading lines in a column of the narrowest page they head.
+bool PDFRenderer::headingsLeaveRoom()
+{
+    const QTextCharFormat format = hlp.formats[MvKeys::PrintoutFormat];
+    const int columns = wide ? kWideColumns : kNarrowColumns;
+    // The headings stacked as a column's are, then taken off the page again.
+    const double below = hlp.emitTextList(0.0, 0, fittedHeadings(format, columns), format);
+    hlp.flushPageItemsForReuse();
+    const std::unique_ptr<QGraphicsItem> emptyLine(hlp.createTextItemWithFormat(QString(), format));
+    return hlp.contentHeight() > below + emptyLine->boundingRect().height();
 }
 
 void PDFRenderer::startReport()
@@ -61,8 +117,13 @@ void PDFRenderer::startReport()
     QStringList &lines = owner->reportLines();
     current = lines.begin();
     pageStart = current;
-    linesEnd = lines.end();
-    columnHasLine = false;
+    d->linesEnd = lines.end();
+    d->columnHasLine = false;
+    d->cutting = false;
+    d->offset = 0;
+    d->pageStartOffset = 0;
+    d->pageStartCutting = false;
+    d->resumePageStart = false;
 }
 
 bool PDFRenderer::emitPage(bool)
@@ -77,20 +138,17 @@ bool PDFRenderer::emitPage(bool)
         if (restartPage)
             restartCurrentPage(format);
 
-        if (!holdLine) {
-            line = *current;
-            ++current;
-            ++lineNo;
-        }
+        if (!holdLine)
+            takeLine();
         holdLine = false;
 
-        if (line.size() > kLongLineLength && !twoColumns) {
+        if (line.size() - d->offset > MvLayout::LongLineLength && !twoColumns) {
             hlp.flushPageItemsForReuse();
             restartPage = true;
             twoColumns = true;
             continue;
         }
-        hlp.setColumnCount(twoColumns ? 2 : 3);
+        hlp.setColumnCount(twoColumns ? kWideColumns : kNarrowColumns);
 
         switch (placeLine(format)) {
         case Placement::Placed:
@@ -110,36 +168,56 @@ bool PDFRenderer::emitPage(bool)
     }
 }
 
+void PDFRenderer::takeLine()
+{
+    line = *current;
+    ++current;
+    ++lineNo;
+    // A page laid out again may begin inside its first line.
+    d->offset = d->resumePageStart ? d->pageStartOffset : 0;
+    d->cutting = d->resumePageStart && d->pageStartCutting;
+    d->resumePageStart = false;
+}
+
 bool PDFRenderer::linesRemain() const
 {
-    return holdLine || current != linesEnd;
+    return holdLine || current != d->linesEnd;
 }
 
 void PDFRenderer::restartCurrentPage(const QTextCharFormat &format)
 {
     current = pageStart;
     lineNo = pageStartLineNo;
+    d->resumePageStart = true;
     column = 0;
     columnY = 0.0;
     if (pageNum > 1)
         columnY = emitHeadings(format);
-    columnHasLine = false;
+    d->columnHasLine = false;
     restartPage = false;
     dropOutlineEntriesOfPage();
 }
 
 PDFRenderer::Placement PDFRenderer::placeLine(const QTextCharFormat &format)
 {
-    QGraphicsItem *item = hlp.createPageTextItem(line, format);
+    const double columnWidth = hlp.width() / hlp.getColumnCount();
+    QGraphicsItem *item = d->cutting ? nullptr : wholeLineItem(format, columnWidth);
+    int next = line.size();
+    if (!item) {
+        d->cutting = true;
+        item = d->fitter.takePiece(line, d->offset, format, columnWidth, true, &next);
+    }
     const double height = item->boundingRect().height();
     // The fit test takes the full height, the next line starts at 0.8 of it.
-    if (hlp.contentHeight() > columnY + height || !columnHasLine) {
+    if (hlp.contentHeight() > columnY + height || !d->columnHasLine) {
         item->moveBy(hlp.columnOffset(column), hlp.contentTop + columnY);
-        if (outlineRequested() && outlineExpression.match(line).hasMatch())
+        if (d->offset == 0 && outlineRequested() && d->outlineExpression.match(line).hasMatch())
             addOutlineEntry(line.simplified(), item->sceneBoundingRect().top());
-        columnY += kLinePitch * height;
+        columnY += MvLayout::LinePitch * height;
         hlp.appendToColumn(item);
-        columnHasLine = true;
+        d->columnHasLine = true;
+        if (d->cutting)
+            piecePlaced(next);
         return Placement::Placed;
     }
     delete item;
@@ -148,20 +226,49 @@ PDFRenderer::Placement PDFRenderer::placeLine(const QTextCharFormat &format)
     return column < hlp.getColumnCount() - 1 ? Placement::NextColumn : Placement::PageFull;
 }
 
+// The item of the whole line, or null when the line goes piece by piece: wider than the
+// column, too long to be laid out whole, or taller than the emptiest column and holding line
+// breaks to continue it at.
+QGraphicsItem *PDFRenderer::wholeLineItem(const QTextCharFormat &format, double columnWidth)
+{
+    if (line.size() > kWholeLineLimit)
+        return nullptr;
+    QGraphicsItem *item = hlp.createPageTextItem(line, format);
+    const QRectF bounds = item->boundingRect();
+    const bool tooTall = !d->columnHasLine && !(hlp.contentHeight() > columnY + bounds.height())
+            && MvTextFitter::hasLineBreak(line);
+    if (bounds.width() <= columnWidth && !tooTall)
+        return item;
+    delete item;
+    return nullptr;
+}
+
+// A piece of the line ending before next is placed: the rest, if any, comes next.
+void PDFRenderer::piecePlaced(int next)
+{
+    d->offset = next;
+    if (next < line.size()) {
+        holdLine = true;
+        return;
+    }
+    d->cutting = false;
+    d->offset = 0;
+}
+
 void PDFRenderer::startNextColumn(const QTextCharFormat &format)
 {
     ++column;
     columnY = 0.0;
     hlp.flushColumn();
     columnY = emitHeadings(format);
-    columnHasLine = false;
+    d->columnHasLine = false;
 }
 
 void PDFRenderer::finishFullPage(const QTextCharFormat &format)
 {
     hlp.columnSeparators();
     hlp.render(output.painter(), output.pageRect());
-    percDone = lineNo * 100.0 / owner->reportLines().size();
+    percDone = linesTaken() * 100.0 / owner->reportLines().size();
     output.newPage();
     hlp.flushPageItemsForReuse();
     column = 0;
@@ -169,11 +276,23 @@ void PDFRenderer::finishFullPage(const QTextCharFormat &format)
     ++pageNum;
     hlp.setPageNum(pageNum);
     twoColumns = wide;
-    // The held line opens the next page.
+    // The held line (or the part of it still to place) opens the next page.
     pageStart = current - 1;
     pageStartLineNo = lineNo - 1;
+    d->pageStartOffset = d->offset;
+    d->pageStartCutting = d->cutting;
     columnY = emitHeadings(format);
-    columnHasLine = false;
+    d->columnHasLine = false;
+}
+
+// The lines taken, the held one included; a line cut across pages counts by the share of it
+// already placed.
+double PDFRenderer::linesTaken() const
+{
+    double taken = lineNo;
+    if (d->offset > 0)
+        taken -= 1.0 - double(d->offset) / line.size();
+    return taken;
 }
 
 void PDFRenderer::paintLastPage()
@@ -187,5 +306,29 @@ void PDFRenderer::paintLastPage()
 
 double PDFRenderer::emitHeadings(const QTextCharFormat &format)
 {
-    return hlp.emitTextList(columnY, column, owner->continuationHeader(), format);
+    const int columns = twoColumns ? kWideColumns : kNarrowColumns;
+    return hlp.emitTextList(columnY, column, fittedHeadings(format, columns), format);
+}
+
+// The job's heading lines, each cut to fit a column of a page of columns columns.
+const QStringList &PDFRenderer::fittedHeadings(const QTextCharFormat &format, int columns)
+{
+    const QStringList &headings = owner->continuationHeader();
+    if (headings != d->headings) {
+        d->headings = headings;
+        d->fittedHeadings.clear();
+    }
+    auto fitted = d->fittedHeadings.find(columns);
+    if (fitted != d->fittedHeadings.end())
+        return *fitted;
+    const double width = hlp.width() / columns;
+    QStringList pieces;
+    for (const QString &heading : headings) {
+        const std::unique_ptr<QGraphicsItem> item(hlp.createTextItemWithFormat(heading, format));
+        if (item->boundingRect().width() <= width)
+            pieces.append(heading);
+        else
+            pieces += d->fitter.cut(heading, format, width);
+    }
+    return *d->fittedHeadings.insert(columns, pieces);
 }

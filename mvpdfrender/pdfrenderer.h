@@ -5,15 +5,28 @@
 
 #include "pdfrendererbase.h"
 
-#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class QGraphicsItem;
 class QTextCharFormat;
 
 // Renders a line report: the job's printout lines flow down three narrow columns per page,
-// or two wider ones when a page meets a line longer than 50 characters or the report is
-// wide. Every column but the first of page 1 starts with the job's heading lines.
+// or two wider ones when a page meets a line longer than 50 characters (MvLayout::
+// LongLineLength) or the report is wide. Every column but the first of page 1 starts with the
+// job's heading lines.
+//
+// Nothing is lost or drawn outside its column. A line (or heading line) wider than the column
+// it stands in is continued on the following lines of that column, cut between graphemes
+// (never inside a surrogate pair or a combining sequence), its pieces in order; a line with
+// line breaks that is taller than a column is continued the same way, a piece per line. The
+// 50-character rule looks at the part of a line still to be placed: a line of more than 50
+// characters gives its page two columns and is then cut to their width; its continuation on a
+// new page decides that page's columns by its own length. Lines that fit are laid out as
+// they always were. Cutting is done page by page, as lines are placed, in time linear in the
+// line's length; a line of more than 4096 characters is always placed piece by piece.
 class MVPDFRENDER_EXPORT PDFRenderer : public PDFRendererBase
 {
 public:
@@ -28,7 +41,13 @@ public:
     // off. Returns false, and changes nothing, when pattern is not a valid expression.
     bool setOutlinePattern(const QString &pattern);
     QString outlinePattern() const;
+    // As the base's, and refuses, before any file is made, a report whose heading lines (cut
+    // to fit a column of three, or of two for a wide report) leave no room for a line in a
+    // column: "Nagłówki kolumn nie zostawiają miejsca na wiersz raportu (liczba wierszy
+    // nagłówka: N)", and a job then ends with Outcome::LayoutFailed.
+    bool prepare() override;
     void startReport() override;
+    // The share done, perc(), counts a line cut across pages by the part of it placed.
     bool emitPage(bool) override;
 
 protected:
@@ -41,25 +60,29 @@ protected:
     QStringList::iterator current;    // the next line to take from the job's list
     QStringList::iterator pageStart;  // the first line of the current page
     bool restartPage;
-    bool holdLine;            // `line` did not fit and is placed again before any new line
+    bool holdLine;            // `line` (or the part of it still to place) is placed again
+                              // before any new line is taken
     QString line;
 
 private:
     enum class Placement { Placed, NextColumn, PageFull };
+    struct Private;
 
+    void takeLine();
     void restartCurrentPage(const QTextCharFormat &format);
     Placement placeLine(const QTextCharFormat &format);
+    QGraphicsItem *wholeLineItem(const QTextCharFormat &format, double columnWidth);
+    void piecePlaced(int next);
     void startNextColumn(const QTextCharFormat &format);
     void finishFullPage(const QTextCharFormat &format);
     void paintLastPage();
     double emitHeadings(const QTextCharFormat &format);
+    const QStringList &fittedHeadings(const QTextCharFormat &format, int columns);
+    bool headingsLeaveRoom();
+    double linesTaken() const;
     bool linesRemain() const;
 
-    QStringList::iterator linesEnd;
-    QRegularExpression outlineExpression;
-    // Whether the current column holds a line (not only headings): a line that does not fit
-    // even into an empty column is placed there anyway, so that no line is lost.
-    bool columnHasLine = false;
+    std::unique_ptr<Private> d;
 };
 
 #endif // PDFRENDERER_H

@@ -5,6 +5,8 @@
 
 #include "logcore.h"
 
+#include <QApplication>
+#include <QBuffer>
 #include <QDateTime>
 #include <QFont>
 #include <QFontInfo>
@@ -12,6 +14,7 @@
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPdfWriter>
 #include <QSize>
 
 #include <atomic>
@@ -23,13 +26,24 @@ constexpr double kPageMarginMm = 15.0;
 constexpr double kPointsPerInch = 72.0;
 constexpr double kMmPerInch = 25.4;
 constexpr int kLogLevel = 10;   // the level of the library's own entries
+
+// A4 portrait, with margins of 15 mm on every side.
+QPageLayout pageLayout()
+{
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                       QMarginsF(kPageMarginMm, kPageMarginMm, kPageMarginMm, kPageMarginMm),
+                       QPageLayout::Millimeter, QMarginsF(0, 0, 0, 0));
 }
 
-// The outline of a report: whether it was asked for, its entries, the scale from scene units
-// to points on the page, and the thread that writes the file with it after the last page.
-struct PDFRendererBase::Outline
+} // namespace
+
+// What the renderer keeps beside its specified fields: whether prepare() refused the layout,
+// and the outline of the report (whether it was asked for, its entries, the scale from scene
+// units to points on the page, and the thread that writes the file with it after the last page).
+struct PDFRendererBase::Private
 {
-    bool requested = false;
+    bool layoutRefused = false;
+    bool outlineRequested = false;
     QVector<MvOutlineEntry> entries;
     double pointsPerSceneUnit = 0.0;
     std::thread writer;
@@ -52,7 +66,7 @@ PDFRendererBase::PDFRendererBase(AsyncReportsBase *owner)
       owner(owner),
       pageNum(0),
       percDone(0.0),
-      outline(new Outline)
+      d(new Private)
 {
 }
 
@@ -60,48 +74,77 @@ PDFRendererBase::~PDFRendererBase()
 {
     // The writer thread uses the output, which goes with this renderer.
     stopOutlineStep();
-    outline->join();
+    d->join();
 }
 
 bool PDFRendererBase::prepare()
 {
+    return preparePage() && openPdf();
+}
+
+bool PDFRendererBase::preparePage()
+{
+    d->layoutRefused = false;
+    // The page scene and its text items need the widgets' application object; without it
+    // Qt crashes in the scene.
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        errorText = QStringLiteral("Brak obiektu QApplication potrzebnego do utworzenia pliku PDF");
+        return false;
+    }
     const QStringList missing = missingFonts();
     if (!missing.isEmpty()) {
         errorText = missingFontsMessage(missing);
         return false;
     }
-    const QString fileName = owner->outputFileName();
-    const QString title = owner->reportTitle();
-    output.setPdfA1b(pdfA1bOutput);
-    output.setStaged(outline->requested);
-    outline->entries.clear();
-    if (!output.startPDF(title, fileName)) {
-        errorText = cannotWriteMessage(owner->outputFileName());
-        return false;
-    }
-
-    const QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                             QMarginsF(kPageMarginMm, kPageMarginMm, kPageMarginMm, kPageMarginMm),
-                             QPageLayout::Millimeter, QMarginsF(0, 0, 0, 0));
-    output.setupPage(layout);
     sizeScene();
-
     const QString dated = datedLine();
     const QString subtitle = owner->reportSubtitle();
     hlp.createHeader(owner->reportTitle(), subtitle, dated);
     hlp.createFooter();
+    return true;
+}
 
+bool PDFRendererBase::openPdf()
+{
+    const QString fileName = owner->outputFileName();
+    const QString title = owner->reportTitle();
+    output.setPdfA1b(pdfA1bOutput);
+    output.setStaged(d->outlineRequested);
+    d->entries.clear();
+    if (!output.startPDF(title, fileName)) {
+        errorText = cannotWriteMessage(owner->outputFileName());
+        return false;
+    }
+    output.setupPage(pageLayout());
     pageNum = 1;
     percDone = 0.0;
     return true;
 }
 
+void PDFRendererBase::refuseLayout(const QString &reason)
+{
+    errorText = reason;
+    d->layoutRefused = true;
+}
+
+bool PDFRendererBase::layoutRefused() const
+{
+    return d->layoutRefused;
+}
+
 void PDFRendererBase::sizeScene()
 {
+    // The page the PDF writer will give: its paintable area in device pixels, at the
+    // writer's own resolution. Asked of a writer without a file, so that the page can be
+    // composed (and found wanting) before any file is made.
+    QBuffer nowhere;
+    QPdfWriter probe(&nowhere);
+    probe.setPageLayout(pageLayout());
+    const QRect page(0, 0, probe.width(), probe.height());
+    const int devicePpi = probe.logicalDpiX();
+
     // Scene units are 1/ppi inch. Both dimensions are divided by the horizontal resolution.
-    const QRect page = output.pageRect();
     const int layoutPpi = hlp.ppi;
-    const int devicePpi = output.ppiX();
     const QSize scaled(qRound(double(page.width()) * layoutPpi),
                        qRound(double(page.height()) * layoutPpi));
     const QSize sceneSize(qRound(double(scaled.width()) / devicePpi),
@@ -110,16 +153,21 @@ void PDFRendererBase::sizeScene()
     // The page shows the scene scaled to the printable area, aspect kept, from its top.
     const double devicePerSceneUnit = qMin(double(page.width()) / sceneSize.width(),
                                            double(page.height()) / sceneSize.height());
-    outline->pointsPerSceneUnit = devicePerSceneUnit * kPointsPerInch / devicePpi;
+    d->pointsPerSceneUnit = devicePerSceneUnit * kPointsPerInch / devicePpi;
 }
 
 QString PDFRendererBase::datedLine() const
 {
     const QDate today = QDateTime::currentDateTime().date();
+    const QString date = QStringLiteral("dnia %1 %2 %3 roku")
+            .arg(QString::number(today.day()), monthNames.value(today.month()),
+                 QString::number(today.year()));
+    // Without a place the line starts with the date itself, not with a comma.
+    const QString place = owner->reportPlace();
+    if (place.trimmed().isEmpty())
+        return date;
     // One substitution pass: a place marker such as "%2" inside the place stays as written.
-    return QStringLiteral("%1, dnia %2 %3 %4 roku")
-            .arg(owner->reportPlace(), QString::number(today.day()),
-                 monthNames.value(today.month()), QString::number(today.year()));
+    return QStringLiteral("%1, %2").arg(place, date);
 }
 
 double PDFRendererBase::perc() const
@@ -170,7 +218,7 @@ void PDFRendererBase::discardOutput()
 {
     // A step still writing the file stops first: it uses the output.
     stopOutlineStep();
-    outline->join();
+    d->join();
     output.finishPDF();
     output.removeWrittenFile();
 }
@@ -187,35 +235,35 @@ bool PDFRendererBase::pdfA1b() const
 
 void PDFRendererBase::requestOutline(bool on)
 {
-    outline->requested = on;
+    d->outlineRequested = on;
 }
 
 bool PDFRendererBase::outlineRequested() const
 {
-    return outline->requested;
+    return d->outlineRequested;
 }
 
 void PDFRendererBase::addOutlineEntry(const QString &title, double sceneTop)
 {
     const double marginPoints = kPageMarginMm * kPointsPerInch / kMmPerInch;
-    outline->entries.append({title, pageNum,
-                             marginPoints + qMax(0.0, sceneTop) * outline->pointsPerSceneUnit});
+    d->entries.append({title, pageNum,
+                             marginPoints + qMax(0.0, sceneTop) * d->pointsPerSceneUnit});
 }
 
 void PDFRendererBase::dropOutlineEntriesOfPage()
 {
-    QVector<MvOutlineEntry> &entries = outline->entries;
+    QVector<MvOutlineEntry> &entries = d->entries;
     while (!entries.isEmpty() && entries.last().page == pageNum)
         entries.removeLast();
 }
 
 bool PDFRendererBase::startOutlineStep(const std::function<void()> &whenDone)
 {
-    if (!outline->requested || outline->writer.joinable())
+    if (!d->outlineRequested || d->writer.joinable())
         return false;
-    outline->stop = false;
-    outline->written = false;
-    Outline *state = outline.get();
+    d->stop = false;
+    d->written = false;
+    Private *state = d.get();
     PDFOutput *target = &output;
     auto step = [state, target, whenDone]() {
         state->written = target->writeStaged([state](QFileDevice &stage, QFileDevice &file) {
@@ -231,7 +279,7 @@ bool PDFRendererBase::startOutlineStep(const std::function<void()> &whenDone)
         whenDone();
     };
     try {
-        outline->writer = std::thread(step);
+        d->writer = std::thread(step);
     } catch (const std::system_error &) {
         // No thread to be had (a process or memory limit): the step runs here instead, in
         // this one pass, rather than leaving the report without its outline.
@@ -242,14 +290,14 @@ bool PDFRendererBase::startOutlineStep(const std::function<void()> &whenDone)
 
 void PDFRendererBase::stopOutlineStep()
 {
-    outline->stop = true;
+    d->stop = true;
 }
 
 bool PDFRendererBase::endOutlineStep()
 {
-    outline->join();
+    d->join();
     output.finishPDF();
-    return outline->written && !output.hasWriteError();
+    return d->written && !output.hasWriteError();
 }
 
 QStringList PDFRendererBase::missingFonts() const

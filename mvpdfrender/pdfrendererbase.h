@@ -24,11 +24,15 @@ public:
     // Deleting a renderer completes and closes its PDF file.
     virtual ~PDFRendererBase();
 
-    // Opens the file and builds the page band; on failure lastError() says why: "Nie można
-    // zapisać pliku PDF: PATH" when the file cannot be created, or, before any file is made,
-    // "Brak czcionek potrzebnych do utworzenia pliku PDF: FAMILIES" when the font families of
-    // the page formats resolve to no installed font (not even a substitute) with the glyphs
-    // of plain text, as on a machine without fonts, where the PDF would hold no text at all.
+    // Builds the page band and opens the file; on failure lastError() says why. Before any
+    // file is made: "Brak obiektu QApplication potrzebnego do utworzenia pliku PDF" when the
+    // process has no QApplication (pages are composed on a graphics scene, which needs one;
+    // a QCoreApplication or QGuiApplication is not enough), "Brak czcionek potrzebnych do
+    // utworzenia pliku PDF: FAMILIES" when the font families of the page formats resolve to
+    // no installed font (not even a substitute) with the glyphs of plain text, as on a machine
+    // without fonts, where the PDF would hold no text at all; a derived renderer may refuse a
+    // report it cannot lay out (see PDFRenderer). Then "Nie można zapisać pliku PDF: PATH"
+    // when the file cannot be created.
     virtual bool prepare();
     // Share of the report already written, in percent.
     virtual double perc() const;
@@ -58,6 +62,16 @@ public:
     static QString missingFontsMessage(const QStringList &families);
 
 protected:
+    // prepare() in two steps, for a derived renderer that checks the composed page before any
+    // file is made: preparePage() composes the page (scene, header, footer) without a file,
+    // openPdf() then opens the file and starts its first page. Both return false, with
+    // lastError(), on failure.
+    bool preparePage();
+    bool openPdf();
+    // Ends a prepare() that found that the report cannot be laid out: lastError() is reason,
+    // and a job started by AsyncReportsBase::startRenderer() ends with Outcome::LayoutFailed.
+    void refuseLayout(const QString &reason);
+
     // For derived renderers that offer an outline (bookmarks): whether the report gets one,
     // set before prepare(). The file of such a report is written to a temporary file first
     // and reaches its path when the job has added the outline, after the last page.
@@ -80,9 +94,10 @@ protected:
 private:
     Q_DISABLE_COPY(PDFRendererBase)   // the output and the pending items are owned
 
-    // The job drives the last step of an outlined report, which runs on a thread of its own.
+    // The job drives the last step of an outlined report, which runs on a thread of its own,
+    // and tells a refused layout from other failures of prepare().
     friend class AsyncReportsBase;
-    struct Outline;
+    struct Private;
 
     // After finish(), for a report with an outline: starts writing the file with it on
     // another thread; whenDone is called on that thread when that ends. False when there is
@@ -93,12 +108,13 @@ private:
     // Waits for the step to end; whether the file at its path is complete.
     bool endOutlineStep();
 
+    bool layoutRefused() const;
     void sizeScene();
     QString datedLine() const;
     QStringList missingFonts() const;
 
     bool pdfA1bOutput = false;
-    std::unique_ptr<Outline> outline;
+    std::unique_ptr<Private> d;
 };
 
 #endif // PDFRENDERERBASE_H

@@ -1,7 +1,11 @@
 #include "pdfrendererdocuments.h"
 
 #include "mvkeys.h"
+#include "mvlayout.h"
+#include "mvtextfitter.h"
+#include "mvtextitem.h"
 
+#include <QApplication>
 #include <QGraphicsLineItem>
 #include <QGraphicsTextItem>
 
@@ -11,18 +15,17 @@ namespace {
 
 using namespace MvKeys;
 
-constexpr double kTextHeightFactor = 0.8;
 constexpr double kSpacedFactor = 1.4;
 constexpr double kTightSpacedFactor = 1.21;
 constexpr double kSpacedTopOffset = 0.2;
 constexpr int kEnoughItems = 500;
 constexpr int kMaxColumns = 3;
-// An item wider than a third of the page less this needs a 2-column page.
-constexpr double kThreeColumnWidthReserveMm = 3.0;
-// Space above and below the rule between two documents.
-constexpr double kDocumentGapMm = 1.0;
-// The rule stops this short of either column edge.
-constexpr double kRuleInsetMm = 2.0;
+// Items are fitted to a column of a page of this many columns, the widest a column gets.
+constexpr int kFittingColumns = 2;
+// A scale factor this close to 1 leaves an item as it is: it fits, give or take rounding.
+constexpr double kScaleTolerance = 1e-9;
+// The layout hints a piece of a text item carries over from it.
+constexpr ItemData kPieceHints[] = {SpacedKey, TightKey, FullHeightKey, CentredKey, HeightFactorKey};
 
 bool hasKey(const QGraphicsItem *item, int key)
 {
@@ -34,10 +37,35 @@ double scaledWidth(const QGraphicsItem *item)
     return MvConstants::SCALEDBBSIZE(item).width();
 }
 
+// Text items need the widgets' application object; without one no report is made anyway
+// (prepare() refuses it), and a text item is not even made.
+bool canMakeTextItems()
+{
+    return qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
+}
+
+// A text item of the composer's, whose text and format it keeps.
+MvTextItem *composerText(QGraphicsItem *item)
+{
+    return item->type() == QGraphicsTextItem::Type ? dynamic_cast<MvTextItem *>(item) : nullptr;
+}
+
 } // namespace
 
+// What the renderer keeps beside its specified fields.
+struct PDFRendererDocuments::Private
+{
+    explicit Private(AsyncReportsHelper &helper) : fitter(helper) {}
+
+    // Documents whose outline entry is made, and whether the first pending one is among them.
+    int documentsStarted = 0;
+    bool firstDocumentStarted = false;
+    MvTextFitter fitter;
+};
+
 PDFRendererDocuments::PDFRendererDocuments(AsyncReportsBase *owner)
-    : PDFRendererBase(owner), itemCount(0), carryWidth(0.0), carryOver(false)
+    : PDFRendererBase(owner), itemCount(0), carryWidth(0.0), carryOver(false),
+      d(new Private(hlp))
 {
 }
 
@@ -51,7 +79,7 @@ PDFRendererDocuments::~PDFRendererDocuments()
 void PDFRendererDocuments::appendDoc(const DocumentGraphics &doc)
 {
     QGraphicsItem *header = nullptr;
-    if (doc.attributes.contains(NumberAttribute)) {
+    if (doc.attributes.contains(NumberAttribute) && canMakeTextItems()) {
         const int number = doc.attributes.value(NumberAttribute).toInt();
         const QString text = QStringLiteral("   Dokument nr %1   ")
                 .arg(number, 0, 10, QLatin1Char(' '));
@@ -70,8 +98,10 @@ void PDFRendererDocuments::appendDoc(const QStringList &lines)
 {
     DocumentGraphics doc;
     const QTextCharFormat format = hlp.formats[PrintoutFormat];
-    for (const QString &line : lines)
-        doc.items.append(hlp.createTextItemWithFormat(line, format));
+    for (const QString &line : lines) {
+        if (canMakeTextItems())
+            doc.items.append(hlp.createTextItemWithFormat(line, format));
+    }
     docs.append(std::move(doc));
     itemCount += lines.size();
 }
@@ -89,8 +119,8 @@ bool PDFRendererDocuments::enough() const
 void PDFRendererDocuments::startReport()
 {
     itemCount = 0;
-    documentsStarted = 0;
-    firstDocumentStarted = false;
+    d->documentsStarted = 0;
+    d->firstDocumentStarted = false;
 }
 
 void PDFRendererDocuments::setOutlineEnabled(bool on)
@@ -110,7 +140,7 @@ QString PDFRendererDocuments::outlineTitle(const DocumentGraphics &doc) const
         return title;
     if (doc.attributes.contains(NumberAttribute))
         return QStringLiteral("Dokument nr %1").arg(doc.attributes.value(NumberAttribute).toInt());
-    return QStringLiteral("Dokument %1").arg(documentsStarted + 1);
+    return QStringLiteral("Dokument %1").arg(d->documentsStarted + 1);
 }
 
 double PDFRendererDocuments::boundingHeight(QGraphicsItem *item)
@@ -119,7 +149,7 @@ double PDFRendererDocuments::boundingHeight(QGraphicsItem *item)
     if (item->type() == QGraphicsTextItem::Type && dynamic_cast<QGraphicsTextItem *>(item)
         && !hasKey(item, FullHeightKey)) {
         const QVariant factor = item->data(HeightFactorKey);
-        return height * (factor.isValid() ? factor.toReal() : kTextHeightFactor);
+        return height * (factor.isValid() ? factor.toReal() : MvLayout::LinePitch);
     }
     if (hasKey(item, SpacedKey))
         return height * (hasKey(item, TightKey) ? kTightSpacedFactor : kSpacedFactor);
@@ -143,7 +173,7 @@ bool PDFRendererDocuments::emitPage(bool)
     if (docs.isEmpty())
         return false;
 
-    hlp.setColumnCount(fitsThreeColumns() ? 3 : 2);
+    hlp.setColumnCount(fitsThreeColumns() ? kMaxColumns : kFittingColumns);
     const PageEnd end = placeDocuments();
     removePlaced(end);
 
@@ -158,17 +188,24 @@ bool PDFRendererDocuments::emitPage(bool)
     return true;
 }
 
-// Estimates the items three columns would take on this page and tests their widths.
-bool PDFRendererDocuments::fitsThreeColumns() const
+// Estimates the items three columns would take on this page and tests their widths, fitting
+// the items it reaches to their columns first; also tests the block width of every document it
+// reaches, which centring in a column of three must not make stand out of it.
+bool PDFRendererDocuments::fitsThreeColumns()
 {
-    const double limit = hlp.width() / 3.0 - hlp.MMTOPT(kThreeColumnWidthReserveMm);
+    const double columnWidth = hlp.width() / kMaxColumns;
+    const double limit = columnWidth - hlp.MMTOPT(MvLayout::ThreeColumnReserveMm);
     const double contentHeight = hlp.contentHeight();
-    const double gap = hlp.MMTOPT(kDocumentGapMm);
+    const double gap = hlp.MMTOPT(MvLayout::DocumentGapMm);
     const int lastColumn = kMaxColumns - 1;
     int column = 0;
     double used = 0.0;
-    for (const DocumentGraphics &doc : docs) {
-        for (QGraphicsItem *item : doc.items) {
+    for (int doc = 0; doc < docs.size(); ++doc) {
+        if (blockWidthOf(doc) > columnWidth)
+            return false;
+        QList<QGraphicsItem *> &items = docs[doc].items;
+        for (int i = 0; i < items.size(); ++i) {
+            QGraphicsItem *item = fitItem(items, i);
             const double slot = boundingHeight(item);
             if (slot + used > contentHeight) {
                 if (column == lastColumn)
@@ -196,32 +233,35 @@ bool PDFRendererDocuments::fitsThreeColumns() const
 PDFRendererDocuments::PageEnd PDFRendererDocuments::placeDocuments()
 {
     const double contentHeight = hlp.contentHeight();
-    const double gap = hlp.MMTOPT(kDocumentGapMm);
+    const double gap = hlp.MMTOPT(MvLayout::DocumentGapMm);
     const int lastColumn = hlp.getColumnCount() - 1;
     int column = 0;
     double used = 0.0;
     PageEnd end;
     QList<QGraphicsItem *> part;
-    const bool firstStarted = firstDocumentStarted;
-    firstDocumentStarted = false;
+    const bool firstStarted = d->firstDocumentStarted;
+    d->firstDocumentStarted = false;
 
     const bool outlined = outlineRequested();
-    for (int d = 0; d < docs.size(); ++d) {
-        const DocumentGraphics &doc = docs.at(d);
+    for (int doc = 0; doc < docs.size(); ++doc) {
+        // The widest item of the document, placed on this page or not; a split remainder
+        // starts from the width its document had on the page before.
         const double blockWidth = blockWidthOf(doc);
+        carryWidth = 0.0;
+        QList<QGraphicsItem *> &items = docs[doc].items;
         // Whether this document's outline entry is still to be made, at its first item placed.
-        bool startsHere = outlined && !(d == 0 && firstStarted);
-        if (startsHere && doc.items.isEmpty()) {
-            addOutlineEntry(outlineTitle(doc), hlp.contentTop + used);
-            ++documentsStarted;
+        bool startsHere = outlined && !(doc == 0 && firstStarted);
+        if (startsHere && items.isEmpty()) {
+            addOutlineEntry(outlineTitle(docs.at(doc)), hlp.contentTop + used);
+            ++d->documentsStarted;
             startsHere = false;
         }
-        for (int i = 0; i < doc.items.size(); ++i) {
-            QGraphicsItem *item = doc.items.at(i);
+        for (int i = 0; i < items.size(); ++i) {
+            QGraphicsItem *item = fitItem(items, i);
             const double slot = boundingHeight(item);
             if (slot + used > contentHeight) {
                 if (column == lastColumn) {
-                    end = {d, i, true};
+                    end = {doc, i, true};
                     carryOver = true;
                     carryWidth = blockWidth;
                     break;
@@ -231,8 +271,8 @@ PDFRendererDocuments::PageEnd PDFRendererDocuments::placeDocuments()
             }
             placeItem(item, column, used, blockWidth);
             if (startsHere) {
-                addOutlineEntry(outlineTitle(doc), item->sceneBoundingRect().top());
-                ++documentsStarted;
+                addOutlineEntry(outlineTitle(docs.at(doc)), item->sceneBoundingRect().top());
+                ++d->documentsStarted;
                 startsHere = false;
             }
             part.append(item);
@@ -243,13 +283,13 @@ PDFRendererDocuments::PageEnd PDFRendererDocuments::placeDocuments()
         part.clear();
         if (end.full) {
             // The split document continues on the next page; its entry, if made, stays here.
-            firstDocumentStarted = outlined && !startsHere;
+            d->firstDocumentStarted = outlined && !startsHere;
             break;
         }
 
         if (gap + used > contentHeight) {
             if (column == lastColumn) {
-                end = {d, -1, false};
+                end = {doc, -1, false};
                 carryOver = false;
                 break;
             }
@@ -264,15 +304,91 @@ PDFRendererDocuments::PageEnd PDFRendererDocuments::placeDocuments()
     return end;
 }
 
-// The widest scaled item of the document, placed on this page or not; a split remainder
-// starts from the width its document had on the page before.
-double PDFRendererDocuments::blockWidthOf(const DocumentGraphics &doc)
+// The block width of a pending document: its widest item as fitted (items not fitted yet
+// count as no wider than a column they will be fitted to); a split remainder starts from the
+// width its document had on the page before.
+double PDFRendererDocuments::blockWidthOf(int document) const
 {
-    double width = carryOver ? carryWidth : 0.0;
-    carryWidth = 0.0;
-    for (const QGraphicsItem *item : doc.items)
-        width = qMax(width, scaledWidth(item));
+    const double widest = fitWidth();
+    double width = document == 0 && carryOver ? carryWidth : 0.0;
+    for (const QGraphicsItem *item : docs.at(document).items)
+        width = qMax(width, qMin(scaledWidth(item), widest));
     return width;
+}
+
+// The width of a column of a two-column page, which every item is fitted to.
+double PDFRendererDocuments::fitWidth() const
+{
+    return hlp.width() / kFittingColumns;
+}
+
+double PDFRendererDocuments::fitScale(QGraphicsItem *item) const
+{
+    if (!hlp.scene || continuedInPieces(item))
+        return 1.0;
+    double factor = 1.0;
+    const double width = scaledWidth(item);
+    if (width > fitWidth())
+        factor = fitWidth() / width;
+    const double slot = boundingHeight(item);
+    if (slot > hlp.contentHeight())
+        factor = qMin(factor, hlp.contentHeight() / slot);
+    return factor < 1.0 - kScaleTolerance ? factor : 1.0;
+}
+
+// Whether item is a text item of the composer's that is cut into pieces to fit: wider than a
+// column, or taller and holding line breaks; or one already being cut.
+bool PDFRendererDocuments::continuedInPieces(QGraphicsItem *item) const
+{
+    const MvTextItem *text = composerText(item);
+    if (!text)
+        return false;
+    if (text->cutFrom > 0 || scaledWidth(item) > fitWidth())
+        return true;
+    return boundingHeight(item) > hlp.contentHeight() && MvTextFitter::hasLineBreak(text->text);
+}
+
+// Makes the item at index fit a column; returns the item that stands there then.
+QGraphicsItem *PDFRendererDocuments::fitItem(QList<QGraphicsItem *> &items, int index)
+{
+    QGraphicsItem *item = items.at(index);
+    if (continuedInPieces(item))
+        item = takePiece(items, index);
+    // A piece of a single line in a format taller than a column is scaled down too.
+    const double factor = fitScale(item);
+    if (factor < 1.0)
+        item->setScale(item->scale() * factor);
+    return item;
+}
+
+// Puts the next piece of the composer's text item at index in front of it; the item goes
+// once its last piece is made. Returns the piece.
+QGraphicsItem *PDFRendererDocuments::takePiece(QList<QGraphicsItem *> &items, int index)
+{
+    auto *text = static_cast<MvTextItem *>(items.at(index));
+    int next = 0;
+    QGraphicsItem *piece = d->fitter.takePiece(text->text, text->cutFrom, text->format,
+                                               fitWidth() / text->scale(), text->recyclable, &next);
+    piece->setPos(text->pos());
+    piece->setScale(text->scale());
+    // A page item holds nothing but its text (the composer reuses it for other texts).
+    if (!text->recyclable) {
+        static_cast<QGraphicsTextItem *>(piece)->setDefaultTextColor(text->defaultTextColor());
+        for (const ItemData key : kPieceHints) {
+            if (hasKey(text, key))
+                piece->setData(key, text->data(key));
+        }
+    }
+    items.insert(index, piece);
+    ++itemCount;
+    if (next < text->text.size()) {
+        text->cutFrom = next;
+        return piece;
+    }
+    items.removeAt(index + 1);
+    --itemCount;
+    delete text;
+    return piece;
 }
 
 void PDFRendererDocuments::placeItem(QGraphicsItem *item, int column, double used,
@@ -287,7 +403,7 @@ void PDFRendererDocuments::placeItem(QGraphicsItem *item, int column, double use
 
 void PDFRendererDocuments::drawSeparator(int column, double y)
 {
-    const double inset = hlp.MMTOPT(kRuleInsetMm);
+    const double inset = hlp.MMTOPT(MvLayout::RuleInsetMm);
     auto *rule = new QGraphicsLineItem;
     rule->setPen(hlp.pens[DocumentSeparatorPen]);
     rule->setLine(hlp.columnOffset(column) + inset, y, hlp.columnOffset(column + 1) - inset, y);

@@ -10,6 +10,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <memory>
+
 class QGraphicsItem;
 
 // Renders a document report: the pending documents run one after another down two or three
@@ -19,6 +21,17 @@ class QGraphicsItem;
 //
 // Layout hints read from the items' data: the item data keys of MvKeys (spaced, tight,
 // full height, centred, height factor).
+//
+// Every item fits its column, so that no item pushes another off the page. As a page is
+// composed, an item wider than a column of a two-column page, or taller than a column, is
+// fitted: a text item made by the composer (createTextItemWithFormat(), appendDoc() of
+// lines, the number header) is continued on items of its own in the document, each holding
+// a piece of its text that fits (cut between graphemes and at line breaks, see PDFRenderer),
+// with its position, scale, colour and layout hints; the original item is deleted once all
+// of its text is in pieces. Any other item (an image, a host's own QGraphicsItem) is scaled
+// down, keeping its aspect ratio, by setScale(): its scale() then reads the smaller value,
+// fitScale() tells it beforehand. A page gets two columns whenever a document it holds is
+// wider, as a block, than a column of three.
 class MVPDFRENDER_EXPORT PDFRendererDocuments : public PDFRendererBase
 {
 public:
@@ -30,6 +43,10 @@ public:
     // header as its first item.
     void appendDoc(const DocumentGraphics &doc);
     // One document with one text item per line.
+    //
+    // Without a QApplication neither makes a text item (Qt's text items need one): the
+    // document goes in without the number header or the lines, and prepare() refuses the
+    // report.
     void appendDoc(const QStringList &lines);
     QList<DocumentGraphics> &documents();
     // Whether 500 or more items are pending, by the counter.
@@ -43,6 +60,12 @@ public:
     // the report from 1.
     void setOutlineEnabled(bool on);
     bool outlineEnabled() const;
+
+    // After prepare(): the factor by which emitPage() scales item down so that it fits a
+    // column (no wider than a column of a two-column page, its slot no taller than a
+    // column); 1.0 for an item that fits, and for a text item made by the composer that is
+    // continued in pieces instead.
+    double fitScale(QGraphicsItem *item) const;
 
     void startReport() override;
     bool emitPage(bool) override;
@@ -67,19 +90,22 @@ private:
         int item = -1;
         bool full = false;
     };
+    struct Private;
 
-    bool fitsThreeColumns() const;
+    bool fitsThreeColumns();
     PageEnd placeDocuments();
-    double blockWidthOf(const DocumentGraphics &doc);
+    double blockWidthOf(int document) const;
+    double fitWidth() const;
+    QGraphicsItem *fitItem(QList<QGraphicsItem *> &items, int index);
+    bool continuedInPieces(QGraphicsItem *item) const;
+    QGraphicsItem *takePiece(QList<QGraphicsItem *> &items, int index);
     void placeItem(QGraphicsItem *item, int column, double used, double blockWidth);
     void drawSeparator(int column, double y);
     void removePlaced(const PageEnd &end);
     void removeFirstDocument();
     QString outlineTitle(const DocumentGraphics &doc) const;
 
-    // Documents whose outline entry is made, and whether the first pending one is among them.
-    int documentsStarted = 0;
-    bool firstDocumentStarted = false;
+    std::unique_ptr<Private> d;
 };
 
 #endif // PDFRENDERERDOCUMENTS_H

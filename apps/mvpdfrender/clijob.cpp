@@ -1,86 +1,8 @@
 #include "clijob.h"
 
-#include "columnfit.h"
 #include "documentfeeder.h"
-#include "mvkeys.h"
 #include "pdfrenderer.h"
 #include "pdfrendererdocuments.h"
-
-#include <QGraphicsItem>
-
-#include <functional>
-#include <memory>
-
-namespace {
-
-// A line renderer that, once prepare() knows the page, cuts lines and headings too wide for
-// their columns into continuation lines, and fails when the headings leave no room for a line
-// in the columns they head (a mistake of the caller's, reported through tooTall).
-class FittedLineRenderer : public PDFRenderer
-{
-public:
-    FittedLineRenderer(AsyncReportsBase *job, bool wide, std::function<void(const QString &)> tooTall)
-        : PDFRenderer(job), wideReport(wide), tooTall(std::move(tooTall))
-    {
-        setWide(wide);
-    }
-
-    bool prepare() override
-    {
-        if (!PDFRenderer::prepare())
-            return false;
-        const ColumnFit fit(hlp);
-        fitLines(fit);
-        if (fitHeadings(fit))
-            return true;
-        tooTall(errorText);
-        return false;
-    }
-
-private:
-    void fitLines(const ColumnFit &fit)
-    {
-        // Only a list with a line too wide is rebuilt: the lines are often many.
-        QStringList &lines = owner->reportLines();
-        QStringList fitted;
-        bool cut = false;
-        for (int i = 0; i < lines.size(); ++i) {
-            if (!cut && fit.lineFits(lines.at(i), wideReport))
-                continue;
-            if (!cut)
-                fitted = lines.mid(0, i);
-            cut = true;
-            fitted += fit.fitLine(lines.at(i), wideReport);
-        }
-        if (cut)
-            lines = fitted;
-    }
-
-    bool fitHeadings(const ColumnFit &fit)
-    {
-        const QTextCharFormat format = hlp.formats[MvKeys::PrintoutFormat];
-        const double width = fit.columnWidth(wideReport ? 2 : 3);
-        QStringList &headings = owner->continuationHeader();
-        QStringList fitted;
-        for (const QString &heading : qAsConst(headings))
-            fitted += fit.width(heading, format) <= width ? QStringList{heading} : fit.cut(heading, format, width);
-        headings = fitted;
-        // The headings stacked as the renderer stacks them, then taken off the page again.
-        const double below = hlp.emitTextList(0.0, 0, headings, format);
-        hlp.flushPageItemsForReuse();
-        const std::unique_ptr<QGraphicsItem> line(hlp.createTextItemWithFormat(QStringLiteral("0"), format));
-        if (hlp.contentHeight() > below + line->boundingRect().height())
-            return true;
-        errorText = QStringLiteral("the %1 heading lines leave no room for a line in a column")
-                .arg(headings.size());
-        return false;
-    }
-
-    bool wideReport;
-    std::function<void(const QString &)> tooTall;
-};
-
-} // namespace
 
 CliJob::CliJob(const Settings &settings, const QStringList &lines, QObject *parent)
     : AsyncReportsBase(parent), settings(settings), lines(lines)
@@ -96,26 +18,19 @@ CliJob::CliJob(const Settings &settings, std::unique_ptr<DocumentFeeder> feeder,
 
 CliJob::~CliJob() = default;
 
-void CliJob::fail(Failure kind, const QString &reason)
-{
-    failureKind = kind;
-    failureText = reason;
-}
-
 void CliJob::process()
 {
     pages = 0;
     percent = 0.0;
-    fail(Failure::None, QString());
+    failureText.clear();
     PDFRendererBase *report = nullptr;
     PDFRendererDocuments *documents = nullptr;
     if (feeder) {
         report = documents = new PDFRendererDocuments(this);
         documents->setOutlineEnabled(settings.outline);
     } else {
-        auto *lineReport = new FittedLineRenderer(this, settings.wide, [this](const QString &reason) {
-            fail(Failure::Usage, reason);
-        });
+        auto *lineReport = new PDFRenderer(this);
+        lineReport->setWide(settings.wide);
         lineReport->setOutlinePattern(settings.outlinePattern);
         report = lineReport;
     }
@@ -128,7 +43,7 @@ void CliJob::process()
     // Documents go in after startReport(), so that the renderer's counter sees them; the
     // first page is only queued yet.
     if (!feeder->topUp(*documents)) {
-        fail(Failure::Render, feeder->error());
+        failureText = feeder->error();
         abortReport();
     }
 }
@@ -142,7 +57,7 @@ void CliJob::afterPage()
     if (feeder) {
         auto *documents = static_cast<PDFRendererDocuments *>(renderer);
         if (!feeder->topUp(*documents)) {
-            fail(Failure::Render, feeder->error());
+            failureText = feeder->error();
             abortReport();
         }
         if (feeder->total() > 0)
@@ -158,11 +73,6 @@ int CliJob::pagesWritten() const
 double CliJob::percentDone() const
 {
     return percent;
-}
-
-CliJob::Failure CliJob::failure() const
-{
-    return failureKind;
 }
 
 QString CliJob::failureReason() const

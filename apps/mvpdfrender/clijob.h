@@ -10,8 +10,7 @@
 class DocumentFeeder;
 
 // The tool's report job: a line report of `lines`, or a document report fed by a
-// DocumentFeeder, written to `output`. Before the first page the lines and headings are fitted
-// to the page's columns, so that nothing is drawn outside its column or off the page.
+// DocumentFeeder, written to `output`.
 class CliJob : public AsyncReportsBase
 {
     Q_OBJECT
@@ -32,9 +31,6 @@ public:
         QString outlinePattern;   // lines: lines that open an outline entry; valid or empty
     };
 
-    // Why a run ended without a report, beyond what ready() says.
-    enum class Failure { None, Usage, Render };
-
     CliJob(const Settings &settings, const QStringList &lines, QObject *parent = nullptr);
     CliJob(const Settings &settings, std::unique_ptr<DocumentFeeder> feeder,
            QObject *parent = nullptr);
@@ -52,22 +48,18 @@ public:
     // report, the share of documents placed). Both are up to date when progress() arrives.
     int pagesWritten() const;
     double percentDone() const;
-    // A failure of the job's own (headings too tall, an image that could not be loaded any
-    // more) and its one-line reason; the run then ended with a ready() of that reason or of
-    // the cancel message.
-    Failure failure() const;
+    // A failure of the job's own (an image that could not be loaded any more) in one line,
+    // or empty; the run then ended with the cancel message.
     QString failureReason() const;
 
 private:
     void afterPage();
-    void fail(Failure kind, const QString &reason);
 
     Settings settings;
     QStringList lines;
     std::unique_ptr<DocumentFeeder> feeder;
     int pages = 0;
     double percent = 0.0;
-    Failure failureKind = Failure::None;
     QString failureText;
 };
 

@@ -232,10 +232,10 @@ int runReport(CliJob::Settings settings, const JobFactory &makeJob, ProgressView
     loop.exec();
     view.finish();
 
-    if (job->failure() != CliJob::Failure::None) {
+    if (!job->failureReason().isEmpty()) {
         target.discard();
         printError(job->failureReason());
-        return job->failure() == CliJob::Failure::Usage ? UsageError : RenderFailed;
+        return RenderFailed;
     }
     // A signal that came during the last page, when no further pass looked at the cancel
     // flag, still cancels the run.
@@ -260,6 +260,12 @@ int runReport(CliJob::Settings settings, const JobFactory &makeJob, ProgressView
         target.discard();
         printError(result);
         return RenderFailed;
+    case AsyncReportsBase::Outcome::LayoutFailed:
+        // The only layout the library refuses: headings that leave no room for a line.
+        target.discard();
+        printError(QStringLiteral("the %1 heading lines leave no room for a line in a column")
+                   .arg(settings.headings.size()));
+        return UsageError;
     }
     const OutputTarget::Status committed = target.commit(&error);
     if (committed == OutputTarget::Status::Cancelled)

@@ -3,16 +3,12 @@
 
 #include "documentreader.h"
 
-#include <QHash>
 #include <QList>
 
 #include <functional>
 #include <memory>
 #include <optional>
 
-class AsyncReportsHelper;
-class ColumnFit;
-class DocumentGraphics;
 class ImageLoader;
 class PDFRendererDocuments;
 class QGraphicsItem;
@@ -21,12 +17,8 @@ class QGraphicsItem;
 // that memory holds a few pages of graphics items however many documents a report has and
 // however long one of them is: a long document goes in by parts, appended to it while it is
 // still pending. The renderer ends a report when a page empties its list, so the feeder always
-// keeps more pending than one page can take.
-//
-// Every item fits a column: text too wide is cut into continuation lines, an image too wide
-// or too tall is scaled down (and a notice says so). A document that needs a two-column page
-// for its widest item, or that goes in by parts, carries an invisible item of its width at
-// the front of what is pending of it, so that every page it stands on sees that width.
+// keeps more pending than one page can take. The renderer fits the items to their columns; a
+// notice tells of an image it will scale down.
 class DocumentFeeder
 {
 public:
@@ -54,25 +46,19 @@ private:
     bool ample(PDFRendererDocuments &renderer) const;
     bool startDocument(PDFRendererDocuments &renderer);
     bool feedOpenDocument(PDFRendererDocuments &renderer);
-    bool buildItems(const DocumentInput &input, int from, int to, AsyncReportsHelper &helper,
+    bool buildItems(const DocumentInput &input, int from, int to, PDFRendererDocuments &renderer,
                     QList<QGraphicsItem *> *items);
-    bool buildImage(const DocumentInput &input, int index, AsyncReportsHelper &helper,
+    bool buildImage(const DocumentInput &input, int index, PDFRendererDocuments &renderer,
                     QGraphicsItem **item);
-    QStringList fitText(const ItemInput &input, AsyncReportsHelper &helper) const;
-    bool widestItem(const DocumentInput &input, AsyncReportsHelper &helper, double *width);
-    void renewWidthHint(PDFRendererDocuments &renderer);
-    QGraphicsItem *widthHint(double width) const;
     bool fail(const QString &reason);
 
     QList<DocumentInput> documents;
     std::optional<int> firstNumber;
     ImageLoader &images;
     Notice notice;
-    std::unique_ptr<ColumnFit> fit;
     int next = 0;                 // documents started
     int openItems = 0;            // items of the last started document fed so far, while some
                                   // are still to come; 0 when it went in whole
-    QHash<int, double> hintWidths;    // by document index: documents that carry a width hint
     QString failure;
 };
 

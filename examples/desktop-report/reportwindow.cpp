@@ -113,6 +113,7 @@ void ReportWindow::showResult(const QString &message)
         break;
     case AsyncReportsBase::Outcome::NoData:
     case AsyncReportsBase::Outcome::WriteFailed:
+    case AsyncReportsBase::Outcome::LayoutFailed:
         bar->setValue(0);
         result->setText(message);
         break;

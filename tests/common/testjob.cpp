@@ -9,12 +9,22 @@
 
 namespace {
 
-// A renderer that calls the job's afterLastPage once its last page is written.
+// A renderer that calls the job's afterPrepare once it is prepared and its afterLastPage once
+// its last page is written.
 template <class Renderer>
 class HookedRenderer : public Renderer
 {
 public:
     explicit HookedRenderer(TestJob *job) : Renderer(job), job(job) {}
+
+    bool prepare() override
+    {
+        if (!Renderer::prepare())
+            return false;
+        if (job->afterPrepare)
+            job->afterPrepare(*this);
+        return true;
+    }
 
     void finish() override
     {

