@@ -1,10 +1,12 @@
 // Measures report throughput against a raw-Qt floor on the same generated receipt lines.
 //
-//   reportbench [--runs N] [--smoke] [--long] [--outline]
+//   reportbench [--runs N] [--smoke] [--long] [--outline] [--long-line]
 //
 // --long adds 300 000 lines as one line report and as one single document, to compare what a
 // long document costs with the same lines in a line report. --outline adds a report of 20 000
-// documents without and with an outline, to show what writing the outline costs.
+// documents without and with an outline, to show what writing the outline costs. --long-line
+// adds a line report of a single line of 5 MB, which the renderer cuts into pieces a page at a
+// time (its rate in MB/s follows the table).
 //
 // Every run of a case is a child process of its own (reportbench --case NAME), so that its
 // peak resident memory is its own. The table gives pages, the median wall time of N runs,
@@ -15,8 +17,9 @@
 #include "clijob.h"
 #include "documentfeeder.h"
 #include "imageloader.h"
-#include "mvkeys.h"
 #include "inputreader.h"
+#include "mvkeys.h"
+#include "mvlayout.h"
 #include "mvstringformatter.h"
 #include "samplereceipts.h"
 
@@ -128,7 +131,7 @@ Sample runFloor(const QStringList &lines, const QString &file)
     const double height = writer.height() / scale;
     painter.setFont(helper.formats[MvKeys::PrintoutFormat].font());
     std::unique_ptr<QGraphicsItem> probe(helper.createTextItemWithFormat(QStringLiteral("x"), helper.formats[MvKeys::PrintoutFormat]));
-    const double pitch = 0.8 * probe->boundingRect().height();
+    const double pitch = MvLayout::LinePitch * probe->boundingRect().height();
     const double top = 30, bottom = height - 20;
     int pages = 1;
     int column = 0;
@@ -150,6 +153,18 @@ Sample runFloor(const QStringList &lines, const QString &file)
     sample.seconds = timer.nsecsElapsed() / 1e9;
     sample.pages = pages;
     return sample;
+}
+
+// A single printout line of `size` characters: receipt lines run together.
+QString longLine(int size)
+{
+    QString line;
+    line.reserve(size);
+    const QStringList receipt = SampleReceipts::lines(100);
+    for (int i = 0; line.size() < size; ++i)
+        line += receipt.at(i % receipt.size());
+    line.truncate(size);
+    return line;
 }
 
 long peakResidentKiB()
@@ -191,6 +206,9 @@ int runCase(const QString &name, int runs)
             settings.outline = parts.first() == QLatin1String("outlined");
             CliJob job(settings, std::make_unique<DocumentFeeder>(
                                documents, 1, images, [](const QString &) {}));
+            sample = runJob(job);
+        } else if (parts.first() == QLatin1String("longline")) {
+            CliJob job(benchSettings(file), QStringList{longLine(size)});
             sample = runJob(job);
         } else {
             CliJob job(benchSettings(file), SampleReceipts::lines(size));
@@ -259,6 +277,10 @@ int main(int argc, char *argv[])
                              QStringLiteral("lines:%1").arg(longReport),
                              QStringLiteral("document:%1").arg(longReport)};
     }
+    const int longLineSize = smoke ? 50000 : 5 * 1024 * 1024;
+    const QString longLineCase = QStringLiteral("longline:%1").arg(longLineSize);
+    if (args.contains(QStringLiteral("--long-line")) || smoke)
+        cases += longLineCase;
     if (args.contains(QStringLiteral("--outline")) || smoke) {
         const int many = smoke ? 60 : 20000;
         cases += QStringList{QStringLiteral("documents:%1").arg(many),
@@ -285,9 +307,17 @@ int main(int argc, char *argv[])
         const double rate = seconds > 0 ? result.pages / seconds : 0;
         if (name.startsWith(QLatin1String("floor")))
             floorRate = rate;
+        // A single long line has no floor to compare with.
+        const double ratio = floorRate > 0 && name != longLineCase ? rate / floorRate : 0.0;
         std::printf("%-18s %6d %9.3f %9.1f %9.1f %8.2f ms %9.2f ms %10.2f ms %6.2f\n", qUtf8Printable(name),
                     result.pages, seconds, rate, result.peakKiB / 1024.0, median(result.medianPasses),
-                    result.longestPass, result.longestStall, floorRate > 0 ? rate / floorRate : 0.0);
+                    result.longestPass, result.longestStall, ratio);
+    }
+    if (results.contains(longLineCase)) {
+        const double seconds = median(results[longLineCase].seconds);
+        const double megabytes = longLine(longLineSize).toUtf8().size() / 1e6;
+        std::printf("\n%s: one line of %.2f MB (UTF-8) in %.3f s, %.2f MB/s\n",
+                    qUtf8Printable(longLineCase), megabytes, seconds, seconds > 0 ? megabytes / seconds : 0.0);
     }
     return 0;
 }
