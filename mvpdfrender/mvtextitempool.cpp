@@ -37,9 +37,11 @@ void MvTextItemPool::keep(MvTextItem *item)
         delete item;
         return;
     }
-    // Back to the state of a new item: no outline effect, at the origin, for anyone.
+    // Back to the state of a new item: no outline effect, at the origin, at its own size (a
+    // renderer may have scaled it down to fit), for anyone.
     item->setGraphicsEffect(nullptr);
     item->setPos(0.0, 0.0);
+    item->setScale(1.0);
     item->recyclable = false;
     item->cutFrom = 0;
     items.append(item);

@@ -189,8 +189,8 @@ bool PDFRendererDocuments::emitPage(bool)
 }
 
 // Estimates the items three columns would take on this page and tests their widths, fitting
-// the items it reaches to their columns first; also tests the block width of every document it
-// reaches, which centring in a column of three must not make stand out of it.
+// the items it reaches to their columns first. An item that opens a column in the estimate is
+// tested too, against the column's own width: it stands at that column's top.
 bool PDFRendererDocuments::fitsThreeColumns()
 {
     const double columnWidth = hlp.width() / kMaxColumns;
@@ -201,8 +201,6 @@ bool PDFRendererDocuments::fitsThreeColumns()
     int column = 0;
     double used = 0.0;
     for (int doc = 0; doc < docs.size(); ++doc) {
-        if (blockWidthOf(doc) > columnWidth)
-            return false;
         QList<QGraphicsItem *> &items = docs[doc].items;
         for (int i = 0; i < items.size(); ++i) {
             QGraphicsItem *item = fitItem(items, i);
@@ -210,6 +208,8 @@ bool PDFRendererDocuments::fitsThreeColumns()
             if (slot + used > contentHeight) {
                 if (column == lastColumn)
                     break;
+                if (scaledWidth(item) > columnWidth)
+                    return false;
                 ++column;
                 used = 0.0;
                 continue;
@@ -243,11 +243,13 @@ PDFRendererDocuments::PageEnd PDFRendererDocuments::placeDocuments()
     d->firstDocumentStarted = false;
 
     const bool outlined = outlineRequested();
+    const double columnWidth = hlp.width() / hlp.getColumnCount();
     for (int doc = 0; doc < docs.size(); ++doc) {
-        // The widest item of the document, placed on this page or not; a split remainder
-        // starts from the width its document had on the page before.
         const double blockWidth = blockWidthOf(doc);
         carryWidth = 0.0;
+        // A block wider than the column (an item further on, not yet fitted, is wider) is
+        // centred as one as wide as the column: none of its items stands out of the column.
+        const double centredWidth = qMin(blockWidth, columnWidth);
         QList<QGraphicsItem *> &items = docs[doc].items;
         // Whether this document's outline entry is still to be made, at its first item placed.
         bool startsHere = outlined && !(doc == 0 && firstStarted);
@@ -269,7 +271,7 @@ PDFRendererDocuments::PageEnd PDFRendererDocuments::placeDocuments()
                 ++column;
                 used = 0.0;
             }
-            placeItem(item, column, used, blockWidth);
+            placeItem(item, column, used, centredWidth);
             if (startsHere) {
                 addOutlineEntry(outlineTitle(docs.at(doc)), item->sceneBoundingRect().top());
                 ++d->documentsStarted;
@@ -279,7 +281,7 @@ PDFRendererDocuments::PageEnd PDFRendererDocuments::placeDocuments()
             used += slot;
             hlp.appendToColumn(item);
         }
-        hlp.centerPart(part, blockWidth);
+        hlp.centerPart(part, centredWidth);
         part.clear();
         if (end.full) {
             // The split document continues on the next page; its entry, if made, stays here.
@@ -304,15 +306,13 @@ PDFRendererDocuments::PageEnd PDFRendererDocuments::placeDocuments()
     return end;
 }
 
-// The block width of a pending document: its widest item as fitted (items not fitted yet
-// count as no wider than a column they will be fitted to); a split remainder starts from the
-// width its document had on the page before.
+// The widest item of a pending document, placed on this page or not; a split remainder starts
+// from the width its document had on the page before.
 double PDFRendererDocuments::blockWidthOf(int document) const
 {
-    const double widest = fitWidth();
     double width = document == 0 && carryOver ? carryWidth : 0.0;
     for (const QGraphicsItem *item : docs.at(document).items)
-        width = qMax(width, qMin(scaledWidth(item), widest));
+        width = qMax(width, scaledWidth(item));
     return width;
 }
 

@@ -30,8 +30,8 @@ class QGraphicsItem;
 // with its position, scale, colour and layout hints; the original item is deleted once all
 // of its text is in pieces. Any other item (an image, a host's own QGraphicsItem) is scaled
 // down, keeping its aspect ratio, by setScale(): its scale() then reads the smaller value,
-// fitScale() tells it beforehand. A page gets two columns whenever a document it holds is
-// wider, as a block, than a column of three.
+// fitScale() tells it beforehand. A document whose widest item (on a later page, say) is wider
+// than the column it stands in is centred as a block as wide as the column.
 class MVPDFRENDER_EXPORT PDFRendererDocuments : public PDFRendererBase
 {
 public:

@@ -115,6 +115,7 @@ private slots:
     void splitDocumentContinuesOnNextPage();
     void pageEndsBetweenDocuments();
     void scanChoosesColumnCount();
+    void wideItemOpeningAColumn();
     void documentsAppendedBetweenPages();
     void destructorDeletesPendingItemsOnly();
 
@@ -413,6 +414,16 @@ void tst_Documents::scanChoosesColumnCount()
     renderer->appendDoc(doc({box(5, limit, 20)}));
     QVERIFY(!renderer->emitPage(false));
     QCOMPARE(recorder.columnsOnPage.value(2), 2);
+}
+
+void tst_Documents::wideItemOpeningAColumn()
+{
+    startRenderer();
+    // The wide item does not fit below the first: it opens the next column, and would stand
+    // out of a column of three.
+    renderer->appendDoc(doc({box(1, 40, height - 5), box(2, columnWidth + 10, 20)}));
+    QVERIFY(!renderer->emitPage(false));
+    QCOMPARE(recorder.columnsOnPage.value(1), 2);
 }
 
 void tst_Documents::documentsAppendedBetweenPages()

@@ -1,4 +1,5 @@
 #include "mvkeys.h"
+#include "mvlayout.h"
 #include "pdfprobe.h"
 #include "pdfrendererdocuments.h"
 #include "qgraphicsimageitem.h"
@@ -111,7 +112,8 @@ void tst_Fitting::record(TestJob &job)
     };
 }
 
-// Every item stands inside the content area and inside one column of its page.
+// Every item stands inside one column of its page and inside the content area, but for the
+// fifth of a text line's height below its slot (which the line's own margin takes).
 void tst_Fitting::verifyInsideColumns()
 {
     QVERIFY(!placed.isEmpty());
@@ -122,8 +124,9 @@ void tst_Fitting::verifyInsideColumns()
                 .arg(item.text.left(20)).arg(item.page).arg(item.box.left()).arg(item.box.right())
                 .arg(item.box.top()).arg(item.box.bottom());
         QVERIFY2(column >= 0 && item.box.right() <= (column + 1) * width + kTolerance, qPrintable(where));
+        const double below = (1.0 - MvLayout::LinePitch) * item.box.height();
         QVERIFY2(item.box.top() >= content.top() - kTolerance
-                 && item.box.bottom() <= content.bottom() + kTolerance, qPrintable(where));
+                 && item.box.bottom() - below <= content.bottom() + kTolerance, qPrintable(where));
     }
 }
 
@@ -217,17 +220,23 @@ void tst_Fitting::linesKeepEveryCharacter()
 void tst_Fitting::documentItemsFitTheirColumns_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::newRow("a text line of 300 characters") << "text";
-    QTest::newRow("an image three columns wide") << "image";
-    QTest::newRow("a host's own wide rectangle") << "rectangle";
-    QTest::newRow("a rectangle taller than a column") << "tall";
+    QTest::addColumn<int>("linesBefore");   // lines of the document before the wide item
+    QTest::newRow("a text line of 300 characters") << "text" << 1;
+    QTest::newRow("an image three columns wide") << "image" << 1;
+    QTest::newRow("a host's own wide rectangle") << "rectangle" << 1;
+    QTest::newRow("a rectangle taller than a column") << "tall" << 1;
+    // Page 1 holds three columns of the lines and centres them: the rectangle must not push
+    // them out of their columns before it is even reached.
+    QTest::newRow("a wide rectangle after a page of lines") << "rectangle" << 400;
 }
 
 void tst_Fitting::documentItemsFitTheirColumns()
 {
     QFETCH(QString, kind);
+    QFETCH(int, linesBefore);
     TestJob job;
     record(job);
+    const QStringList before = numberedLines(linesBefore);
     const QString longText = sequence(300);
     QGraphicsItem *wide = nullptr;
     QSizeF wideSize;
@@ -248,8 +257,9 @@ void tst_Fitting::documentItemsFitTheirColumns()
         }
         wideSize = MvConstants::SCALEDBBSIZE(wide);
         DocumentGraphics doc;
-        doc.items = {helper.createTextItemWithFormat(QStringLiteral("PRZED"), format), wide,
-                     helper.createTextItemWithFormat(QStringLiteral("PO"), format)};
+        for (const QString &line : before)
+            doc.items.append(helper.createTextItemWithFormat(line, format));
+        doc.items += {wide, helper.createTextItemWithFormat(QStringLiteral("PO"), format)};
         renderer.appendDoc(doc);
         renderer.appendDoc(QStringList{QStringLiteral("NASTĘPNY")});
     };
@@ -261,15 +271,15 @@ void tst_Fitting::documentItemsFitTheirColumns()
     QCOMPARE(job.run(), QString());
     QCOMPARE(job.lastOutcome(), AsyncReportsBase::Outcome::Completed);
     verifyInsideColumns();
-    if (kind == QLatin1String("text")) {
+    const bool text = kind == QLatin1String("text");
+    verifyTexts(before + QStringList{text ? longText : QString(), QStringLiteral("PO"), QStringLiteral("NASTĘPNY")});
+    if (text) {
         QCOMPARE(factor, 1.0);
-        verifyTexts({QStringLiteral("PRZED"), longText, QStringLiteral("PO"), QStringLiteral("NASTĘPNY")});
         return;
     }
-    verifyTexts({QStringLiteral("PRZED"), QString(), QStringLiteral("PO"), QStringLiteral("NASTĘPNY")});
     // Scaled down by the factor fitScale() gave beforehand, the aspect ratio kept.
     QVERIFY(factor > 0.0 && factor < 1.0);
-    const Placed &scaled = placed.at(1);
+    const Placed &scaled = placed.at(linesBefore);
     QCOMPARE(scaled.scale, factor);
     QVERIFY(std::abs(scaled.box.width() / scaled.box.height() - wideSize.width() / wideSize.height()) < 1e-6);
 }
