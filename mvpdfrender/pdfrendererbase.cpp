@@ -247,7 +247,7 @@ void PDFRendererBase::addOutlineEntry(const QString &title, double sceneTop)
 {
     const double marginPoints = kPageMarginMm * kPointsPerInch / kMmPerInch;
     d->entries.append({title, pageNum,
-                             marginPoints + qMax(0.0, sceneTop) * d->pointsPerSceneUnit});
+                       marginPoints + qMax(0.0, sceneTop) * d->pointsPerSceneUnit});
 }
 
 void PDFRendererBase::dropOutlineEntriesOfPage()

@@ -111,7 +111,6 @@ private slots:
     void emptyListPaintsNothing();
     void singleShortDocument();
     void spacedItemsAdvanceFurther();
-    void exactFitAndTallFirstItem();
     void splitDocumentContinuesOnNextPage();
     void pageEndsBetweenDocuments();
     void scanChoosesColumnCount();
@@ -300,22 +299,6 @@ void tst_Documents::spacedItemsAdvanceFurther()
     COMPARE_POINT(recorder.placed.value(1).pos, QPointF(dx, top + 2.0));
     COMPARE_POINT(recorder.placed.value(2).pos, QPointF(dx, top + 14.0 + 2.0));
     COMPARE_POINT(recorder.placed.value(3).pos, QPointF(dx, top + 14.0 + 12.1));
-}
-
-void tst_Documents::exactFitAndTallFirstItem()
-{
-    startRenderer();
-    // The first item is taller than a column: it is scaled down to the column's height.
-    renderer->appendDoc(doc({box(1, 40, height + 10), box(2, 40, height)}));
-    // An item exactly as tall as the column fits.
-    renderer->appendDoc(doc({box(3, 40, height)}));
-    // The second document ends in the last column and its gap does not fit: no page follows.
-    QVERIFY(!renderer->emitPage(false));
-    QCOMPARE(renderer->documents().size(), 0);
-    const double dx = (columnWidth - 40.0) * 0.5;
-    COMPARE_POINT(recorder.placed.value(1).pos, QPointF(dx, top));
-    COMPARE_POINT(recorder.placed.value(2).pos, QPointF(columnWidth + dx, top));
-    COMPARE_POINT(recorder.placed.value(3).pos, QPointF(2 * columnWidth + dx, top));
 }
 
 void tst_Documents::splitDocumentContinuesOnNextPage()
