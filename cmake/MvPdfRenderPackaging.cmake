@@ -54,6 +54,13 @@ else()
     string(APPEND MVPDFRENDER_PC_LIBS_PRIVATE " -llogcore")
 endif()
 
+# Outside the system prefix a host links with a search path to the libraries, so that it finds
+# the library, and the linker the library's logging library, wherever the tree now stands.
+set(MVPDFRENDER_PC_RPATH "")
+if(MVPDFRENDER_INSTALL_RPATH)
+    set(MVPDFRENDER_PC_RPATH "-Wl,-rpath,\${libdir} ")
+endif()
+
 # The way from the pkg-config folder up to the prefix, whatever the prefix is at install time.
 file(RELATIVE_PATH MVPDFRENDER_PC_TO_PREFIX "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
 configure_file(${CMAKE_CURRENT_LIST_DIR}/mvpdfrender.pc.in

@@ -37,6 +37,16 @@ AsyncReportsBase::~AsyncReportsBase()
         disposeOfRenderer(false);
 }
 
+QString AsyncReportsBase::cancelledMessage()
+{
+    return QString::fromUtf8(kCancelledMessage);
+}
+
+QString AsyncReportsBase::noDataMessage()
+{
+    return QString::fromUtf8(kNoDataMessage);
+}
+
 AsyncReportsBase::Outcome AsyncReportsBase::lastOutcome() const
 {
     return outcome;
@@ -91,7 +101,7 @@ void AsyncReportsBase::do_process()
     while (renderer) {
         if (!readySent) {
             readySent = true;
-            endRun(Outcome::Cancelled, renderer->outputPath(), QString::fromUtf8(kCancelledMessage));
+            endRun(Outcome::Cancelled, renderer->outputPath(), cancelledMessage());
             if (!alive)
                 return;
             continue;
@@ -113,7 +123,7 @@ void AsyncReportsBase::nextPage()
         return;
     }
     if (!renderer) {
-        endRun(Outcome::NoData, QString(), QString::fromUtf8(kNoDataMessage));
+        endRun(Outcome::NoData, QString(), noDataMessage());
         return;
     }
 
@@ -132,7 +142,7 @@ void AsyncReportsBase::nextPage()
 
     if (aborted) {
         readySent = true;
-        endRun(Outcome::Cancelled, renderer->outputPath(), QString::fromUtf8(kCancelledMessage));
+        endRun(Outcome::Cancelled, renderer->outputPath(), cancelledMessage());
         if (mayGoOn() && renderer)
             disposeOfRenderer(false);
         return;
@@ -179,16 +189,17 @@ void AsyncReportsBase::outlineStepEnded(quint64 generation)
     if (generation != runGeneration || !outlineStep || !renderer)
         return;
     outlineStep = false;
-    const bool complete = renderer->endOutlineStep();
+    // A cancel that came while the outline was written wins: the document never takes its
+    // path's name.
     if (aborted) {
         readySent = true;
         QPointer<AsyncReportsBase> alive(this);
-        endRun(Outcome::Cancelled, renderer->outputPath(), QString::fromUtf8(kCancelledMessage));
+        endRun(Outcome::Cancelled, renderer->outputPath(), cancelledMessage());
         if (alive && generation == runGeneration && renderer)
             disposeOfRenderer(false);
         return;
     }
-    completeRun(complete);
+    completeRun(renderer->endOutlineStep());
 }
 
 void AsyncReportsBase::completeRun(bool complete)
@@ -197,6 +208,7 @@ void AsyncReportsBase::completeRun(bool complete)
     renderer = nullptr;
     readySent = true;
     const QString path = finished->outputPath();
+    const QString failure = finished->writeFailureMessage();
     if (!complete)
         finished->discardOutput();
     delete finished;
@@ -205,7 +217,7 @@ void AsyncReportsBase::completeRun(bool complete)
     if (complete)
         endRun(Outcome::Completed, path, QString());
     else
-        endRun(Outcome::WriteFailed, path, PDFRendererBase::cannotWriteMessage(path));
+        endRun(Outcome::WriteFailed, path, failure);
 }
 
 void AsyncReportsBase::disposeOfRenderer(bool passQueued)

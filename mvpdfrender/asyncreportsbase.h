@@ -33,10 +33,14 @@ public:
     ~AsyncReportsBase() override;
 
     // The outcome of the last run and the path of the file it wrote or tried to write (empty
-    // when it opened none). Both are set when ready() is emitted, so that a slot of it,
+    // when it opened none, and for a report written into a device). Both are set when ready() is emitted, so that a slot of it,
     // connected directly or queued, reads them; they hold until the next run ends.
     Outcome lastOutcome() const;
     QString lastOutputPath() const;
+
+    // The texts of ready() for a cancelled run and for a pass that found no renderer. Since 1.1.
+    static QString cancelledMessage();
+    static QString noDataMessage();
 
 signals:
     void ready(QString message);

@@ -1,5 +1,7 @@
 #include "mvoutlinewriter.h"
 
+#include "mvstage.h"
+
 #include <QFileDevice>
 
 #include <qpdf/Pipeline.hh>
@@ -35,7 +37,7 @@ struct Stopped
 class DevicePipeline : public Pipeline
 {
 public:
-    DevicePipeline(QFileDevice &target, const std::atomic_bool &stop)
+    DevicePipeline(QIODevice &target, const std::atomic_bool &stop)
         : Pipeline("report file", nullptr), target(target), stop(stop)
     {
     }
@@ -58,14 +60,15 @@ public:
 
     void finish() override
     {
-        if (!ended && !target.flush())
+        auto *file = qobject_cast<QFileDevice *>(&target);
+        if (!ended && file && !file->flush())
             failed = true;
     }
 
     bool failed = false;
 
 private:
-    QFileDevice &target;
+    QIODevice &target;
     const std::atomic_bool &stop;
     bool ended = false;
 };
@@ -117,7 +120,7 @@ void addOutline(QPDF &pdf, const QVector<MvOutlineEntry> &entries, const std::at
 }
 
 // Without entries the document is copied as it is, byte for byte.
-bool copy(QFileDevice &source, QFileDevice &target, const std::atomic_bool &stop,
+bool copy(QIODevice &source, QIODevice &target, const std::atomic_bool &stop,
           QString &reason)
 {
     constexpr qint64 kChunk = 1 << 20;
@@ -143,25 +146,36 @@ bool copy(QFileDevice &source, QFileDevice &target, const std::atomic_bool &stop
 
 namespace MvOutlineWriter {
 
-bool write(QFileDevice &source, QFileDevice &target, const QVector<MvOutlineEntry> &entries,
+bool write(QIODevice &source, QIODevice &target, const QVector<MvOutlineEntry> &entries,
            const std::atomic_bool &stop, QString &reason)
 {
     if (entries.isEmpty())
         return copy(source, target, stop, reason);
-    // The PDF library reads through a stream of its own, on a duplicate of the source's handle.
-    const int handle = ::dup(source.handle());
+    // The PDF library reads a stage in a file through a stream of its own, on a duplicate of
+    // its handle; other sources from memory.
+    const auto *stage = dynamic_cast<const MvStage *>(&source);
+    const int handle = stage && stage->fileHandle() >= 0 ? ::dup(stage->fileHandle()) : -1;
     FILE *stream = handle >= 0 ? ::fdopen(handle, "rb") : nullptr;
-    if (!stream) {
-        if (handle >= 0)
-            ::close(handle);
+    if (handle >= 0 && !stream)
+        ::close(handle);
+    QByteArray bytes;
+    if (stream)
+        std::rewind(stream);
+    else if (stage)
+        bytes = stage->memory();
+    else if (source.seek(0))
+        bytes = source.readAll();
+    if (!stream && bytes.isEmpty()) {
         reason = QString::fromLatin1(kCannotRead);
         return false;
     }
-    std::rewind(stream);
     try {
         QPDF pdf;
         pdf.setSuppressWarnings(true);
-        pdf.processFile("report", stream, true);
+        if (stream)
+            pdf.processFile("report", stream, true);
+        else
+            pdf.processMemoryFile("report", bytes.constData(), size_t(bytes.size()));
         addOutline(pdf, entries, stop);
         DevicePipeline pipeline(target, stop);
         QPDFWriter writer(pdf);

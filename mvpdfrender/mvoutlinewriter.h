@@ -6,7 +6,7 @@
 
 #include <atomic>
 
-class QFileDevice;
+class QIODevice;
 
 // One entry of a PDF outline: its title and the place it opens, a page (from 1) at a height
 // in points from the top of the page.
@@ -23,9 +23,10 @@ struct MvOutlineEntry
 // the file identifier is kept.
 namespace MvOutlineWriter {
 
-// Reads source from its start and writes to target where it stands. Stops early, with
-// false, once stop turns true. On failure, reason says why.
-bool write(QFileDevice &source, QFileDevice &target, const QVector<MvOutlineEntry> &entries,
+// Reads source (a stage of the library's, or any readable device) from its start and writes
+// to target where it stands. Stops early, with false, once stop turns true. On failure, reason
+// says why.
+bool write(QIODevice &source, QIODevice &target, const QVector<MvOutlineEntry> &entries,
            const std::atomic_bool &stop, QString &reason);
 
 } // namespace MvOutlineWriter

@@ -1,60 +1,56 @@
 #include "pdfoutput.h"
 
+#include "mvsink.h"
+#include "mvstage.h"
+#include "mvworkfile.h"
+
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 const QString kCreator = QStringLiteral("VORANT Mevolin 3");
+// A stage of a document written into a device stays in memory up to this size.
+constexpr qint64 kMemoryStageBytes = 16 * 1024 * 1024;
 
-// A file that remembers whether any write to it failed. The PDF writer does not look at the
-// results of its writes, so this is where a full disk or a file-size limit becomes visible.
-class CheckedFile : public QFile
+QByteArray folderOf(const QByteArray &path)
 {
-public:
-    bool failed = false;
-
-protected:
-    qint64 writeData(const char *data, qint64 length) override
-    {
-        const qint64 written = QFile::writeData(data, length);
-        if (written != length)
-            failed = true;
-        return written;
-    }
-};
-
-// A new empty file in folder that no other process can reach by a name: made without one
-// where the file system allows, else removed from the folder as soon as it is open. -1 when
-// the folder takes no file.
-int openNamelessFile(const QString &folder)
-{
-    const QByteArray path = QFile::encodeName(folder);
-#ifdef O_TMPFILE
-    const int unnamed = ::open(path.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (unnamed >= 0)
-        return unnamed;
-#endif
-    QByteArray pattern = path + "/.mvpdfrender-stage-XXXXXX";
-    const int named = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (named >= 0)
-        ::unlink(pattern.constData());
-    return named;
+    const int slash = path.lastIndexOf('/');
+    return slash <= 0 ? QByteArrayLiteral("/") : path.left(slash);
 }
 
 } // namespace
 
-PDFOutput::PDFOutput()
-    : pdfWriter(nullptr), file(nullptr), pdfPainter(nullptr), writeError(false)
+// The document's way out: the writer and painter, what the writer writes into (a sink passing
+// writes on to the destination, or a stage), and the destination (the host's device, a file
+// written directly, or the work file that takes the path's name when complete).
+struct PDFOutput::Private
+{
+    QString title;
+    QString fileName;
+    QString stagingFolder;
+    bool pdfA1b = false;
+    bool staged = false;
+
+    QIODevice *hostDevice = nullptr;       // not owned
+    std::unique_ptr<QFile> directFile;     // not a regular file at the path: written directly
+    MvWorkFile work;                       // a regular file at the path, until complete
+    std::unique_ptr<QFile> workDevice;     // on work's handle
+
+    std::unique_ptr<MvSink> sink;
+    std::unique_ptr<MvStage> stage;
+    std::unique_ptr<QPdfWriter> writer;
+    std::unique_ptr<QPainter> painter;
+    bool stagedWritten = false;
+    bool writeError = false;
+};
+
+PDFOutput::PDFOutput() : d(new Private)
 {
 }
 
@@ -65,202 +61,229 @@ PDFOutput::~PDFOutput()
     finishPDF();
 }
 
-bool PDFOutput::startPDF(const QString &title, const QString &fileName)
-{
-    this->title = title;
-    this->fileName = fileName;
-    writeError = false;
-    stagedWritten = false;
-    regularFileOpened = false;
-
-    file = new CheckedFile;
-    file->setFileName(fileName);
-    if (!file->open(QIODevice::WriteOnly))
-        return false;
-    struct stat opened {};
-    if (::fstat(file->handle(), &opened) == 0 && S_ISREG(opened.st_mode)) {
-        regularFileOpened = true;
-        fileDevice = quint64(opened.st_dev);
-        fileInode = quint64(opened.st_ino);
-    }
-
-    if (staged && !openStage()) {
-        closeFile(false);
-        removeWrittenFile();
-        return false;
-    }
-
-    pdfWriter = new QPdfWriter(staged ? static_cast<QIODevice *>(stage) : file);
-    pdfWriter->setTitle(title);
-    pdfWriter->setCreator(kCreator);
-    if (pdfA1b)
-        pdfWriter->setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
-    return true;
-}
-
 void PDFOutput::setPdfA1b(bool on)
 {
-    pdfA1b = on;
+    d->pdfA1b = on;
 }
 
 void PDFOutput::setStaged(bool on)
 {
-    staged = on;
+    d->staged = on;
 }
 
-bool PDFOutput::openStage()
+void PDFOutput::setStagingFolder(const QString &folder)
 {
-    int handle = openNamelessFile(QFileInfo(fileName).absolutePath());
-    if (handle < 0)
-        handle = openNamelessFile(QDir::tempPath());
-    if (handle < 0)
+    d->stagingFolder = folder;
+}
+
+bool PDFOutput::startPDF(const QString &title, const QString &fileName)
+{
+    discard();
+    d->title = title;
+    d->fileName = fileName;
+    d->hostDevice = nullptr;
+    QByteArray resolved;
+    struct stat status {};
+    bool exists = false;
+    if (!MvWorkFile::resolve(QFile::encodeName(fileName), &resolved, &status, &exists)
+        || (exists && S_ISDIR(status.st_mode)))
         return false;
-    stage = new CheckedFile;
-    if (!stage->open(handle, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle)) {
-        ::close(handle);
-        return false;
+    if (exists && !S_ISREG(status.st_mode)) {
+        // A device or a FIFO takes the document as it comes; its stage waits elsewhere.
+        d->directFile = std::make_unique<QFile>(fileName);
+        if (!d->directFile->open(QIODevice::WriteOnly)) {
+            d->directFile.reset();
+            return false;
+        }
+        return startWriter(QFile::encodeName(d->stagingFolder), kMemoryStageBytes);
     }
+    if (!d->work.create(resolved))
+        return false;
+    d->workDevice = std::make_unique<QFile>();
+    d->workDevice->open(d->work.handle(), QIODevice::ReadWrite, QFileDevice::DontCloseHandle);
+    return startWriter(folderOf(resolved), 0);
+}
+
+bool PDFOutput::startPDF(const QString &title, QIODevice *device)
+{
+    discard();
+    d->title = title;
+    d->fileName.clear();
+    if (!device || !device->isWritable())
+        return false;
+    d->hostDevice = device;
+    return startWriter(QFile::encodeName(d->stagingFolder), kMemoryStageBytes);
+}
+
+bool PDFOutput::startWriter(const QByteArray &stageFolder, qint64 memoryStage)
+{
+    d->writeError = false;
+    d->stagedWritten = false;
+    QIODevice *into = nullptr;
+    if (d->staged) {
+        d->stage = std::make_unique<MvStage>(
+                stageFolder.isEmpty() ? QFile::encodeName(QDir::tempPath()) : stageFolder, memoryStage);
+        into = d->stage.get();
+    } else {
+        d->sink = std::make_unique<MvSink>(destination());
+        into = d->sink.get();
+    }
+    d->writer = std::make_unique<QPdfWriter>(into);
+    d->writer->setTitle(d->title);
+    d->writer->setCreator(kCreator);
+    if (d->pdfA1b)
+        d->writer->setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
     return true;
+}
+
+QIODevice *PDFOutput::destination() const
+{
+    if (d->hostDevice)
+        return d->hostDevice;
+    if (d->directFile)
+        return d->directFile.get();
+    return d->workDevice.get();
 }
 
 bool PDFOutput::isValid() const
 {
-    return file && pdfWriter && file->isWritable();
+    const QIODevice *into = destination();
+    return d->writer && into && into->isWritable();
 }
 
 void PDFOutput::setupPage(const QPageLayout &layout)
 {
     if (!isValid())
         return;
-    pdfWriter->setPageLayout(layout);
-    pdfPainter = new QPainter;
-    pdfPainter->begin(pdfWriter);
+    d->writer->setPageLayout(layout);
+    d->painter = std::make_unique<QPainter>();
+    d->painter->begin(d->writer.get());
 }
 
 void PDFOutput::newPage()
 {
     if (isValid())
-        pdfWriter->newPage();
+        d->writer->newPage();
 }
 
 QRect PDFOutput::pageRect() const
 {
     if (!isValid())
         return QRect(0, 0, 1, 1);
-    return QRect(0, 0, pdfWriter->width(), pdfWriter->height());
+    return QRect(0, 0, d->writer->width(), d->writer->height());
 }
 
 QPainter *PDFOutput::painter() const
 {
-    return pdfPainter;
+    return d->painter.get();
 }
 
 QPdfWriter &PDFOutput::writer()
 {
-    return *pdfWriter;
+    return *d->writer;
 }
 
 int PDFOutput::ppiX() const
 {
-    return isValid() ? pdfWriter->logicalDpiX() : 1;
+    return isValid() ? d->writer->logicalDpiX() : 1;
 }
 
 int PDFOutput::ppiY() const
 {
-    return isValid() ? pdfWriter->logicalDpiY() : 1;
+    return isValid() ? d->writer->logicalDpiY() : 1;
 }
 
 void PDFOutput::finishPDF()
 {
-    if (pdfPainter) {
-        pdfPainter->end();
-        delete pdfPainter;
-        pdfPainter = nullptr;
+    if (d->painter) {
+        d->painter->end();
+        d->painter.reset();
     }
-    const bool wasWriting = pdfWriter != nullptr;
-    delete pdfWriter;
-    pdfWriter = nullptr;
-    if (stage) {
+    const bool wasWriting = d->writer != nullptr;
+    d->writer.reset();
+    if (d->stage) {
         if (wasWriting) {
             // The document waits in the stage for writeStaged().
-            if (!stage->flush() || stage->error() != QFileDevice::NoError
-                || static_cast<CheckedFile *>(stage)->failed)
-                writeError = true;
+            d->writeError = d->writeError || d->stage->failed();
             return;
         }
-        delete stage;
-        stage = nullptr;
-        if (!stagedWritten)
-            writeError = true;
-        closeFile(stagedWritten);
+        d->stage.reset();
+        if (!d->stagedWritten)
+            d->writeError = true;
+        complete(d->stagedWritten);
         return;
     }
-    closeFile(wasWriting);
+    if (d->sink) {
+        d->writeError = d->writeError || d->sink->failed();
+        d->sink.reset();
+    }
+    complete(wasWriting);
 }
 
-bool PDFOutput::writeStaged(
-        const std::function<bool(QFileDevice &stage, QFileDevice &target)> &write)
+// Hands the document over to its destination for good: flushed, and at a path, published.
+void PDFOutput::complete(bool documentWritten)
 {
-    if (!stage || !file || pdfWriter || stagedWritten)
-        return false;
-    stagedWritten = !writeError && stage->seek(0) && write(*stage, *file) && file->flush();
-    return stagedWritten;
-}
-
-void PDFOutput::closeFile(bool documentWritten)
-{
-    if (!file)
-        return;
     if (documentWritten) {
-        // The writer has handed over the whole document; what is still buffered reaches
-        // the file now, and a failure here is a failure of the document.
-        const bool flushed = file->flush();
-        if (!flushed || file->error() != QFileDevice::NoError
-            || static_cast<CheckedFile *>(file)->failed)
-            writeError = true;
+        // What is still buffered reaches the destination now: a failure here is a failure of
+        // the document.
+        if (auto *file = qobject_cast<QFileDevice *>(destination())) {
+            if (!file->flush() || file->error() != QFileDevice::NoError)
+                d->writeError = true;
+        }
     }
-    file->close();
-    if (documentWritten && (file->error() != QFileDevice::NoError || !stillAtPath()))
-        writeError = true;
-    delete file;
-    file = nullptr;
+    d->workDevice.reset();
+    if (d->directFile) {
+        d->directFile->close();
+        d->writeError = d->writeError || (documentWritten && d->directFile->error() != QFileDevice::NoError);
+        d->directFile.reset();
+    }
+    if (d->work.handle() < 0)
+        return;
+    if (documentWritten && !d->writeError && !d->work.publish())
+        d->writeError = true;
+    d->work.discard();
 }
 
-bool PDFOutput::stillAtPath() const
+bool PDFOutput::writeStaged(const std::function<bool(QIODevice &stage, QIODevice &target)> &write)
 {
-    struct stat current {};
-    return ::stat(QFile::encodeName(fileName).constData(), &current) == 0
-            && quint64(current.st_dev) == fileDevice && quint64(current.st_ino) == fileInode;
+    QIODevice *target = destination();
+    if (!d->stage || !target || d->writer || d->stagedWritten)
+        return false;
+    auto *file = qobject_cast<QFileDevice *>(target);
+    d->stagedWritten = !d->writeError && d->stage->seek(0) && write(*d->stage, *target)
+            && (!file || file->flush());
+    return d->stagedWritten;
+}
+
+void PDFOutput::discard()
+{
+    d->painter.reset();
+    d->writer.reset();
+    d->sink.reset();
+    d->stage.reset();
+    d->workDevice.reset();
+    d->work.discard();
+    d->directFile.reset();
 }
 
 bool PDFOutput::removeWrittenFile()
 {
-    if (!regularFileOpened || file)
+    if (d->writer || !d->work.publishedStillThere())
         return false;
-    // The entry that holds the file: fileName itself, or where its links lead.
-    const QFileInfo info(fileName);
-    const QString entry = info.isSymLink() ? info.canonicalFilePath() : fileName;
-    if (entry.isEmpty())
-        return false;
-    const QByteArray encoded = QFile::encodeName(entry);
-    struct stat current {};
-    if (::lstat(encoded.constData(), &current) != 0 || !S_ISREG(current.st_mode)
-        || quint64(current.st_dev) != fileDevice || quint64(current.st_ino) != fileInode)
-        return false;
-    return ::unlink(encoded.constData()) == 0;
+    return ::unlink(d->work.destination().constData()) == 0;
 }
 
 bool PDFOutput::hasWriteError() const
 {
-    return writeError || (file && static_cast<const CheckedFile *>(file)->failed);
+    return d->writeError || (d->sink && d->sink->failed()) || (d->stage && d->stage->failed());
 }
 
 QString PDFOutput::filePath() const
 {
-    return fileName;
+    return d->fileName;
 }
 
 QString PDFOutput::documentTitle() const
 {
-    return title;
+    return d->title;
 }

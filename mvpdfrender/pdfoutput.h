@@ -7,15 +7,23 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
-class QFile;
-class QFileDevice;
+class QByteArray;
+class QIODevice;
 class QPageLayout;
 class QPainter;
 class QPdfWriter;
 
-// One PDF file of a report: the file, the PDF writer on it and the painter on the writer.
-// Every operation but startPDF() and finishPDF() is harmless on an output that is not open.
+// One PDF document of a report: the PDF writer and the painter on it, writing into a file at
+// a path or into a device the host gives. Every operation but startPDF() and finishPDF() is
+// harmless on an output that is not open.
+//
+// A file at a path takes its name only when it is complete: the document is written into a
+// work file beside it (without a name where the file system allows that), and finishPDF()
+// gives the work file the path's name, so that the path holds what stood there before until
+// then, and an output that is discarded leaves it as it was. A device, a FIFO or any other
+// file at the path that is not a regular file is written directly.
 class MVPDFRENDER_EXPORT PDFOutput
 {
 public:
@@ -23,15 +31,22 @@ public:
     ~PDFOutput();
 
     // Both before startPDF(). PDF/A-1b output (Qt's own mode of the PDF writer). A staged
-    // output opens fileName in startPDF() all the same, but the writer writes into a
-    // temporary file without a name (or with one in the system's temporary folder where the
-    // folder of fileName allows none), and fileName receives the document only through
-    // writeStaged(), once finishPDF() has ended the painting: for a document that is written
-    // again after its last page.
+    // output writes its document into a stage first, and the destination receives the
+    // document only through writeStaged(), once finishPDF() has ended the painting: for a
+    // document that is written again after its last page. The stage of a file at a path is a
+    // file without a name beside it.
     void setPdfA1b(bool on);
     void setStaged(bool on);
+    // Before startPDF(): the folder where the stage of a document written into a device moves
+    // once it outgrows memory (16 MiB), as a file without a name. Default: the system's
+    // temporary folder. Since 1.1.
+    void setStagingFolder(const QString &folder);
 
     bool startPDF(const QString &title, const QString &fileName);
+    // The same for a document written into device, which the caller has opened for writing
+    // and keeps open, and otherwise leaves alone, until the output is finished; it is not
+    // taken over. False when device is null or not writable. Since 1.1.
+    bool startPDF(const QString &title, QIODevice *device);
     bool isValid() const;
     void setupPage(const QPageLayout &layout);
     void newPage();
@@ -42,54 +57,42 @@ public:
     QPdfWriter &writer();
     int ppiX() const;
     int ppiY() const;
-    // Ends painting and releases writer and file; a second call does nothing. A staged
-    // output keeps both files open for writeStaged(); a second call closes them (fileName
-    // holds the document only when writeStaged() succeeded, else that is a write error).
+    // Ends painting and completes the document: a file at a path takes the path's name now
+    // (synced to disk, with the permission bits of the file it replaces), unless a write
+    // failed, which is then a write error. A staged output keeps its stage for writeStaged();
+    // a second call completes what that wrote. Further calls do nothing.
     void finishPDF();
-    // For a staged output after one finishPDF(): calls write with the temporary file, at its
-    // start, and the file at fileName, open for writing; false when write or the flush after
-    // it fails. Touches nothing but the two files, so it may run on another thread while
-    // this output is left alone; a second finishPDF() on the output's own thread then closes
-    // them and checks that the document reached fileName whole.
-    bool writeStaged(const std::function<bool(QFileDevice &stage, QFileDevice &target)> &write);
+    // For a staged output after one finishPDF(): calls write with the stage, at its start,
+    // and the destination (the work file beside the path, or the device); false when write or
+    // the flush after it fails. Touches nothing but the stage and the destination, so it may
+    // run on another thread while this output is left alone; a second finishPDF() on the
+    // output's own thread then completes the document.
+    bool writeStaged(const std::function<bool(QIODevice &stage, QIODevice &target)> &write);
+    // Ends the output without completing it: the path keeps what stood there (the work file
+    // and the stage are dropped); a device keeps what it was given. Since 1.1.
+    void discard();
 
-    // True when the document did not reach fileName whole: a write failed, or (checked by
-    // finishPDF(), when the last buffered data reaches the file) the file no longer stands at
-    // its path, as when its folder was removed during the run.
+    // True when the document did not reach its destination whole: a write failed, or the
+    // work file could not take the path's name (as when its folder was removed during the run).
     bool hasWriteError() const;
+    // The path given to startPDF(); empty for a device.
     QString filePath() const;
     QString documentTitle() const;
 
-    // Removes the file this output wrote, once it is finished: the regular file opened by
-    // startPDF(), found at fileName or, when fileName is a symbolic link, where the link
-    // leads, and only while it is still that same file (same device and inode). A device, a
-    // directory or a file put in its place is never touched. Returns whether it was removed.
+    // After finishPDF(): removes the file this output put at its path, while it is still that
+    // same file (same device and inode); a device, a file put in its place or a link is never
+    // touched. Returns whether it was removed.
     bool removeWrittenFile();
 
 private:
-    Q_DISABLE_COPY(PDFOutput)   // owns writer, file and painter: a copy would release them twice
+    Q_DISABLE_COPY(PDFOutput)   // owns its writer, painter and files: a copy would release them twice
 
-    bool stillAtPath() const;
-    bool openStage();
-    // Flushes and closes the file at fileName (documentWritten: the document went into it,
-    // so its failures are write errors) and deletes it.
-    void closeFile(bool documentWritten);
+    struct Private;
+    bool startWriter(const QByteArray &stageFolder, qint64 memoryStage);
+    QIODevice *destination() const;
+    void complete(bool documentWritten);
 
-    QPdfWriter *pdfWriter;
-    QFile *file;
-    QFile *stage = nullptr;   // staged output only
-    QPainter *pdfPainter;
-    QString title;
-    QString fileName;
-    bool writeError;
-    bool pdfA1b = false;
-    bool staged = false;
-    bool stagedWritten = false;
-    // Device and inode of the file opened, to tell that it still stands at fileName; set only
-    // when what was opened is a regular file.
-    bool regularFileOpened = false;
-    quint64 fileDevice = 0;
-    quint64 fileInode = 0;
+    std::unique_ptr<Private> d;
 };
 
 #endif // PDFOUTPUT_H

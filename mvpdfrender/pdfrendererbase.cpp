@@ -37,11 +37,13 @@ QPageLayout pageLayout()
 
 } // namespace
 
-// What the renderer keeps beside its specified fields: whether prepare() refused the layout,
-// and the outline of the report (whether it was asked for, its entries, the scale from scene
+// What the renderer keeps beside its specified fields: the host's device, if the report goes
+// into one, and where its stage may go; whether prepare() refused the layout; and the outline of the report (whether it was asked for, its entries, the scale from scene
 // units to points on the page, and the thread that writes the file with it after the last page).
 struct PDFRendererBase::Private
 {
+    QIODevice *outputDevice = nullptr;   // the host's; not owned
+    QString stagingFolder;
     bool layoutRefused = false;
     bool outlineRequested = false;
     QVector<MvOutlineEntry> entries;
@@ -88,7 +90,7 @@ bool PDFRendererBase::preparePage()
     // The page scene and its text items need the widgets' application object; without it
     // Qt crashes in the scene.
     if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
-        errorText = QStringLiteral("Brak obiektu QApplication potrzebnego do utworzenia pliku PDF");
+        errorText = noApplicationMessage();
         return false;
     }
     const QStringList missing = missingFonts();
@@ -106,14 +108,22 @@ bool PDFRendererBase::preparePage()
 
 bool PDFRendererBase::openPdf()
 {
-    const QString fileName = owner->outputFileName();
-    const QString title = owner->reportTitle();
     output.setPdfA1b(pdfA1bOutput);
     output.setStaged(d->outlineRequested);
+    output.setStagingFolder(d->stagingFolder);
     d->entries.clear();
-    if (!output.startPDF(title, fileName)) {
-        errorText = cannotWriteMessage(owner->outputFileName());
-        return false;
+    if (d->outputDevice) {
+        if (!output.startPDF(owner->reportTitle(), d->outputDevice)) {
+            errorText = writeFailureMessage();
+            return false;
+        }
+    } else {
+        const QString fileName = owner->outputFileName();
+        const QString title = owner->reportTitle();
+        if (!output.startPDF(title, fileName)) {
+            errorText = cannotWriteMessage(owner->outputFileName());
+            return false;
+        }
     }
     output.setupPage(pageLayout());
     pageNum = 1;
@@ -219,8 +229,34 @@ void PDFRendererBase::discardOutput()
     // A step still writing the file stops first: it uses the output.
     stopOutlineStep();
     d->join();
-    output.finishPDF();
-    output.removeWrittenFile();
+    output.discard();
+}
+
+void PDFRendererBase::setOutputDevice(QIODevice *device)
+{
+    d->outputDevice = device;
+}
+
+QIODevice *PDFRendererBase::outputDevice() const
+{
+    return d->outputDevice;
+}
+
+void PDFRendererBase::setStagingFolder(const QString &folder)
+{
+    d->stagingFolder = folder;
+}
+
+QString PDFRendererBase::stagingFolder() const
+{
+    return d->stagingFolder;
+}
+
+QString PDFRendererBase::writeFailureMessage() const
+{
+    if (d->outputDevice)
+        return QStringLiteral("Nie można zapisać pliku PDF");
+    return cannotWriteMessage(outputPath());
 }
 
 void PDFRendererBase::setPdfA1b(bool on)
@@ -266,7 +302,7 @@ bool PDFRendererBase::startOutlineStep(const std::function<void()> &whenDone)
     Private *state = d.get();
     PDFOutput *target = &output;
     auto step = [state, target, whenDone]() {
-        state->written = target->writeStaged([state](QFileDevice &stage, QFileDevice &file) {
+        state->written = target->writeStaged([state](QIODevice &stage, QIODevice &file) {
             QString reason;
             const bool written = MvOutlineWriter::write(stage, file, state->entries,
                                                         state->stop, reason);
@@ -314,6 +350,11 @@ QStringList PDFRendererBase::missingFonts() const
             missing.append(font.family());
     }
     return missing;
+}
+
+QString PDFRendererBase::noApplicationMessage()
+{
+    return QStringLiteral("Brak obiektu QApplication potrzebnego do utworzenia pliku PDF");
 }
 
 QString PDFRendererBase::missingFontsMessage(const QStringList &families)

@@ -13,6 +13,7 @@
 #include <memory>
 
 class AsyncReportsBase;
+class QIODevice;
 
 // The common part of the renderers: opens the PDF file of a job, sets A4 pages, sizes the
 // page scene and builds the header (title, subtitle, dated line) and the footer. Derived
@@ -45,21 +46,41 @@ public:
     int getPageNum() const;
     QString lastError() const;
 
-    // The path of the PDF file, and whether all of it reached the disk (meaningful once the
-    // output is finished).
+    // The path of the PDF file (empty for a report written into a device), and whether all of
+    // the document reached it (meaningful once the output is finished).
     QString outputPath() const;
     bool outputComplete() const;
-    // Closes the PDF file and removes it while it is still the regular file that prepare()
-    // opened (see PDFOutput::removeWrittenFile()); for a run that is abandoned or failed.
+    // Ends the output without completing it, for a run that is abandoned or failed: the path
+    // keeps what stood there before (the document never took its name); a device keeps what
+    // it was given.
     void discardOutput();
+
+    // Before prepare(): the report is written into device instead of the file that the job's
+    // outputFileName() names, which is then not asked for. The host opens the device for
+    // writing, keeps it open and otherwise leaves it alone until the job's ready(); the
+    // renderer neither closes nor deletes it. The pages go into it as they are made; a report
+    // with an outline is staged (in memory up to 16 MiB, beyond that in a file without a name
+    // in stagingFolder(), by default the system's temporary folder) and goes into the device
+    // once complete, from the thread that adds the outline. After a cancel or a failure the
+    // device holds what it was given by then (nothing, for a report with an outline), and the
+    // host discards it. The job's lastOutputPath() is empty. Null (the default) writes to the
+    // path again. Since 1.1.
+    void setOutputDevice(QIODevice *device);
+    QIODevice *outputDevice() const;
+    // Before prepare(): the folder where the stage of a report written into a device goes when
+    // it outgrows memory; a report written to a path is always staged beside it. Since 1.1.
+    void setStagingFolder(const QString &folder);
+    QString stagingFolder() const;
 
     // Before prepare(): the file is written as PDF/A-1b (by Qt's PDF writer in that mode), with
     // the title and the creator in both the document information and the XMP metadata.
     void setPdfA1b(bool on);
     bool pdfA1b() const;
 
+    // The library's texts of prepare()'s failures, as lastError() gives them.
     static QString cannotWriteMessage(const QString &path);
     static QString missingFontsMessage(const QStringList &families);
+    static QString noApplicationMessage();
 
 protected:
     // prepare() in two steps, for a derived renderer that checks the composed page before any
@@ -109,6 +130,8 @@ private:
     bool endOutlineStep();
 
     bool layoutRefused() const;
+    // The text of a failed write: with the path, or for a device without one.
+    QString writeFailureMessage() const;
     void sizeScene();
     QString datedLine() const;
     QStringList missingFonts() const;

@@ -22,6 +22,7 @@ void CliJob::process()
 {
     pages = 0;
     percent = 0.0;
+    wasPrepared = false;
     failureText.clear();
     PDFRendererBase *report = nullptr;
     PDFRendererDocuments *documents = nullptr;
@@ -35,10 +36,13 @@ void CliJob::process()
         report = lineReport;
     }
     report->setPdfA1b(settings.pdfA1b);
+    report->setOutputDevice(settings.device);
+    report->setStagingFolder(settings.stagingFolder);
     if (settings.ppi > 0)
         report->getHlp().setPpi(settings.ppi);
     report->getHlp().setDebugColorize(settings.debugOutline);
-    if (!startRenderer(report) || !documents)
+    wasPrepared = startRenderer(report);
+    if (!wasPrepared || !documents)
         return;
     // Documents go in after startReport(), so that the renderer's counter sees them; the
     // first page is only queued yet.
@@ -73,6 +77,11 @@ int CliJob::pagesWritten() const
 double CliJob::percentDone() const
 {
     return percent;
+}
+
+bool CliJob::prepared() const
+{
+    return wasPrepared;
 }
 
 QString CliJob::failureReason() const

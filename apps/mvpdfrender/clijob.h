@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+class QIODevice;
+
 #include <memory>
 
 class DocumentFeeder;
@@ -18,7 +20,9 @@ class CliJob : public AsyncReportsBase
 public:
     struct Settings
     {
-        QString output;
+        QString output;           // OUT as named, for the job's texts
+        QIODevice *device = nullptr;  // what the report is written into (not owned)
+        QString stagingFolder;    // where the stage of a report with an outline goes
         QString title;
         QString subtitle;
         QString place;
@@ -51,6 +55,9 @@ public:
     // A failure of the job's own (an image that could not be loaded any more) in one line,
     // or empty; the run then ended with the cancel message.
     QString failureReason() const;
+    // Whether the renderer of the current run was prepared: a failure after that is one of
+    // writing the report.
+    bool prepared() const;
 
 private:
     void afterPage();
@@ -60,6 +67,7 @@ private:
     std::unique_ptr<DocumentFeeder> feeder;
     int pages = 0;
     double percent = 0.0;
+    bool wasPrepared = false;
     QString failureText;
 };
 

@@ -30,9 +30,6 @@ namespace Commands {
 namespace {
 
 const QString kProgram = QStringLiteral("mvpdfrender");
-// The library's cancel message, for a cancel the tool decides itself (a signal during the
-// last page, after the job's last look at its cancel flag).
-const QString kCancelledMessage = QStringLiteral("Generowanie dokumentu przerwane przez użytkownika.");
 // Text is laid out for 96 dots per inch and printed at 96/ppi of its size: below 72 a column
 // holds too little and a header leaves too little room, above 1200 the text is dust.
 constexpr int kMinPpi = 72;
@@ -141,9 +138,11 @@ bool parse(QCommandLineParser &parser, const QString &command, const QStringList
     return true;
 }
 
+// Says that the run was cancelled, in the library's words also for a cancel the tool decides
+// itself (a signal during the last page, after the job's last look at its cancel flag).
 int reportCancelled()
 {
-    printError(kCancelledMessage);
+    printError(AsyncReportsBase::cancelledMessage());
     return Cancelled;
 }
 
@@ -213,7 +212,8 @@ int runReport(CliJob::Settings settings, const JobFactory &makeJob, ProgressView
         printError(error);
         return exitStatusOf(opened);
     }
-    settings.output = target.writePath();
+    settings.device = target.device();
+    settings.stagingFolder = target.stagingFolder();
     const std::unique_ptr<CliJob> job = makeJob(settings);
 
     ProgressView view(style);
@@ -248,9 +248,9 @@ int runReport(CliJob::Settings settings, const JobFactory &makeJob, ProgressView
         break;
     case AsyncReportsBase::Outcome::WriteFailed:
         target.discard();
-        // The library's message names the file it wrote, the work file: this one names OUT.
-        printError(job->lastOutputPath().isEmpty() ? result
-                                                   : PDFRendererBase::cannotWriteMessage(target.displayPath()));
+        // A report that could not be written into the work file could not be written to OUT;
+        // a report that could not even be prepared says why.
+        printError(job->prepared() ? PDFRendererBase::cannotWriteMessage(target.displayPath()) : result);
         return RenderFailed;
     case AsyncReportsBase::Outcome::Cancelled:
         target.discard();

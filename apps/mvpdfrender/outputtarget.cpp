@@ -3,12 +3,8 @@
 #include "signalbridge.h"
 
 #include <QDir>
-#include <QFile>
-#include <QRandomGenerator>
 
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 #include <fcntl.h>
@@ -16,70 +12,7 @@
 
 namespace {
 
-// The kernel's own limit on the links it follows in one path.
-constexpr int kMaxLinkDepth = 40;
-// Work names are tried this often before giving up (each try is a fresh random name).
-constexpr int kNameAttempts = 100;
-// ".mvpdfrender-" and 12 random characters: 25 bytes, whatever the length of OUT's name.
-const char kWorkPrefix[] = ".mvpdfrender-";
-constexpr int kRandomCharacters = 12;
-const char kNameCharacters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-constexpr mode_t kPrivateMode = S_IRUSR | S_IWUSR;
-constexpr mode_t kNewFileMode = S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH;
-constexpr mode_t kPermissionBits = S_IRWXU | S_IRWXG | S_IRWXO;
 constexpr size_t kCopyBufferSize = 64 * 1024;
-
-// The named work file, for emergencyCleanup(): written before the file exists, cleared once
-// it is gone.
-char emergencyName[PATH_MAX + 1];
-
-QByteArray workFileName(const QByteArray &folder)
-{
-    QByteArray name = folder + '/' + kWorkPrefix;
-    QRandomGenerator *random = QRandomGenerator::system();
-    for (int i = 0; i < kRandomCharacters; ++i)
-        name += kNameCharacters[random->bounded(int(sizeof kNameCharacters) - 1)];
-    return name;
-}
-
-QByteArray procPath(int fd)
-{
-    return "/proc/self/fd/" + QByteArray::number(fd);
-}
-
-// Whether fd can be opened again by name through /proc: then the library writes the very file
-// the tool created, whatever happens to names in its folder meanwhile.
-bool reachableThroughProc(int fd)
-{
-    struct stat byName {};
-    struct stat byDescriptor {};
-    return ::stat(procPath(fd).constData(), &byName) == 0 && ::fstat(fd, &byDescriptor) == 0
-            && byName.st_dev == byDescriptor.st_dev && byName.st_ino == byDescriptor.st_ino;
-}
-
-// The folder part of path as written ("." when there is none): the file system, not the
-// text, decides later where it leads.
-QByteArray folderPart(const QByteArray &path)
-{
-    const int slash = path.lastIndexOf('/');
-    if (slash < 0)
-        return QByteArrayLiteral(".");
-    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
-}
-
-QByteArray namePart(const QByteArray &path)
-{
-    return path.mid(path.lastIndexOf('/') + 1);
-}
-
-bool realPath(const QByteArray &path, QByteArray *resolved)
-{
-    char buffer[PATH_MAX];
-    if (!::realpath(path.constData(), buffer))
-        return false;
-    *resolved = QByteArray(buffer);
-    return true;
-}
 
 // Writes all of data to fd; false with errno set when a write fails or a signal cancels.
 bool writeAll(int fd, const char *data, ssize_t length)
@@ -95,6 +28,12 @@ bool writeAll(int fd, const char *data, ssize_t length)
         length -= written;
     }
     return true;
+}
+
+QByteArray folderOf(const QByteArray &path)
+{
+    const int slash = path.lastIndexOf('/');
+    return slash <= 0 ? QByteArrayLiteral("/") : path.left(slash);
 }
 
 } // namespace
@@ -128,64 +67,41 @@ OutputTarget::Status OutputTarget::open(const QString &requestedPath, const File
     else if (kind == Kind::Stream)
         target = FileIdentity::ofPath(QFile::decodeName(streamPath));
     else if (replacing)
-        target = FileIdentity::ofPath(finalPath);
+        target = FileIdentity::ofPath(QFile::decodeName(finalPath));
     if (target && inputs.contains(*target)) {
         fail(QStringLiteral("it is also an input of this run"), error);
         return Status::Refused;
     }
-
-    const QByteArray workFolder = kind == Kind::File ? folder : QFile::encodeName(QDir::tempPath());
-    return createWorkFile(workFolder, error) ? Status::Ok : Status::Failed;
+    return createWorkFile(error) ? Status::Ok : Status::Failed;
 }
 
 bool OutputTarget::resolve(QString *error)
 {
     if (requested == QLatin1String("-"))
         return useStandardOutput(error);
-    QByteArray path = QFile::encodeName(requested);
-    // Follows the links of OUT itself by hand, so that a link to a file not yet there leads
-    // to where that file will be created.
-    for (int depth = 0; depth <= kMaxLinkDepth; ++depth) {
-        struct stat status {};
-        if (::lstat(path.constData(), &status) != 0)
-            return errno == ENOENT ? resolveNew(path, error) : fail(errno, error);
-        if (!S_ISLNK(status.st_mode))
-            return resolveExisting(path, status, error);
-        if (::stat(path.constData(), &status) == 0)
-            return resolveExisting(path, status, error);
-        if (errno != ENOENT)
-            return fail(errno, error);
-        char target[PATH_MAX];
-        const ssize_t length = ::readlink(path.constData(), target, sizeof target);
-        if (length < 0 || length == ssize_t(sizeof target))
-            return fail(length < 0 ? errno : ENAMETOOLONG, error);
-        const QByteArray next(target, int(length));
-        path = next.startsWith('/') ? next : folderPart(path) + '/' + next;
+    QByteArray resolved;
+    struct stat status {};
+    bool exists = false;
+    if (!MvWorkFile::resolve(QFile::encodeName(requested), &resolved, &status, &exists))
+        return fail(errno, error);
+    if (!exists) {
+        kind = Kind::File;
+        finalPath = resolved;
+        return true;
     }
-    return fail(ELOOP, error);
-}
-
-bool OutputTarget::resolveExisting(const QByteArray &path, const struct stat &status, QString *error)
-{
     const std::optional<FileIdentity> standardOutput = FileIdentity::ofDescriptor(STDOUT_FILENO);
     if (!S_ISDIR(status.st_mode) && standardOutput
         && *standardOutput == FileIdentity{quint64(status.st_dev), quint64(status.st_ino)})
         return useStandardOutput(error);
-
     if (S_ISREG(status.st_mode)) {
-        QByteArray resolved;
-        if (!realPath(path, &resolved))
-            return fail(errno, error);
         kind = Kind::File;
         replacing = true;
-        existing = status;
-        finalPath = QFile::decodeName(resolved);
-        folder = folderPart(resolved);
+        finalPath = resolved;
         return true;
     }
     if (S_ISCHR(status.st_mode) || S_ISFIFO(status.st_mode)) {
         kind = Kind::Stream;
-        streamPath = path;
+        streamPath = QFile::encodeName(requested);
         return true;
     }
     if (S_ISDIR(status.st_mode))
@@ -193,23 +109,6 @@ bool OutputTarget::resolveExisting(const QByteArray &path, const struct stat &st
     if (S_ISBLK(status.st_mode))
         return fail(QStringLiteral("it is a block device"), error);
     return fail(QStringLiteral("it is not a file, a FIFO or a character device"), error);
-}
-
-bool OutputTarget::resolveNew(const QByteArray &path, QString *error)
-{
-    QByteArray resolvedFolder;
-    if (!realPath(folderPart(path), &resolvedFolder))
-        return fail(errno, error);
-    struct stat status {};
-    if (::stat(resolvedFolder.constData(), &status) != 0 || !S_ISDIR(status.st_mode))
-        return fail(ENOTDIR, error);
-    const QByteArray name = namePart(path);
-    if (name.isEmpty() || name == "." || name == "..")
-        return fail(QStringLiteral("it is a directory"), error);
-    kind = Kind::File;
-    folder = resolvedFolder;
-    finalPath = QFile::decodeName(resolvedFolder == "/" ? "/" + name : resolvedFolder + '/' + name);
-    return true;
 }
 
 bool OutputTarget::useStandardOutput(QString *error)
@@ -221,47 +120,27 @@ bool OutputTarget::useStandardOutput(QString *error)
     return true;
 }
 
-bool OutputTarget::createWorkFile(const QByteArray &workFolder, QString *error)
+bool OutputTarget::createWorkFile(QString *error)
 {
-    // A file without a name cannot be left behind, however the process ends.
-    int fd = ::open(workFolder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, kPrivateMode);
-    if (fd >= 0 && reachableThroughProc(fd)) {
-        workFd = fd;
-        libraryPath = QFile::decodeName(procPath(fd));
-        return true;
-    }
-    if (fd >= 0)
-        ::close(fd);
-
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const QByteArray name = workFileName(workFolder);
-        if (name.size() > PATH_MAX)
-            return fail(ENAMETOOLONG, error);
-        std::memcpy(emergencyName, name.constData(), size_t(name.size()) + 1);
-        fd = ::open(name.constData(), O_CREAT | O_EXCL | O_NOFOLLOW | O_RDWR | O_CLOEXEC,
-                    kPrivateMode);
-        if (fd >= 0) {
-            workFd = fd;
-            workName = name;
-            break;
-        }
-        emergencyName[0] = '\0';
-        if (errno != EEXIST)
-            return fail(errno, error);
-    }
-    if (workFd < 0)
-        return fail(EEXIST, error);
-    const bool reachable = reachableThroughProc(workFd);
-    // A temporary file for a stream needs no name once the library can reach it without one.
-    if (kind == Kind::Stream && reachable && ::unlink(workName.constData()) == 0)
-        forgetWorkName();
-    libraryPath = QFile::decodeName(reachable ? procPath(workFd) : workName);
+    // A stream gets the complete PDF from a file that never has a name.
+    const bool created = kind == Kind::File
+            ? workFile.create(finalPath)
+            : workFile.createTemporary(QFile::encodeName(QDir::tempPath()));
+    if (!created)
+        return fail(workFile.errorString(), error);
+    workDevice = std::make_unique<QFile>();
+    workDevice->open(workFile.handle(), QIODevice::ReadWrite, QFileDevice::DontCloseHandle);
     return true;
 }
 
-QString OutputTarget::writePath() const
+QIODevice *OutputTarget::device()
 {
-    return libraryPath;
+    return workDevice.get();
+}
+
+QString OutputTarget::stagingFolder() const
+{
+    return kind == Kind::File ? QFile::decodeName(folderOf(finalPath)) : QString();
 }
 
 QString OutputTarget::displayPath() const
@@ -273,23 +152,18 @@ QString OutputTarget::destination() const
 {
     if (toStandardOutput)
         return QStringLiteral("standard output");
-    return kind == Kind::File ? finalPath : displayPath();
-}
-
-bool OutputTarget::stillOurs(const QByteArray &name) const
-{
-    struct stat byName {};
-    struct stat ours {};
-    return ::lstat(name.constData(), &byName) == 0 && ::fstat(workFd, &ours) == 0
-            && S_ISREG(byName.st_mode) && byName.st_dev == ours.st_dev && byName.st_ino == ours.st_ino;
+    return kind == Kind::File ? QFile::decodeName(finalPath) : displayPath();
 }
 
 OutputTarget::Status OutputTarget::commit(QString *error)
 {
-    if (workFd < 0) {
+    if (!workDevice || workFile.handle() < 0) {
         fail(EBADF, error);
         return Status::Failed;
     }
+    if (!workDevice->flush())
+        return failCommit(EIO, error);
+    workDevice.reset();
     return kind == Kind::File ? commitFile(error) : commitStream(error);
 }
 
@@ -300,90 +174,25 @@ OutputTarget::Status OutputTarget::failCommit(int errorNumber, QString *error)
     return Status::Failed;
 }
 
-void OutputTarget::applyPermissions() const
-{
-    // Failures leave the private mode of the work file, never a wider one.
-    if (replacing) {
-        // Owner and group where the process may set them, else the group alone.
-        if (::fchown(workFd, existing.st_uid, existing.st_gid) != 0) {
-            [[maybe_unused]] const int groupOnly = ::fchown(workFd, uid_t(-1), existing.st_gid);
-        }
-        ::fchmod(workFd, existing.st_mode & kPermissionBits);
-        return;
-    }
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(workFd, kNewFileMode & ~mask);
-}
-
 OutputTarget::Status OutputTarget::commitFile(QString *error)
 {
-    if (::fsync(workFd) != 0)
-        return failCommit(errno, error);
-    applyPermissions();
-    {
-        // Between the last look for a cancel and the rename, no signal may slip in.
-        SignalsHeld held;
-        if (SignalBridge::caught()) {
-            discard();
-            return Status::Cancelled;
-        }
-        if (!publishFile(error)) {
-            discard();
-            return Status::Failed;
-        }
+    // Between the last look for a cancel and the rename, no signal may slip in.
+    SignalsHeld held;
+    if (SignalBridge::caught()) {
+        discard();
+        return Status::Cancelled;
     }
-    const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        // The rename itself reaches the disk too; a folder that cannot be synced is no fault.
-        ::fsync(folderFd);
-        ::close(folderFd);
+    if (!workFile.publish()) {
+        fail(workFile.errorString(), error);
+        discard();
+        return Status::Failed;
     }
-    ::close(workFd);
-    workFd = -1;
     return Status::Ok;
-}
-
-// Gives the work file OUT's name. A nameless work file first gets a fresh name of its own,
-// since a name can only be given to it where none exists yet.
-bool OutputTarget::publishFile(QString *error)
-{
-    const QByteArray target = QFile::encodeName(finalPath);
-    if (!workName.isEmpty()) {
-        if (!stillOurs(workName))
-            return fail(QStringLiteral("the work file was removed or replaced during the run"), error);
-        if (::rename(workName.constData(), target.constData()) != 0)
-            return fail(errno, error);
-        forgetWorkName();
-        return true;
-    }
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const QByteArray name = workFileName(folder);
-        if (name.size() > PATH_MAX)
-            return fail(ENAMETOOLONG, error);
-        std::memcpy(emergencyName, name.constData(), size_t(name.size()) + 1);
-        if (::linkat(AT_FDCWD, procPath(workFd).constData(), AT_FDCWD, name.constData(),
-                     AT_SYMLINK_FOLLOW) != 0) {
-            const int linkError = errno;
-            emergencyName[0] = '\0';
-            if (linkError == EEXIST)
-                continue;
-            return fail(linkError, error);
-        }
-        if (::rename(name.constData(), target.constData()) != 0) {
-            const int renameError = errno;
-            ::unlink(name.constData());
-            emergencyName[0] = '\0';
-            return fail(renameError, error);
-        }
-        emergencyName[0] = '\0';
-        return true;
-    }
-    return fail(EEXIST, error);
 }
 
 OutputTarget::Status OutputTarget::commitStream(QString *error)
 {
+    const int workFd = workFile.handle();
     if (::lseek(workFd, 0, SEEK_SET) != 0)
         return failCommit(errno, error);
     int out = STDOUT_FILENO;
@@ -429,23 +238,11 @@ OutputTarget::Status OutputTarget::commitStream(QString *error)
 
 void OutputTarget::discard()
 {
-    if (workFd >= 0) {
-        if (!workName.isEmpty() && stillOurs(workName))
-            ::unlink(workName.constData());
-        ::close(workFd);
-        workFd = -1;
-    }
-    forgetWorkName();
-}
-
-void OutputTarget::forgetWorkName()
-{
-    workName.clear();
-    emergencyName[0] = '\0';
+    workDevice.reset();
+    workFile.discard();
 }
 
 void OutputTarget::emergencyCleanup()
 {
-    if (emergencyName[0] != '\0')
-        ::unlink(emergencyName);
+    MvWorkFile::emergencyCleanup();
 }

@@ -2,9 +2,13 @@
 #define OUTPUTTARGET_H
 
 #include "fileidentity.h"
+#include "mvworkfile.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
+
+#include <memory>
 
 #include <sys/stat.h>
 
@@ -19,6 +23,9 @@
 //
 // Standard output ("-", or any path to the file standard output writes to), a FIFO or a
 // character device receives the complete PDF from a temporary file without a name.
+//
+// The library writes the report into device(), the work file; its stage, for a report with an
+// outline, goes beside it (stagingFolder()).
 // Directories, block devices, sockets, terminals and the run's own inputs are refused.
 class OutputTarget
 {
@@ -32,8 +39,9 @@ public:
     // requested: the path given with -o, "-" for standard output. inputs: the files the run
     // reads, which OUT must not be. error names OUT and the reason.
     Status open(const QString &requested, const FileIdentities &inputs, QString *error);
-    // The path the library writes the PDF to while the run lasts.
-    QString writePath() const;
+    // What the library writes the PDF into while the run lasts, and where it stages it.
+    QIODevice *device();
+    QString stagingFolder() const;
     // OUT as the user named it, for messages.
     QString displayPath() const;
     // Where the report ends up: an absolute path, or "standard output".
@@ -56,29 +64,20 @@ private:
     bool fail(int errorNumber, QString *error) const;
     bool fail(const QString &reason, QString *error) const;
     bool resolve(QString *error);
-    bool resolveExisting(const QByteArray &path, const struct stat &status, QString *error);
-    bool resolveNew(const QByteArray &path, QString *error);
     bool useStandardOutput(QString *error);
-    bool createWorkFile(const QByteArray &folder, QString *error);
-    bool stillOurs(const QByteArray &name) const;
-    void applyPermissions() const;
-    bool publishFile(QString *error);
+    bool createWorkFile(QString *error);
     Status commitFile(QString *error);
     Status commitStream(QString *error);
     Status failCommit(int errorNumber, QString *error);
-    void forgetWorkName();
 
     Kind kind = Kind::None;
     QString requested;
-    QString finalPath;            // File: OUT with every link resolved
-    QByteArray folder;            // File: OUT's folder, resolved
-    bool replacing = false;       // File: OUT exists; existing holds its mode and owner
-    struct stat existing {};
+    QByteArray finalPath;         // File: OUT with every link resolved
+    bool replacing = false;       // File: a regular file stands at OUT
     bool toStandardOutput = false;  // Stream: file descriptor 1
     QByteArray streamPath;        // Stream: the FIFO or device, opened when the PDF is complete
-    int workFd = -1;
-    QByteArray workName;          // the work file's name; empty when it has none
-    QString libraryPath;
+    MvWorkFile workFile;
+    std::unique_ptr<QFile> workDevice;
 };
 
 #endif // OUTPUTTARGET_H

@@ -59,6 +59,7 @@ void TestJob::process()
         newRenderer = lineRenderer;
     }
     newRenderer->setPdfA1b(pdfA1b);
+    newRenderer->setOutputDevice(device);
     if (ppi > 0)
         newRenderer->getHlp().setPpi(ppi);
     newRenderer->getHlp().setDebugColorize(debugOutline);

@@ -8,6 +8,7 @@
 #include <functional>
 
 class PDFRendererBase;
+class QIODevice;
 class PDFRendererDocuments;
 
 // A host job for the tests: renders `lines` as a line report, or the documents that
@@ -38,6 +39,7 @@ public:
     QString subtitle = QStringLiteral("Kasa nr 1");
     QString place = QStringLiteral("Kraków");
     QString fileName;
+    QIODevice *device = nullptr;  // set: the report goes into it instead of fileName
     bool wide = false;
     int ppi = 0;              // 0 keeps the composer's default
     bool debugOutline = false;

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -28,6 +29,7 @@ private slots:
     void cancelAtPage();
     void restartDuringARun_data();
     void restartDuringARun();
+    void twoJobsOnOnePath();
 
 private:
     QTemporaryDir dir;
@@ -73,10 +75,13 @@ void tst_Fault::cancelAtPage()
         job.fileName = link;
     }
     job.lines = numberedLines(2000);
-    // The number of pages of this report, from an uncancelled run.
+    // The number of pages of this report, from an uncancelled run, whose file stays.
     QCOMPARE(job.run(), QString());
     const int pages = PdfProbe::pageCount(job.fileName);
     QVERIFY(pages > 4);
+    QFile earlier(job.fileName);
+    QVERIFY(earlier.open(QIODevice::ReadOnly));
+    const QByteArray earlierReport = earlier.readAll();
     const int abortAt = abortAfterProgress < 0 ? pages - 1 : abortAfterProgress;
 
     QSignalSpy progress(&job, &AsyncReportsBase::progress);
@@ -95,9 +100,13 @@ void tst_Fault::cancelAtPage()
     QCOMPARE(job.lastOutcome(), AsyncReportsBase::Outcome::Cancelled);
     QCOMPARE(job.lastOutputPath(), job.fileName);
     QCOMPARE(progress.size(), abortAt);
-    // No truncated report stays behind, not even where a link leads; the link itself stays.
-    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("cancel.pdf"))));
+    // The earlier report stays as it was, where a link leads too, and the link stays; no work
+    // file is left.
+    QFile cancelled(dir.filePath(QStringLiteral("cancel.pdf")));
+    QVERIFY(cancelled.open(QIODevice::ReadOnly));
+    QVERIFY(cancelled.readAll() == earlierReport);
     QCOMPARE(QFileInfo(link).isSymLink(), throughLink);
+    QVERIFY(QDir(dir.path()).entryList({QStringLiteral(".mvpdfrender*")}, QDir::Hidden | QDir::Files).isEmpty());
     QVERIFY(job.isAborted());
 }
 
@@ -144,6 +153,30 @@ void tst_Fault::restartDuringARun()
     QCOMPARE(job.processCalls, 2);
     QVERIFY(PdfProbe::structureValid(job.fileName));
     QCOMPARE(PdfProbe::pageTexts(job.fileName).join(QString()).count(QStringLiteral("W0")), 2000);
+}
+
+// Two jobs write one path at once, page by page in turn, the second with an outline and with
+// no usable temporary folder: each completes, and the file is the whole report of the one that
+// finished last, never a mixture; its stage stood beside it.
+void tst_Fault::twoJobsOnOnePath()
+{
+    const QByteArray temporary = qgetenv("TMPDIR");
+    qputenv("TMPDIR", dir.filePath(QStringLiteral("missing")).toLocal8Bit());
+    const auto restore = qScopeGuard([&]() { qputenv("TMPDIR", temporary); });
+    TestJob shorter, longer;
+    shorter.fileName = longer.fileName = dir.filePath(QStringLiteral("shared.pdf"));
+    shorter.lines = numberedLines(1500);
+    longer.lines = numberedLines(3000);
+    longer.outlinePattern = QStringLiteral("^W\\d+00 ");
+    QSignalSpy shorterReady(&shorter, &AsyncReportsBase::ready);
+    QSignalSpy longerReady(&longer, &AsyncReportsBase::ready);
+    longer.do_process();
+    shorter.do_process();
+    QTRY_VERIFY_WITH_TIMEOUT(shorterReady.size() == 1 && longerReady.size() == 1, 60000);
+    QCOMPARE(shorterReady.first().first().toString() + longerReady.first().first().toString(), QString());
+    QVERIFY(PdfProbe::structureValid(longer.fileName));
+    QCOMPARE(PdfProbe::pageTexts(longer.fileName).join(QString()).count(QStringLiteral("W0")), 3000);
+    QCOMPARE(PdfProbe::outline(longer.fileName).size(), 30);
 }
 
 QTEST_MAIN(tst_Fault)

@@ -1,7 +1,8 @@
-# Installs the built project into a temporary prefix, then configures, builds and runs a small
-# host project that finds it with find_package(PACKAGE); moves the installed tree elsewhere and
-# builds the same host with pkg-config against the moved copy; and builds the library from
-# source in a host's tree with add_subdirectory(... EXCLUDE_FROM_ALL).
+# Installs the built project into a temporary prefix and moves the installed tree elsewhere;
+# then, with no LD_LIBRARY_PATH or other help, runs the installed tool, configures, builds and
+# runs a small host project that finds the moved tree with find_package(PACKAGE), and builds
+# and runs the same host with pkg-config. Also builds the library from source in a host's tree
+# with add_subdirectory(... EXCLUDE_FROM_ALL).
 set(prefix "${WORK_DIR}/prefix")
 
 # The README shows the consumer's report job: it must be that very code.
@@ -26,12 +27,6 @@ function(run_step)
 endfunction()
 
 run_step(${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${prefix}")
-run_step(${CMAKE_COMMAND} -S "${CONSUMER_DIR}" -B "${consumer_build}"
-    "-DCMAKE_PREFIX_PATH=${prefix}" -DCMAKE_BUILD_TYPE=Release "-DPACKAGE=${PACKAGE}")
-run_step(${CMAKE_COMMAND} --build "${consumer_build}" -j2)
-run_step(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
-    "LD_LIBRARY_PATH=${prefix}/lib:${prefix}/lib64" "${consumer_build}/consumer")
-
 # Nothing plain named logcore, and nothing of the other flavour's names.
 file(GLOB_RECURSE installed RELATIVE "${prefix}" "${prefix}/*")
 foreach(file IN LISTS installed)
@@ -46,9 +41,20 @@ foreach(file IN LISTS installed)
     endif()
 endforeach()
 
-# The pkg-config file finds its prefix from where it stands.
+# The installed tree, moved: its binaries find their libraries relative to themselves.
 set(moved "${WORK_DIR}/moved")
 file(RENAME "${prefix}" "${moved}")
+file(GLOB tools "${moved}/bin/mvpdfrender${SUFFIX}")
+if(tools)
+    run_step(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ${tools} lines
+        "${SOURCE_DIR}/examples/samples/printout.txt" -o "${WORK_DIR}/tool.pdf" --quiet)
+endif()
+run_step(${CMAKE_COMMAND} -S "${CONSUMER_DIR}" -B "${consumer_build}"
+    "-DCMAKE_PREFIX_PATH=${moved}" -DCMAKE_BUILD_TYPE=Release "-DPACKAGE=${PACKAGE}")
+run_step(${CMAKE_COMMAND} --build "${consumer_build}" -j2)
+run_step(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen "${consumer_build}/consumer")
+
+# The pkg-config file finds its prefix from where it stands.
 file(GLOB_RECURSE pc_files "${moved}/*/mvpdfrender${SUFFIX}.pc")
 list(GET pc_files 0 pc_file)
 get_filename_component(pc_dir "${pc_file}" DIRECTORY)
@@ -60,12 +66,9 @@ if(NOT pc_result EQUAL 0 OR NOT pc_flags MATCHES "${moved}")
     message(FATAL_ERROR "pkg-config does not point into the moved tree: ${pc_flags}")
 endif()
 separate_arguments(pc_list UNIX_COMMAND "${pc_flags}")
-# The linker finds the library's own dependencies in a private prefix as the loader does.
-run_step(${CMAKE_COMMAND} -E env "LD_LIBRARY_PATH=${moved}/lib:${moved}/lib64"
-    c++ -std=c++17 -fPIC "-I${CONSUMER_DIR}" "${CONSUMER_DIR}/main.cpp"
-    ${pc_list} -o "${WORK_DIR}/pkgconfig-consumer")
-run_step(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
-    "LD_LIBRARY_PATH=${moved}/lib:${moved}/lib64" "${WORK_DIR}/pkgconfig-consumer")
+run_step(c++ -std=c++17 -fPIC "-I${CONSUMER_DIR}" "${CONSUMER_DIR}/main.cpp" ${pc_list}
+    -o "${WORK_DIR}/pkgconfig-consumer")
+run_step(${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen "${WORK_DIR}/pkgconfig-consumer")
 
 set(subdirectory_build "${WORK_DIR}/subdirectory")
 run_step(${CMAKE_COMMAND} -S "${SOURCE_DIR}/tests/install/subdirectory" -B "${subdirectory_build}"

@@ -4,6 +4,7 @@
 #include "pdfrendererdocuments.h"
 #include "testjob.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QPointer>
 #include <QProcess>
@@ -175,22 +176,27 @@ void tst_Outline::endsDuringRewrite_data()
 {
     QTest::addColumn<QString>("action");
     QTest::addColumn<QStringList>("readies");
-    QTest::addColumn<QStringList>("left");       // the files left in the test folder
-    const QStringList report{QStringLiteral("report.pdf")};
-    QTest::newRow("abort") << "abort" << QStringList{kCancelled} << QStringList();
-    QTest::newRow("new start") << "restart" << QStringList{kCancelled, QString()} << report;
-    QTest::newRow("job destroyed") << "destroy" << QStringList() << QStringList();
+    QTest::addColumn<bool>("replaced");     // the earlier report at the path gives way to the new
+    QTest::newRow("abort") << "abort" << QStringList{kCancelled} << false;
+    QTest::newRow("new start") << "restart" << QStringList{kCancelled, QString()} << true;
+    QTest::newRow("job destroyed") << "destroy" << QStringList() << false;
     QTest::newRow("write fails") << "/dev/full" << QStringList{QStringLiteral("Nie można zapisać pliku PDF: /dev/full")}
-                                 << QStringList();
+                                 << false;
 }
 
+// However a run with an outline ends before its file is complete, the path keeps the report
+// that stood there, whole, and no work file is left beside it.
 void tst_Outline::endsDuringRewrite()
 {
     QFETCH(QString, action);
     QFETCH(QStringList, readies);
-    QFETCH(QStringList, left);
+    QFETCH(bool, replaced);
+    const QString earlierPath = dir->filePath(QStringLiteral("report.pdf"));
+    QFile earlier(earlierPath);
+    QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier report") > 0);
+    earlier.close();
     QPointer<TestJob> job(new TestJob);
-    job->fileName = action.startsWith(QLatin1Char('/')) ? action : dir->filePath(QStringLiteral("report.pdf"));
+    job->fileName = action.startsWith(QLatin1Char('/')) ? action : earlierPath;
     job->outline = true;
     job->fillDocuments = [](PDFRendererDocuments &renderer) {
         QStringList titles;
@@ -217,9 +223,13 @@ void tst_Outline::endsDuringRewrite()
     QTRY_VERIFY_WITH_TIMEOUT(action != QLatin1String("destroy") || !job, 60000);
     deliverQueuedCalls();
     QCOMPARE(readyTexts, readies);
-    QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden), left);
-    if (!left.isEmpty())
-        QCOMPARE(PdfProbe::outline(job->fileName).size(), kRewrittenDocuments);
+    QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("report.pdf")});
+    if (replaced) {
+        QCOMPARE(PdfProbe::outline(earlierPath).size(), kRewrittenDocuments);
+    } else {
+        QVERIFY(earlier.open(QIODevice::ReadOnly));
+        QCOMPARE(earlier.readAll(), QByteArray("earlier report"));
+    }
     delete job;
 }
 
@@ -228,11 +238,15 @@ void tst_Outline::archiveProfile_data()
     QTest::addColumn<bool>("documents");
     QTest::addColumn<bool>("outline");
     QTest::addColumn<bool>("pdfA1b");
-    QTest::newRow("lines, plain") << false << false << false;
-    QTest::newRow("lines, PDF/A-1b") << false << false << true;
-    QTest::newRow("lines, outline, PDF/A-1b") << false << true << true;
-    QTest::newRow("documents, outline, PDF/A-1b") << true << true << true;
-    QTest::newRow("documents, outline") << true << true << false;
+    QTest::addColumn<bool>("intoBuffer");   // written into the host's QBuffer, not to a path
+    QTest::newRow("lines, plain") << false << false << false << false;
+    QTest::newRow("lines, PDF/A-1b") << false << false << true << false;
+    QTest::newRow("lines, outline, PDF/A-1b") << false << true << true << false;
+    QTest::newRow("documents, outline, PDF/A-1b") << true << true << true << false;
+    QTest::newRow("documents, outline") << true << true << false << false;
+    QTest::newRow("lines into a buffer") << false << false << false << true;
+    QTest::newRow("lines, outline, into a buffer") << false << true << false << true;
+    QTest::newRow("documents, outline, PDF/A-1b, into a buffer") << true << true << true << true;
 }
 
 void tst_Outline::archiveProfile()
@@ -240,8 +254,13 @@ void tst_Outline::archiveProfile()
     QFETCH(bool, documents);
     QFETCH(bool, outline);
     QFETCH(bool, pdfA1b);
+    QFETCH(bool, intoBuffer);
     TestJob job;
     job.fileName = dir->filePath(QStringLiteral("archive.pdf"));
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    if (intoBuffer)
+        job.device = &buffer;
     job.title = QStringLiteral("Zestawienie łódzkie & <kasa>");
     job.pdfA1b = pdfA1b;
     if (documents) {
@@ -256,6 +275,12 @@ void tst_Outline::archiveProfile()
         job.outlinePattern = outline ? QStringLiteral("^W\\d+0 ") : QString();
     }
     QCOMPARE(job.run(), QString());
+    // A buffer gets the whole document, and the path nothing; the document is checked in a file.
+    QCOMPARE(QFile::exists(job.fileName), !intoBuffer);
+    QCOMPARE(job.lastOutputPath().isEmpty(), intoBuffer);
+    QFile saved(job.fileName);
+    QVERIFY(!intoBuffer || (saved.open(QIODevice::WriteOnly) && saved.write(buffer.data()) == buffer.size()));
+    saved.close();
 
     QVERIFY(PdfProbe::structureValid(job.fileName));
     QCOMPARE(PdfProbe::info(job.fileName, QStringLiteral("Title")), job.title);

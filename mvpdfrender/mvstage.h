@@ -1,0 +1,46 @@
+#ifndef MVSTAGE_H
+#define MVSTAGE_H
+
+#include "mvworkfile.h"
+
+#include <QByteArray>
+#include <QIODevice>
+
+// Where a report is written first when it is written again after its last page (to add its
+// outline): in memory up to a bound, beyond it in a file without a name in a folder. Written
+// from its start, then read back.
+class MvStage : public QIODevice
+{
+public:
+    // memoryBound: the bytes held in memory before the stage moves into a file (0: a file
+    // from the start). Opens itself for reading and writing.
+    MvStage(const QByteArray &folder, qint64 memoryBound);
+    ~MvStage() override;
+
+    bool isSequential() const override;
+    qint64 size() const override;
+    // Whether a write failed: the folder took no file, the disk filled up.
+    bool failed() const;
+    // The file the stage is in, or -1 while it is in memory ...
+    int fileHandle() const;
+    // ... and then its bytes.
+    const QByteArray &memory() const;
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override;
+    qint64 writeData(const char *data, qint64 length) override;
+
+private:
+    Q_DISABLE_COPY(MvStage)
+
+    bool moveToFile();
+
+    QByteArray folder;
+    qint64 memoryBound;
+    QByteArray bytes;
+    MvWorkFile file;
+    qint64 fileSize = 0;
+    bool writeFailed = false;
+};
+
+#endif // MVSTAGE_H
