@@ -15,6 +15,9 @@ public:
 
     bool isSequential() const override;
     bool failed() const;
+    // From now on writes go nowhere (and succeed): for a document given up, whose last words
+    // must not reach the device.
+    void detach();
 
 protected:
     qint64 readData(char *data, qint64 maxSize) override;

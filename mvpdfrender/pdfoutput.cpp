@@ -257,6 +257,9 @@ bool PDFOutput::writeStaged(const std::function<bool(QIODevice &stage, QIODevice
 
 void PDFOutput::discard()
 {
+    // Ending the painter finishes the document: its end goes nowhere.
+    if (d->sink)
+        d->sink->detach();
     d->painter.reset();
     d->writer.reset();
     d->sink.reset();
