@@ -460,7 +460,9 @@ int runQuickView(const QStringList &arguments)
     }
     // SIGPIPE is ignored: a reader that went away shows as a failed write, which ends here.
     for (const QString &line : display) {
-        if (std::printf("%s\n", line.toUtf8().constData()) < 0)
+        // Written by length: a NUL inside a line goes out with the rest of it.
+        const QByteArray bytes = line.toUtf8() + '\n';
+        if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size()))
             break;
     }
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {

@@ -40,8 +40,12 @@ public:
         return true;
     }
 
-    bool parse_error(std::size_t, const std::string &, const nlohmann::detail::exception &) override
+    bool parse_error(std::size_t position, const std::string &, const nlohmann::detail::exception &) override
     {
+        // Text Qt's parser lets pass but this one cannot read (a lone surrogate escape, a raw
+        // control character in a string): refused, since its keys cannot be checked.
+        found = QStringLiteral("malformed JSON at offset %1: not strict JSON (a raw control "
+                               "character or a lone surrogate in a string)").arg(position);
         return false;
     }
 

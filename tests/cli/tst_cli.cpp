@@ -1,5 +1,6 @@
 #include "pdfprobe.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -28,9 +29,11 @@ Result runTool(const QStringList &arguments, const QByteArray &input = QByteArra
     process.write(input);
     process.closeWriteChannel();
     process.waitForFinished(120000);
+    // Decoded whole: Qt 5 would stop a QByteArray's text at its first NUL.
+    const QByteArray out = process.readAllStandardOutput();
+    const QByteArray err = process.readAllStandardError();
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+            QString::fromUtf8(out.constData(), out.size()), QString::fromUtf8(err.constData(), err.size())};
 }
 
 void writeFile(const QString &path, const QByteArray &data)
@@ -227,6 +230,13 @@ void tst_Cli::failedRuns_data()
            "30 megapixels" << 2;
     QTest::newRow("a truncated image") << json << QByteArray(R"([{"items": [{"image": "cut.png"}]}])")
                                        << "in.json: document 1, item 1: image \"cut.png\": damaged or incomplete" << 2;
+    QTest::newRow("a bitmap cut short") << json << QByteArray(R"([{"items": [{"image": "cut.bmp"}]}])")
+        << "image \"cut.bmp\": damaged or incomplete (the file ends before its pixels do)" << 2;
+    QTest::newRow("an icon hiding a huge image") << json << QByteArray(R"([{"items": [{"image": "huge.ico"}]}])")
+        << "image \"huge.ico\": damaged or incomplete (an image in it is larger than the limit of 30 megapixels)" << 2;
+    QTest::newRow("a key twice after a raw TAB") << json
+        << QByteArray("[{\"items\": [{\"text\": \"a\tb\", \"text\": \"c\"}]}]")
+        << "in.json: malformed JSON at offset" << 2;
     QTest::newRow("an image file past the limit") << json
                                                   << QByteArray(R"([{"items": [{"image": "huge.png"}]}])")
                                                   << "image \"huge.png\": larger than the limit of 32 MiB" << 2;
@@ -273,9 +283,20 @@ void tst_Cli::failedRuns()
     writeFile(path(QStringLiteral("bomb.bmp")), bomb);
     QImage image(40, 20, QImage::Format_RGB32);
     image.fill(Qt::darkGray);
-    QVERIFY(image.save(path(QStringLiteral("cut.png"))));
-    const QByteArray png = readFile(path(QStringLiteral("cut.png")));
-    writeFile(path(QStringLiteral("cut.png")), png.left(png.size() - 30));
+    for (const char *format : {"png", "bmp"}) {
+        const QString cut = path(QStringLiteral("cut.%1").arg(QLatin1String(format)));
+        QVERIFY(image.save(cut));
+        const QByteArray whole = readFile(cut);
+        writeFile(cut, whole.left(format == QByteArrayLiteral("png") ? whole.size() - 30 : whole.size() / 3));
+    }
+    // An icon whose directory says 256 x 256, holding a PNG of 8000 x 8000 pixels.
+    QByteArray png;
+    QBuffer pngBuffer(&png);
+    QVERIFY(pngBuffer.open(QIODevice::WriteOnly) && QImage(8000, 8000, QImage::Format_Mono).save(&pngBuffer, "PNG"));
+    QByteArray icon("\0\0\1\0\1\0\0\0\0\0\1\0\x20\0", 14);
+    for (const quint32 field : {quint32(png.size()), 22u})
+        icon += QByteArray(reinterpret_cast<const char *>(&field), 4);
+    writeFile(path(QStringLiteral("huge.ico")), icon + png);
     QFile huge(path(QStringLiteral("huge.png")));
     QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(33 * 1024 * 1024));
     huge.close();
@@ -533,9 +554,11 @@ void tst_Cli::streamedOutput()
 
 void tst_Cli::quickView()
 {
-    const Result result = runTool({QStringLiteral("quickview")}, "\x1b" "Ekawa\n\nab\x1b!cd\n");
+    // A NUL inside a line goes out with the rest of the line.
+    const QByteArray nul(1, '\0');
+    const Result result = runTool({QStringLiteral("quickview")}, "\x1b" "Ekawa\n\nab\x1b!cd\nSUMA" + nul + "PLN\n");
     QCOMPARE(result.status, 0);
-    QCOMPARE(result.out, QStringLiteral("k a w a \n \nabcd\n"));
+    QCOMPARE(result.out, QStringLiteral("k a w a \n \nabcd\nSUMA") + QChar(0) + QStringLiteral("PLN\n"));
 }
 
 void tst_Cli::cancelledMarker_data()
