@@ -66,6 +66,10 @@ void AsyncReportsBase::endRun(Outcome how, const QString &path, const QString &m
 
 bool AsyncReportsBase::startRenderer(PDFRendererBase *newRenderer)
 {
+    if (!newRenderer) {
+        endRun(Outcome::NoData, QString(), noDataMessage());
+        return false;
+    }
     if (!newRenderer->prepare()) {
         const QString path = newRenderer->outputPath();
         const QString reason = newRenderer->lastError();

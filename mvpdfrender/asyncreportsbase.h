@@ -29,7 +29,10 @@ public:
     Q_ENUM(Outcome)
 
     explicit AsyncReportsBase(QObject *parent = nullptr);
-    // A job destroyed during a run deletes its renderer and removes the unfinished file.
+    // A job destroyed during a run deletes its renderer and drops the unfinished report: its
+    // path keeps what stood there. A job destroyed after the QApplication does the same, but
+    // leaves Qt's painting objects of the run unfreed, since Qt cannot end its painting
+    // without the application.
     ~AsyncReportsBase() override;
 
     // The outcome of the last run and the path of the file it wrote or tried to write (empty
@@ -78,7 +81,7 @@ protected:
     // prepares it and, when that succeeds, starts its report, installs it and schedules the
     // first pass, and returns true. When prepare() fails, deletes it, ends the run with
     // ready(its lastError()) and the WriteFailed or LayoutFailed outcome, and returns false.
-    // Takes ownership.
+    // Takes ownership. A null renderer ends the run with the NoData outcome and its text.
     bool startRenderer(PDFRendererBase *renderer);
 
     QStringList monthNames;     // "" then the genitive month names, indexed by QDate::month()

@@ -27,9 +27,9 @@ constexpr mode_t kPermissionBits = S_IRWXU | S_IRWXG | S_IRWXO;
 // written before the file exists, cleared once it is gone or published.
 char emergencyName[PATH_MAX + 1];
 
-QByteArray randomName(const QByteArray &folder)
+QByteArray randomName()
 {
-    QByteArray name = folder + '/' + kWorkPrefix;
+    QByteArray name = kWorkPrefix;
     QRandomGenerator *random = QRandomGenerator::system();
     for (int i = 0; i < kRandomCharacters; ++i)
         name += kNameCharacters[random->bounded(int(sizeof kNameCharacters) - 1)];
@@ -79,6 +79,7 @@ void remember(const QByteArray &name)
 MvWorkFile::~MvWorkFile()
 {
     discard();
+    closeFolder();
 }
 
 bool MvWorkFile::resolve(const QByteArray &path, QByteArray *resolved, struct stat *status,
@@ -139,7 +140,9 @@ bool MvWorkFile::resolveNew(const QByteArray &path, QByteArray *resolved, bool *
 bool MvWorkFile::create(const QByteArray &destination)
 {
     discard();
+    closeFolder();
     target = destination;
+    targetName = destination.mid(destination.lastIndexOf('/') + 1);
     struct stat status {};
     replacing = ::stat(destination.constData(), &status) == 0 && S_ISREG(status.st_mode);
     replaced = status;
@@ -149,7 +152,9 @@ bool MvWorkFile::create(const QByteArray &destination)
 bool MvWorkFile::createTemporary(const QByteArray &inFolder)
 {
     discard();
+    closeFolder();
     target.clear();
+    targetName.clear();
     return open(inFolder, false);
 }
 
@@ -158,30 +163,33 @@ bool MvWorkFile::open(const QByteArray &inFolder, bool forPublishing)
     folder = inFolder;
     published = false;
     error.clear();
+    // Every later step is taken in this folder, found once: a name swapped for a link to
+    // another folder during the run changes nothing.
+    folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd < 0)
+        return fail(errno);
     // A file without a name cannot be left behind, however the process ends.
-    fd = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, kPrivateMode);
+    fd = ::openat(folderFd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, kPrivateMode);
     if (fd >= 0 && (!forPublishing || reachableThroughProc(fd)))
         return true;
     if (fd >= 0) {
         ::close(fd);
         fd = -1;
     }
-    if (!openNamed(folder))
+    if (!openNamed())
         return false;
-    if (!forPublishing && ::unlink(name.constData()) == 0)
+    if (!forPublishing && ::unlinkat(folderFd, name.constData(), 0) == 0)
         forgetName();
     return true;
 }
 
-bool MvWorkFile::openNamed(const QByteArray &inFolder)
+bool MvWorkFile::openNamed()
 {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const QByteArray candidate = randomName(inFolder);
-        if (candidate.size() > PATH_MAX)
-            return fail(ENAMETOOLONG);
-        remember(candidate);
-        fd = ::open(candidate.constData(), O_CREAT | O_EXCL | O_NOFOLLOW | O_RDWR | O_CLOEXEC,
-                    kPrivateMode);
+        const QByteArray candidate = randomName();
+        remember(folder + '/' + candidate);
+        fd = ::openat(folderFd, candidate.constData(),
+                      O_CREAT | O_EXCL | O_NOFOLLOW | O_RDWR | O_CLOEXEC, kPrivateMode);
         if (fd >= 0) {
             name = candidate;
             return true;
@@ -219,12 +227,13 @@ bool MvWorkFile::fail(const QString &reason)
     return false;
 }
 
-bool MvWorkFile::stillOurs(const QByteArray &path) const
+bool MvWorkFile::stillOurs(const QByteArray &entry) const
 {
     struct stat byName {};
     struct stat ours {};
-    return ::lstat(path.constData(), &byName) == 0 && ::fstat(fd, &ours) == 0
-            && S_ISREG(byName.st_mode) && byName.st_dev == ours.st_dev && byName.st_ino == ours.st_ino;
+    return ::fstatat(folderFd, entry.constData(), &byName, AT_SYMLINK_NOFOLLOW) == 0
+            && ::fstat(fd, &ours) == 0 && S_ISREG(byName.st_mode)
+            && byName.st_dev == ours.st_dev && byName.st_ino == ours.st_ino;
 }
 
 void MvWorkFile::applyPermissions() const
@@ -248,11 +257,9 @@ void MvWorkFile::applyPermissions() const
 bool MvWorkFile::linkUnderNewName(QByteArray *linked)
 {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const QByteArray candidate = randomName(folder);
-        if (candidate.size() > PATH_MAX)
-            return fail(ENAMETOOLONG);
-        remember(candidate);
-        if (::linkat(AT_FDCWD, procPath(fd).constData(), AT_FDCWD, candidate.constData(),
+        const QByteArray candidate = randomName();
+        remember(folder + '/' + candidate);
+        if (::linkat(AT_FDCWD, procPath(fd).constData(), folderFd, candidate.constData(),
                      AT_SYMLINK_FOLLOW) == 0) {
             *linked = candidate;
             return true;
@@ -277,20 +284,16 @@ bool MvWorkFile::publish()
     QByteArray source = name;
     if (source.isEmpty() && !linkUnderNewName(&source))
         return false;
-    if (::rename(source.constData(), target.constData()) != 0) {
+    if (::renameat(folderFd, source.constData(), folderFd, targetName.constData()) != 0) {
         const int renameError = errno;
         if (name.isEmpty())
-            ::unlink(source.constData());
+            ::unlinkat(folderFd, source.constData(), 0);
         emergencyName[0] = '\0';
         return fail(renameError);
     }
     forgetName();
-    const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        // The rename itself reaches the disk too; a folder that cannot be synced is no fault.
-        ::fsync(folderFd);
-        ::close(folderFd);
-    }
+    // The rename itself reaches the disk too; a folder that cannot be synced is no fault.
+    ::fsync(folderFd);
     struct stat ours {};
     ::fstat(fd, &ours);
     publishedDevice = ours.st_dev;
@@ -304,19 +307,33 @@ bool MvWorkFile::publish()
 bool MvWorkFile::publishedStillThere() const
 {
     struct stat current {};
-    return published && ::lstat(target.constData(), &current) == 0 && S_ISREG(current.st_mode)
-            && current.st_dev == publishedDevice && current.st_ino == publishedInode;
+    return published && folderFd >= 0
+            && ::fstatat(folderFd, targetName.constData(), &current, AT_SYMLINK_NOFOLLOW) == 0
+            && S_ISREG(current.st_mode) && current.st_dev == publishedDevice
+            && current.st_ino == publishedInode;
+}
+
+bool MvWorkFile::removePublished()
+{
+    return publishedStillThere() && ::unlinkat(folderFd, targetName.constData(), 0) == 0;
 }
 
 void MvWorkFile::discard()
 {
     if (fd >= 0) {
         if (!name.isEmpty() && stillOurs(name))
-            ::unlink(name.constData());
+            ::unlinkat(folderFd, name.constData(), 0);
         ::close(fd);
         fd = -1;
     }
     forgetName();
+}
+
+void MvWorkFile::closeFolder()
+{
+    if (folderFd >= 0)
+        ::close(folderFd);
+    folderFd = -1;
 }
 
 void MvWorkFile::forgetName()

@@ -12,7 +12,9 @@
 // new one, never a part, and a run that does not complete leaves the destination as it was.
 // While it is written the file has no name where the file system allows that (O_TMPFILE),
 // else an exclusive, unpredictable one (".mvpdfrender-" and 12 random characters), never
-// reached through a link. Also makes temporary files that never get a name at all.
+// reached through a link. The folder is opened once, when the file is made, and every later
+// step is taken in that folder: one swapped for a link meanwhile changes nothing. Also makes
+// temporary files that never get a name at all.
 //
 // The library writes its reports through it, and so does the command-line tool.
 class MvWorkFile
@@ -47,8 +49,10 @@ public:
     // False, with errorString(), when the work file cannot take the name; it stays to be
     // discarded.
     bool publish();
-    // Whether the file published is still the one at the destination (same device and inode).
+    // Whether the file published is still the one at the destination (same device and inode),
+    // and removing it while it is.
     bool publishedStillThere() const;
+    bool removePublished();
     // Closes the file and removes its name, if it has one and it is still this file.
     void discard();
     QString errorString() const;
@@ -62,8 +66,9 @@ private:
 
     static bool resolveNew(const QByteArray &path, QByteArray *resolved, bool *exists);
     bool open(const QByteArray &folder, bool forPublishing);
-    bool openNamed(const QByteArray &folder);
-    bool stillOurs(const QByteArray &path) const;
+    bool openNamed();
+    bool stillOurs(const QByteArray &entry) const;
+    void closeFolder();
     void applyPermissions() const;
     bool linkUnderNewName(QByteArray *linked);
     bool fail(int errorNumber);
@@ -72,8 +77,10 @@ private:
 
     int fd = -1;
     QByteArray target;        // the destination; empty for a temporary file
+    QByteArray targetName;    // ... its name in the folder
     QByteArray folder;
-    QByteArray name;          // the work file's own name, while it has one
+    int folderFd = -1;        // the folder, opened once: every step is taken in it
+    QByteArray name;          // the work file's own name in the folder, while it has one
     bool replacing = false;   // a regular file stands at the destination
     struct stat replaced {};  // ... and what it was
     dev_t publishedDevice = 0;

@@ -4,13 +4,13 @@
 #include "mvstage.h"
 #include "mvworkfile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 
-#include <unistd.h>
 
 namespace {
 
@@ -193,8 +193,23 @@ int PDFOutput::ppiY() const
     return isValid() ? d->writer->logicalDpiY() : 1;
 }
 
+// Without the application Qt's painting cannot finish a document (its fonts are gone with
+// it): the writer and painter are left as they are, never freed, and the document is dropped.
+bool PDFOutput::paintingGone()
+{
+    if (QCoreApplication::instance() || !d->painter)
+        return false;
+    Q_UNUSED(d->painter.release())
+    Q_UNUSED(d->writer.release())
+    d->writeError = true;
+    discard();
+    return true;
+}
+
 void PDFOutput::finishPDF()
 {
+    if (paintingGone())
+        return;
     if (d->painter) {
         d->painter->end();
         d->painter.reset();
@@ -257,6 +272,8 @@ bool PDFOutput::writeStaged(const std::function<bool(QIODevice &stage, QIODevice
 
 void PDFOutput::discard()
 {
+    if (paintingGone())
+        return;
     // Ending the painter finishes the document: its end goes nowhere.
     if (d->sink)
         d->sink->detach();
@@ -271,9 +288,7 @@ void PDFOutput::discard()
 
 bool PDFOutput::removeWrittenFile()
 {
-    if (d->writer || !d->work.publishedStillThere())
-        return false;
-    return ::unlink(d->work.destination().constData()) == 0;
+    return !d->writer && d->work.removePublished();
 }
 
 bool PDFOutput::hasWriteError() const

@@ -91,6 +91,7 @@ private:
     bool startWriter(const QByteArray &stageFolder, qint64 memoryStage);
     QIODevice *destination() const;
     void complete(bool documentWritten);
+    bool paintingGone();
 
     std::unique_ptr<Private> d;
 };

@@ -24,7 +24,8 @@ class tst_Fault : public QObject
 
 private slots:
     void init();
-    void folderRemovedDuringTheRun();
+    void folderChangedDuringTheRun_data();
+    void folderChangedDuringTheRun();
     void cancelAtPage_data();
     void cancelAtPage();
     void restartDuringARun_data();
@@ -40,16 +41,34 @@ void tst_Fault::init()
     QVERIFY(dir.isValid());
 }
 
-void tst_Fault::folderRemovedDuringTheRun()
+void tst_Fault::folderChangedDuringTheRun_data()
 {
-    const QString folder = dir.filePath(QStringLiteral("vanishing"));
-    QVERIFY(QDir().mkpath(folder));
+    QTest::addColumn<bool>("swapped");   // moved away and a link to another folder put in its place
+    QTest::newRow("removed") << false;
+    QTest::newRow("swapped for a link") << true;
+}
+
+// A report lands in the folder its run began with, or the run fails: never where a name
+// put in the folder's place leads.
+void tst_Fault::folderChangedDuringTheRun()
+{
+    QFETCH(bool, swapped);
+    const QString folder = dir.filePath(QStringLiteral("changing"));
+    const QString moved = dir.filePath(QStringLiteral("moved"));
+    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere"));
+    QVERIFY(QDir().mkpath(folder) && QDir().mkpath(elsewhere));
     TestJob job;
     job.fileName = folder + QStringLiteral("/out.pdf");
     job.lines = numberedLines(2000);
-    connect(&job, &AsyncReportsBase::progress, &job, [&]() { QDir(folder).removeRecursively(); });
-    QCOMPARE(job.run(), QStringLiteral("Nie można zapisać pliku PDF: ") + job.fileName);
-    QVERIFY(!QFileInfo::exists(job.fileName));
+    connect(&job, &AsyncReportsBase::progress, &job, [&]() {
+        if (!swapped)
+            QDir(folder).removeRecursively();
+        else if (QFileInfo(folder).isDir() && !QFileInfo(folder).isSymLink() && QDir().rename(folder, moved))
+            QFile::link(elsewhere, folder);
+    });
+    QCOMPARE(job.run(), swapped ? QString() : QStringLiteral("Nie można zapisać pliku PDF: ") + job.fileName);
+    QVERIFY(!QFileInfo::exists(elsewhere + QStringLiteral("/out.pdf")));
+    QCOMPARE(PdfProbe::structureValid(moved + QStringLiteral("/out.pdf")), swapped);
 }
 
 void tst_Fault::cancelAtPage_data()

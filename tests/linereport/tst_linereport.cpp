@@ -101,6 +101,7 @@ private slots:
     void readySlotRestartsTheJob();
     void jobDestroyedMidRun();
     void doProcessFromAnotherThread();
+    void passWithoutRendererReportsNoData_data();
     void passWithoutRendererReportsNoData();
 
 private:
@@ -458,12 +459,27 @@ void tst_LineReport::doProcessFromAnotherThread()
     QCOMPARE(job.processCalls, 1);
 }
 
+// A pass with no renderer installed, and a start with no renderer at all.
+void tst_LineReport::passWithoutRendererReportsNoData_data()
+{
+    QTest::addColumn<bool>("nullRenderer");
+    QTest::newRow("a pass, nothing installed") << false;
+    QTest::newRow("startRenderer(nullptr)") << true;
+}
+
 void tst_LineReport::passWithoutRendererReportsNoData()
 {
-    TestJob job;
+    QFETCH(bool, nullRenderer);
+    struct NullJob : TestJob
+    {
+        void process() override { startRenderer(nullptr); }
+    } job;
     QSignalSpy readySpy(&job, &AsyncReportsBase::ready);
-    QVERIFY(QMetaObject::invokeMethod(&job, "nextPage", Qt::QueuedConnection));
-    QVERIFY(readySpy.wait(5000));
+    if (nullRenderer)
+        job.do_process();
+    else
+        QVERIFY(QMetaObject::invokeMethod(&job, "nextPage", Qt::QueuedConnection));
+    QVERIFY(!readySpy.isEmpty() || readySpy.wait(5000));
     QCOMPARE(readySpy.first().first().toString(), kNoData);
     QCOMPARE(job.lastOutcome(), AsyncReportsBase::Outcome::NoData);
     QVERIFY(job.lastOutputPath().isEmpty());
