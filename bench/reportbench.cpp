@@ -4,7 +4,9 @@
 //
 // --long adds 300 000 lines as one line report and as one single document, to compare what a
 // long document costs with the same lines in a line report. --outline adds a report of 20 000
-// documents without and with an outline, to show what writing the outline costs. --long-line
+// documents without and with an outline, and one of a million lines without an outline and
+// with an entry for every line, to show what writing the outline costs (its memory per entry
+// follows the table). --long-line
 // adds a line report of a single line of 5 MB, which the renderer cuts into pieces a page at a
 // time (its rate in MB/s follows the table).
 //
@@ -207,6 +209,11 @@ int runCase(const QString &name, int runs)
             CliJob job(settings, std::make_unique<DocumentFeeder>(
                                documents, 1, images, [](const QString &) {}));
             sample = runJob(job);
+        } else if (parts.first() == QLatin1String("outlinedlines")) {
+            CliJob::Settings settings = benchSettings(file);
+            settings.outlinePattern = QStringLiteral(".");
+            CliJob job(settings, SampleReceipts::lines(size));
+            sample = runJob(job);
         } else if (parts.first() == QLatin1String("longline")) {
             CliJob job(benchSettings(file), QStringList{longLine(size)});
             sample = runJob(job);
@@ -281,10 +288,13 @@ int main(int argc, char *argv[])
     const QString longLineCase = QStringLiteral("longline:%1").arg(longLineSize);
     if (args.contains(QStringLiteral("--long-line")) || smoke)
         cases += longLineCase;
+    const int outlinedLines = smoke ? 2000 : 1000000;
+    const QString plainLinesCase = QStringLiteral("lines:%1").arg(outlinedLines);
+    const QString outlinedLinesCase = QStringLiteral("outlinedlines:%1").arg(outlinedLines);
     if (args.contains(QStringLiteral("--outline")) || smoke) {
         const int many = smoke ? 60 : 20000;
         cases += QStringList{QStringLiteral("documents:%1").arg(many),
-                             QStringLiteral("outlined:%1").arg(many)};
+                             QStringLiteral("outlined:%1").arg(many), plainLinesCase, outlinedLinesCase};
     }
     // Rounds interleave the cases, each run in a fresh process, so that a slow spell of the
     // machine hits the floor and the reports alike; the table shows medians.
@@ -312,6 +322,12 @@ int main(int argc, char *argv[])
         std::printf("%-18s %6d %9.3f %9.1f %9.1f %8.2f ms %9.2f ms %10.2f ms %6.2f\n", qUtf8Printable(name),
                     result.pages, seconds, rate, result.peakKiB / 1024.0, median(result.medianPasses),
                     result.longestPass, result.longestStall, ratio);
+    }
+    if (results.contains(outlinedLinesCase)) {
+        const double perEntry = (results[outlinedLinesCase].peakKiB - results[plainLinesCase].peakKiB)
+                * 1024.0 / outlinedLines;
+        std::printf("\n%s: an outline entry for every line costs %.1f bytes of peak memory an entry\n",
+                    qUtf8Printable(outlinedLinesCase), perEntry);
     }
     if (results.contains(longLineCase)) {
         const double seconds = median(results[longLineCase].seconds);

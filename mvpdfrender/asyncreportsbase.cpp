@@ -167,6 +167,15 @@ void AsyncReportsBase::nextPage()
     }
 
     passGeneration = 0;
+    // A renderer that found its report cannot be laid out ends the run so.
+    if (renderer->layoutRefused()) {
+        readySent = true;
+        const QString reason = renderer->lastError();
+        endRun(Outcome::LayoutFailed, renderer->outputPath(), reason);
+        if (alive && generation == runGeneration && renderer)
+            disposeOfRenderer(false);
+        return;
+    }
     finishRun();
 }
 

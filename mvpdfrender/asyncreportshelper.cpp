@@ -4,6 +4,7 @@
 #include "mvkeys.h"
 #include "mvlayout.h"
 #include "mvpagepainter.h"
+#include "mvtextfitter.h"
 #include "mvtextitem.h"
 #include "mvtextlayout.h"
 #include "mvtextitempool.h"
@@ -27,6 +28,8 @@ constexpr double kInitialContentBottom = 1.0;
 // The header's second line overlaps the title's item by 15 % of the title's height.
 constexpr double kSubtitleOverlap = 0.15;
 constexpr double kHeaderGapMm = 0.7;
+// At least this much space between the title and the dated line on their line.
+constexpr double kHeaderTextGapMm = 2.0;
 constexpr double kFooterGapMm = 0.5;
 const QColor kDocumentRuleColor(180, 180, 180, 255);
 
@@ -297,18 +300,21 @@ double AsyncReportsHelper::emitTextList(double y, int columnIndex, const QString
 void AsyncReportsHelper::createHeader(const QString &titleText, const QString &subtitleText,
                                       const QString &rightText)
 {
-    QGraphicsItem *title = createTextItemWithFormat(titleText, formats[TitleFormat]);
+    // Each text fits its place: the dated line the page's width, the title what the dated line
+    // leaves of their line, the subtitle the page's width.
+    QGraphicsItem *right = fittedTextItem(rightText, formats[HeaderRightFormat], scene->width());
+    const double titleRoom = scene->width() - itemWidth(right) - MMTOPT(kHeaderTextGapMm);
+    QGraphicsItem *title = fittedTextItem(titleText, formats[TitleFormat], titleRoom);
     scene->addItem(title);
     const double titleHeight = itemHeight(title);
     contentTop += titleHeight;
 
-    QGraphicsItem *right = createTextItemWithFormat(rightText, formats[HeaderRightFormat]);
     right->moveBy(scene->width() - itemWidth(right), 0.0);
     scene->addItem(right);
 
     if (!subtitleText.trimmed().isEmpty()) {
         contentTop -= kSubtitleOverlap * titleHeight;
-        QGraphicsItem *subtitle = createTextItemWithFormat(subtitleText, formats[SubtitleFormat]);
+        QGraphicsItem *subtitle = fittedTextItem(subtitleText, formats[SubtitleFormat], scene->width());
         subtitle->moveBy(0.0, contentTop);
         contentTop += itemHeight(subtitle);
         scene->addItem(subtitle);
@@ -320,6 +326,23 @@ void AsyncReportsHelper::createHeader(const QString &titleText, const QString &s
     scene->addItem(rule);
 
     contentTop += double(ppi) * kHeaderGapMm / kMmPerInch;
+}
+
+// A text item of text, or, when that is wider than maxWidth, of as much of its first line as
+// fits with an ellipsis after it.
+QGraphicsItem *AsyncReportsHelper::fittedTextItem(const QString &text, const QTextCharFormat &format,
+                                                  double maxWidth)
+{
+    QGraphicsItem *item = createTextItemWithFormat(text, format);
+    if (itemWidth(item) <= maxWidth)
+        return item;
+    delete item;
+    const QString ellipsis(QChar(0x2026));
+    const std::unique_ptr<QGraphicsItem> mark(createTextItemWithFormat(ellipsis, format));
+    int next = 0;
+    const std::unique_ptr<QGraphicsItem> piece(MvTextFitter(*this).takePiece(
+            text, 0, format, maxWidth - itemWidth(mark.get()), false, &next));
+    return createTextItemWithFormat(static_cast<MvTextItem *>(piece.get())->text + ellipsis, format);
 }
 
 void AsyncReportsHelper::createFooter()

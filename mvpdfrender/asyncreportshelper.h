@@ -81,6 +81,10 @@ public:
     // Stacks lines down column columnIndex from y (relative to contentTop); returns the y below.
     double emitTextList(double y, int columnIndex, const QStringList &lines,
                         const QTextCharFormat &format);
+    // The header band: the title and the right-hand text on the first line, the subtitle below
+    // them. A text too long for its place (the page's width, or for the title what the
+    // right-hand text leaves of their line) is cut with an ellipsis after as much of its first
+    // line as fits.
     void createHeader(const QString &titleText, const QString &subtitleText,
                       const QString &rightText);
     void createFooter();
@@ -101,6 +105,7 @@ public:
 
 private:
     void flushPage(bool keepPageText);
+    QGraphicsItem *fittedTextItem(const QString &text, const QTextCharFormat &format, double maxWidth);
     static QString pageLabel(int page);
     double itemHeight(const QGraphicsItem *item) const;
     double itemWidth(const QGraphicsItem *item) const;

@@ -1,197 +1,300 @@
 #include "mvoutlinewriter.h"
 
+#include "mvpdftext.h"
 #include "mvstage.h"
 
-#include <QFileDevice>
+#include <QIODevice>
 
-#include <qpdf/Pipeline.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
-#include <qpdf/QPDFWriter.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
 
 #include <algorithm>
 #include <cstdio>
 #include <exception>
-#include <memory>
+#include <new>
 #include <stdexcept>
+#include <vector>
 #include <unistd.h>
 
 namespace {
 
-const char *const kCannotRead = "cannot read the finished document";
-const char *const kStopped = "stopped";
-
+constexpr qint64 kCopyChunk = 1 << 20;
+// PDF 1.4's largest array, and the fan-out of a page tree split to stay within it.
+constexpr int kMaxArray = 8191;
+constexpr int kKidsPerNode = 4096;
+// The end of a file, where "startxref" and the offset of its cross-reference table stand.
+constexpr qint64 kTailBytes = 1024;
 // Decimal places of the heights in the destinations: a hundredth of a point.
 constexpr int kHeightDecimals = 2;
 
-// Thrown inside the PDF library's writing to leave it at once; caught in write().
+// Thrown to leave the writing at once when a stop is asked for; caught in write().
 struct Stopped
 {
 };
 
-// The end of the writer's pipeline: the target device. Checks the stop flag at every write,
-// so that a stop request ends the writing within one buffer. It throws once, to leave the
-// writer; the writer's pipelines may write again while they unwind, and those writes, like
-// finish(), must not throw: they are dropped.
-class DevicePipeline : public Pipeline
+QByteArray reference(const QPDFObjGen &object)
+{
+    return QByteArray::number(object.getObj()) + ' ' + QByteArray::number(object.getGen()) + " R";
+}
+
+QByteArray reference(int number)
+{
+    return QByteArray::number(number) + " 0 R";
+}
+
+// A text string as PDF writes any text: UTF-16BE after a byte-order mark, in hexadecimal.
+QByteArray textString(const QString &text)
+{
+    QByteArray hex("<FEFF");
+    for (const QChar c : text)
+        hex += QByteArray::number(c.unicode(), 16).rightJustified(4, '0').toUpper();
+    return hex + '>';
+}
+
+// The keys of a dictionary as they stand, but for those in `replaced`, which get new values.
+QByteArray dictionary(QPDFObjectHandle object, const std::vector<std::pair<std::string, QByteArray>> &replaced)
+{
+    QByteArray text("<<");
+    for (const std::string &key : object.getKeys()) {
+        const bool isReplaced = std::any_of(replaced.cbegin(), replaced.cend(),
+                                            [&key](const auto &entry) { return entry.first == key; });
+        if (!isReplaced)
+            text += ' ' + QByteArray::fromStdString(key) + ' '
+                    + QByteArray::fromStdString(object.getKey(key).unparse());
+    }
+    for (const auto &entry : replaced) {
+        if (!entry.second.isEmpty())
+            text += ' ' + QByteArray::fromStdString(entry.first) + ' ' + entry.second;
+    }
+    return text + " >>";
+}
+
+// Writes the update after the copied document: its objects, then a cross-reference section
+// with their offsets and a trailer that leads back to the document's own.
+class Update
 {
 public:
-    DevicePipeline(QIODevice &target, const std::atomic_bool &stop)
-        : Pipeline("report file", nullptr), target(target), stop(stop)
+    Update(QIODevice &target, qint64 start, const std::atomic_bool &stop)
+        : target(target), offset(start), stop(stop)
     {
     }
 
-    void write(unsigned char const *data, size_t length) override
+    void object(int number, int generation, const QByteArray &body)
     {
-        if (ended)
-            return;
-        if (stop.load()) {
-            ended = true;
-            throw Stopped();
+        written.push_back({number, generation, offset});
+        put(QByteArray::number(number) + ' ' + QByteArray::number(generation) + " obj\n" + body
+            + "\nendobj\n");
+    }
+
+    void finish(const QByteArray &trailer)
+    {
+        std::sort(written.begin(), written.end(),
+                  [](const Written &a, const Written &b) { return a.number < b.number; });
+        const qint64 crossReference = offset;
+        QByteArray section("xref\n");
+        for (size_t first = 0; first < written.size();) {
+            size_t end = first + 1;
+            while (end < written.size() && written[end].number == written[end - 1].number + 1)
+                ++end;
+            section += QByteArray::number(written[first].number) + ' ' + QByteArray::number(int(end - first)) + '\n';
+            for (size_t i = first; i < end; ++i) {
+                // Twenty bytes each, the line ended by a space and a line feed.
+                section += QByteArray::number(written[i].offset).rightJustified(10, '0') + ' '
+                        + QByteArray::number(written[i].generation).rightJustified(5, '0') + " n \n";
+            }
+            put(section);
+            section.clear();
+            first = end;
         }
-        const qint64 wanted = qint64(length);
-        if (target.write(reinterpret_cast<const char *>(data), wanted) != wanted) {
-            ended = true;
-            failed = true;
-            throw std::runtime_error("cannot write the report file");
-        }
+        put("trailer\n" + trailer + "\nstartxref\n" + QByteArray::number(crossReference) + "\n%%EOF\n");
     }
-
-    void finish() override
-    {
-        auto *file = qobject_cast<QFileDevice *>(&target);
-        if (!ended && file && !file->flush())
-            failed = true;
-    }
-
-    bool failed = false;
 
 private:
-    QIODevice &target;
-    const std::atomic_bool &stop;
-    bool ended = false;
-};
+    struct Written
+    {
+        int number;
+        int generation;
+        qint64 offset;
+    };
 
-QPDFObjectHandle destination(QPDFObjectHandle page, double topFromPageTop)
-{
-    double pageTop = 0.0;
-    QPDFObjectHandle box = page.getKey("/MediaBox");
-    if (box.isRectangle())
-        pageTop = box.getArrayAsRectangle().ury;
-    const double top = std::max(0.0, pageTop - topFromPageTop);
-    return QPDFObjectHandle::newArray({page, QPDFObjectHandle::newName("/XYZ"),
-                                       QPDFObjectHandle::newNull(),
-                                       QPDFObjectHandle::newReal(top, kHeightDecimals),
-                                       QPDFObjectHandle::newNull()});
-}
-
-// Adds the entries (at least one) as the first level of a new outline.
-void addOutline(QPDF &pdf, const QVector<MvOutlineEntry> &entries, const std::atomic_bool &stop)
-{
-    const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
-    if (pages.empty())
-        throw std::runtime_error("no pages");
-    QPDFObjectHandle outlines = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
-    outlines.replaceKey("/Type", QPDFObjectHandle::newName("/Outlines"));
-    QPDFObjectHandle previous;
-    for (const MvOutlineEntry &entry : entries) {
+    void put(const QByteArray &bytes)
+    {
         if (stop.load())
             throw Stopped();
-        const int index = std::clamp(entry.page, 1, int(pages.size())) - 1;
-        QPDFObjectHandle item = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
-        item.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(entry.title.toStdString()));
-        item.replaceKey("/Parent", outlines);
-        item.replaceKey("/Dest", destination(pages.at(size_t(index)).getObjectHandle(), entry.top));
-        if (previous.isInitialized()) {
-            item.replaceKey("/Prev", previous);
-            previous.replaceKey("/Next", item);
-        } else {
-            outlines.replaceKey("/First", item);
-        }
-        previous = item;
+        if (target.write(bytes) != bytes.size())
+            throw std::runtime_error("cannot write the report file");
+        offset += bytes.size();
     }
-    outlines.replaceKey("/Last", previous);
-    outlines.replaceKey("/Count", QPDFObjectHandle::newInteger(entries.size()));
-    QPDFObjectHandle root = pdf.getRoot();
-    root.replaceKey("/Outlines", outlines);
-    // Viewers open with the outline shown.
-    root.replaceKey("/PageMode", QPDFObjectHandle::newName("/UseOutlines"));
+
+    QIODevice &target;
+    qint64 offset;
+    const std::atomic_bool &stop;
+    std::vector<Written> written;
+};
+
+// Copies source to target from its start; returns its length.
+qint64 copy(QIODevice &source, QIODevice &target, const std::atomic_bool &stop)
+{
+    if (!source.seek(0))
+        throw std::runtime_error("cannot read the finished document");
+    qint64 length = 0;
+    while (!source.atEnd()) {
+        if (stop.load())
+            throw Stopped();
+        const QByteArray chunk = source.read(kCopyChunk);
+        if (chunk.isEmpty() || target.write(chunk) != chunk.size())
+            throw std::runtime_error("copy failed");
+        length += chunk.size();
+    }
+    return length;
 }
 
-// Without entries the document is copied as it is, byte for byte.
-bool copy(QIODevice &source, QIODevice &target, const std::atomic_bool &stop,
-          QString &reason)
+// The offset of the document's cross-reference table, from the end of its text.
+qint64 startOfCrossReference(QIODevice &source, qint64 length)
 {
-    constexpr qint64 kChunk = 1 << 20;
-    if (!source.seek(0)) {
-        reason = QString::fromLatin1(kCannotRead);
-        return false;
+    if (!source.seek(qMax(qint64(0), length - kTailBytes)))
+        throw std::runtime_error("cannot read the finished document");
+    const QByteArray tail = source.readAll();
+    const int at = tail.lastIndexOf("startxref");
+    bool ok = false;
+    const qint64 offset = at < 0 ? 0 : tail.mid(at + 9).trimmed().split('\n').value(0).trimmed().toLongLong(&ok);
+    if (!ok)
+        throw std::runtime_error("the finished document has no cross-reference table");
+    return offset;
+}
+
+// Reads the finished document's structure (not its pages' content) with the PDF library: a
+// stage in a file through a stream of its own, on a duplicate of its handle; else from memory.
+void open(QPDF &pdf, QIODevice &source, QByteArray *bytes)
+{
+    pdf.setSuppressWarnings(true);
+    const auto *stage = dynamic_cast<const MvStage *>(&source);
+    const int handle = stage && stage->fileHandle() >= 0 ? ::dup(stage->fileHandle()) : -1;
+    FILE *stream = handle >= 0 ? ::fdopen(handle, "rb") : nullptr;
+    if (stream) {
+        std::rewind(stream);
+        pdf.processFile("report", stream, true);
+        return;
     }
-    while (!source.atEnd()) {
-        if (stop.load()) {
-            reason = QString::fromLatin1(kStopped);
-            return false;
-        }
-        const QByteArray chunk = source.read(kChunk);
-        if (chunk.isEmpty() || target.write(chunk) != chunk.size()) {
-            reason = QStringLiteral("copy failed");
-            return false;
-        }
+    if (handle >= 0)
+        ::close(handle);
+    if (stage) {
+        *bytes = stage->memory();
+    } else if (source.seek(0)) {
+        *bytes = source.readAll();
     }
-    return true;
+    pdf.processMemoryFile("report", bytes->constData(), size_t(bytes->size()));
+}
+
+// Writes the entries of the outline, whose root will be object `root`; returns how many.
+int writeEntries(Update &update, const MvOutlineWriter::Entries &entries, MvOutlineEntry first,
+                 const std::vector<QPDFPageObjectHelper> &pages, int root, int *next)
+{
+    int count = 0;
+    MvOutlineEntry entry = first;
+    bool more = true;
+    while (more) {
+        MvOutlineEntry following;
+        more = entries(&following);
+        const int number = (*next)++;
+        QPDFPageObjectHelper page = pages.at(size_t(std::clamp(entry.page, 1, int(pages.size())) - 1));
+        QPDFObjectHandle box = page.getMediaBox();
+        const double pageTop = box.isRectangle() ? box.getArrayAsRectangle().ury : 0.0;
+        const double top = std::max(0.0, pageTop - double(entry.top));
+        QByteArray body = "<< /Title " + textString(MvPdfText::forMetadata(entry.title)) + " /Parent "
+                + reference(root) + " /Dest [" + reference(page.getObjectHandle().getObjGen())
+                + " /XYZ null " + QByteArray::number(top, 'f', kHeightDecimals) + " null]";
+        if (count > 0)
+            body += " /Prev " + reference(number - 1);
+        if (more)
+            body += " /Next " + reference(number + 1);
+        update.object(number, 0, body + " >>");
+        ++count;
+        entry = following;
+    }
+    return count;
+}
+
+// Splits the page tree under `pagesRoot` into nodes of kKidsPerNode pages each, under the
+// root: every page and the root are written again with their new parent and kids. (One level
+// of nodes holds up to 33 million pages.)
+void balancePages(Update &update, QPDFObjectHandle pagesRoot,
+                  const std::vector<QPDFPageObjectHelper> &pages, int *next)
+{
+    const QByteArray rootReference = reference(pagesRoot.getObjGen());
+    QByteArray nodes;
+    for (size_t first = 0; first < pages.size(); first += kKidsPerNode) {
+        const size_t end = std::min(pages.size(), first + kKidsPerNode);
+        const int number = (*next)++;
+        QByteArray kids;
+        for (size_t i = first; i < end; ++i) {
+            QPDFObjectHandle page = pages[i].getObjectHandle();
+            kids += reference(page.getObjGen()) + ' ';
+            update.object(page.getObjectID(), page.getGeneration(),
+                          dictionary(page, {{"/Parent", reference(number)}}));
+        }
+        update.object(number, 0, "<< /Type /Pages /Parent " + rootReference + " /Kids [" + kids.trimmed()
+                      + "] /Count " + QByteArray::number(int(end - first)) + " >>");
+        nodes += reference(number) + ' ';
+    }
+    update.object(pagesRoot.getObjectID(), pagesRoot.getGeneration(),
+                  dictionary(pagesRoot, {{"/Kids", '[' + nodes.trimmed() + ']'},
+                                         {"/Count", QByteArray::number(int(pages.size()))}}));
 }
 
 } // namespace
 
 namespace MvOutlineWriter {
 
-bool write(QIODevice &source, QIODevice &target, const QVector<MvOutlineEntry> &entries,
-           const std::atomic_bool &stop, QString &reason)
+Result write(QIODevice &source, QIODevice &target, const Entries &entries, bool balance,
+             const std::atomic_bool &stop, QString &reason)
 {
-    if (entries.isEmpty())
-        return copy(source, target, stop, reason);
-    // The PDF library reads a stage in a file through a stream of its own, on a duplicate of
-    // its handle; other sources from memory.
-    const auto *stage = dynamic_cast<const MvStage *>(&source);
-    const int handle = stage && stage->fileHandle() >= 0 ? ::dup(stage->fileHandle()) : -1;
-    FILE *stream = handle >= 0 ? ::fdopen(handle, "rb") : nullptr;
-    if (handle >= 0 && !stream)
-        ::close(handle);
-    QByteArray bytes;
-    if (stream)
-        std::rewind(stream);
-    else if (stage)
-        bytes = stage->memory();
-    else if (source.seek(0))
-        bytes = source.readAll();
-    if (!stream && bytes.isEmpty()) {
-        reason = QString::fromLatin1(kCannotRead);
-        return false;
-    }
     try {
+        const qint64 length = copy(source, target, stop);
+        MvOutlineEntry first;
+        const bool outlined = entries(&first);
+        QByteArray bytes;
         QPDF pdf;
-        pdf.setSuppressWarnings(true);
-        if (stream)
-            pdf.processFile("report", stream, true);
-        else
-            pdf.processMemoryFile("report", bytes.constData(), size_t(bytes.size()));
-        addOutline(pdf, entries, stop);
-        DevicePipeline pipeline(target, stop);
-        QPDFWriter writer(pdf);
-        writer.setOutputPipeline(&pipeline);
-        writer.setObjectStreamMode(qpdf_o_disable);
-        writer.write();
-        if (!pipeline.failed)
-            return true;
-        reason = QStringLiteral("cannot write the report file");
-        return false;
+        open(pdf, source, &bytes);
+        const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
+        const bool split = balance && int(pages.size()) > kMaxArray;
+        if ((!outlined && !split) || pages.empty())
+            return Result::Written;
+
+        QPDFObjectHandle trailer = pdf.getTrailer();
+        QPDFObjectHandle root = pdf.getRoot();
+        int next = int(trailer.getKey("/Size").getIntValue());
+        Update update(target, length, stop);
+        std::vector<std::pair<std::string, QByteArray>> catalog;
+        if (outlined) {
+            const int outlineRoot = next++;
+            const int firstEntry = next;
+            const int count = writeEntries(update, entries, first, pages, outlineRoot, &next);
+            update.object(outlineRoot, 0, "<< /Type /Outlines /First " + reference(firstEntry) + " /Last "
+                          + reference(next - 1) + " /Count " + QByteArray::number(count) + " >>");
+            // Viewers open with the outline shown.
+            catalog = {{"/Outlines", reference(outlineRoot)}, {"/PageMode", "/UseOutlines"}};
+        }
+        if (split)
+            balancePages(update, root.getKey("/Pages"), pages, &next);
+        if (outlined)
+            update.object(root.getObjectID(), root.getGeneration(), dictionary(root, catalog));
+        update.finish(dictionary(trailer, {{"/Size", QByteArray::number(next)},
+                                           {"/Prev", QByteArray::number(startOfCrossReference(source, length))},
+                                           {"/XRefStm", QByteArray()}}));
+        return Result::Written;
     } catch (const Stopped &) {
-        reason = QString::fromLatin1(kStopped);
+        reason = QStringLiteral("stopped");
+        return Result::Stopped;
+    } catch (const std::bad_alloc &) {
+        reason = QStringLiteral("out of memory");
+        return Result::OutOfMemory;
     } catch (const std::exception &error) {
         reason = QString::fromLocal8Bit(error.what());
     }
-    return false;
+    return Result::Failed;
 }
 
 } // namespace MvOutlineWriter

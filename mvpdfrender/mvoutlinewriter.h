@@ -2,32 +2,41 @@
 #define MVOUTLINEWRITER_H
 
 #include <QString>
-#include <QVector>
 
 #include <atomic>
+#include <functional>
 
 class QIODevice;
 
 // One entry of a PDF outline: its title and the place it opens, a page (from 1) at a height
-// in points from the top of the page.
+// in points from the top of the page. Kept compactly, since a report may have an entry for
+// every one of a million lines: an entry of a report line names the line (its title is made
+// from it when the outline is written) instead of holding a title of its own.
 struct MvOutlineEntry
 {
     QString title;
+    int line = -1;   // the report line that gives the title, or -1 for title
     int page = 1;
-    double top = 0.0;
+    float top = 0.0f;
 };
 
-// Copies a finished PDF file into another with an outline (bookmarks) added, one entry per
-// MvOutlineEntry in list order, all at the first level. The rest of the document is kept as
-// it is: no object streams are made, so a PDF/A-1 file stays PDF/A-1, and the first part of
-// the file identifier is kept.
+// Finishes a PDF written by Qt's PDF writer (one cross-reference table, no object streams):
+// copies it as it is and appends an update that adds an outline (bookmarks), one entry after
+// the other at the first level, and where asked, splits a page tree of more than 8 191 pages
+// (the limit of an array in PDF 1.4, which PDF/A-1 makes binding) into a balanced one. The
+// document's own objects, its version and its file identifier stay as they were, so a PDF/A-1
+// file stays PDF/A-1. The entries are written as they come: memory holds a number per entry.
 namespace MvOutlineWriter {
 
+enum class Result { Written, Stopped, Failed, OutOfMemory };
+
+// Gives the next entry, with its title, in *entry; false after the last.
+using Entries = std::function<bool(MvOutlineEntry *entry)>;
+
 // Reads source (a stage of the library's, or any readable device) from its start and writes
-// to target where it stands. Stops early, with false, once stop turns true. On failure, reason
-// says why.
-bool write(QIODevice &source, QIODevice &target, const QVector<MvOutlineEntry> &entries,
-           const std::atomic_bool &stop, QString &reason);
+// to target where it stands. Stops early once stop turns true. On failure, reason says why.
+Result write(QIODevice &source, QIODevice &target, const Entries &entries, bool balancePages,
+             const std::atomic_bool &stop, QString &reason);
 
 } // namespace MvOutlineWriter
 

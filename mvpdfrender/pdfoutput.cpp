@@ -1,5 +1,6 @@
 #include "pdfoutput.h"
 
+#include "mvpdftext.h"
 #include "mvsink.h"
 #include "mvstage.h"
 #include "mvworkfile.h"
@@ -129,7 +130,8 @@ bool PDFOutput::startWriter(const QByteArray &stageFolder, qint64 memoryStage)
         into = d->sink.get();
     }
     d->writer = std::make_unique<QPdfWriter>(into);
-    d->writer->setTitle(d->title);
+    // The title goes into the document information and, for PDF/A, the XMP packet (XML).
+    d->writer->setTitle(MvPdfText::forMetadata(d->title));
     d->writer->setCreator(kCreator);
     if (d->pdfA1b)
         d->writer->setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);

@@ -42,6 +42,9 @@ public:
     // temporary folder. Since 1.1.
     void setStagingFolder(const QString &folder);
 
+    // Opens the destination for a document titled title (in the document information, and for
+    // PDF/A in the XMP metadata too, without the characters XML forbids and within the 65 535
+    // bytes of a PDF string).
     bool startPDF(const QString &title, const QString &fileName);
     // The same for a document written into device, which the caller has opened for writing
     // and keeps open, and otherwise leaves alone, until the output is finished; it is not

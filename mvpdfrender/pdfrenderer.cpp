@@ -5,6 +5,7 @@
 #include "mvlayout.h"
 #include "mvtextfitter.h"
 
+#include <QElapsedTimer>
 #include <QGraphicsItem>
 #include <QHash>
 #include <QRegularExpression>
@@ -17,6 +18,10 @@ namespace {
 constexpr int kWholeLineLimit = 4096;
 constexpr int kNarrowColumns = 3;
 constexpr int kWideColumns = 2;
+// The time a page pass may spend matching lines against the outline's pattern, in
+// nanoseconds: lines of a page take a millisecond or two; a pattern far slower than that
+// would hold up cancels and the host's window.
+constexpr qint64 kMaxMatchingPerPass = 1000 * 1000 * 1000;
 }
 
 // What the renderer keeps beside its specified fields.
@@ -42,6 +47,7 @@ struct PDFRenderer::Private
     // The job's heading lines as last seen, and cut to fit a column, by column count.
     QStringList headings;
     QHash<int, QStringList> fittedHeadings;
+    qint64 matchingTime = 0;   // spent matching lines in this pass, in nanoseconds
 };
 
 PDFRenderer::PDFRenderer(AsyncReportsBase *owner)
@@ -82,12 +88,16 @@ bool PDFRenderer::prepare()
     if (!preparePage())
         return false;
     if (!headingsLeaveRoom()) {
-        refuseLayout(QStringLiteral("Nagłówki kolumn nie zostawiają miejsca na wiersz raportu "
-                                    "(liczba wierszy nagłówka: %1)")
-                     .arg(owner->continuationHeader().size()));
+        refuseLayout(headingsTooTallMessage(owner->continuationHeader().size()));
         return false;
     }
     return openPdf();
+}
+
+QString PDFRenderer::headingsTooTallMessage(int headingLines)
+{
+    return QStringLiteral("Nagłówki kolumn nie zostawiają miejsca na wiersz raportu "
+                          "(liczba wierszy nagłówka: %1)").arg(headingLines);
 }
 
 // Whether a line fits below the heading lines in a column of the narrowest page they head.
@@ -129,6 +139,7 @@ void PDFRenderer::startReport()
 bool PDFRenderer::emitPage(bool)
 {
     const QTextCharFormat format = hlp.formats[MvKeys::PrintoutFormat];
+    d->matchingTime = 0;
     if (!linesRemain()) {
         // Nothing (left) to place: an empty report is one page of header and footer.
         paintLastPage();
@@ -159,6 +170,8 @@ bool PDFRenderer::emitPage(bool)
         case Placement::PageFull:
             finishFullPage(format);
             return true;
+        case Placement::Failed:
+            return false;
         }
 
         if (!linesRemain()) {
@@ -211,8 +224,8 @@ PDFRenderer::Placement PDFRenderer::placeLine(const QTextCharFormat &format)
     // The fit test takes the full height, the next line starts at 0.8 of it.
     if (hlp.contentHeight() > columnY + height || !d->columnHasLine) {
         item->moveBy(hlp.columnOffset(column), hlp.contentTop + columnY);
-        if (d->offset == 0 && outlineRequested() && d->outlineExpression.match(line).hasMatch())
-            addOutlineEntry(line.simplified(), item->sceneBoundingRect().top());
+        if (d->offset == 0 && outlineRequested() && !matchOutline(item->sceneBoundingRect().top()))
+            return Placement::Failed;
         columnY += MvLayout::LinePitch * height;
         hlp.appendToColumn(item);
         d->columnHasLine = true;
@@ -241,6 +254,32 @@ QGraphicsItem *PDFRenderer::wholeLineItem(const QTextCharFormat &format, double 
         return item;
     delete item;
     return nullptr;
+}
+
+// Adds the outline entry of the line being placed, which stands at top, when it matches the
+// outline's pattern. False, the layout refused, when the pattern cannot be matched against it
+// (the expression engine gave up) or matching has taken too long in this pass, which must not
+// keep a cancel waiting.
+bool PDFRenderer::matchOutline(double top)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const QRegularExpressionMatch match = d->outlineExpression.match(line);
+    d->matchingTime += timer.nsecsElapsed();
+    const QString pattern = d->outlineExpression.pattern();
+    if (!match.isValid()) {
+        refuseLayout(QStringLiteral("Nie można dopasować wzorca konspektu do wiersza %1: %2")
+                     .arg(QString::number(lineNo), pattern));
+        return false;
+    }
+    if (d->matchingTime > kMaxMatchingPerPass) {
+        refuseLayout(QStringLiteral("Wzorzec konspektu jest zbyt wolny (wiersz %1): %2")
+                     .arg(QString::number(lineNo), pattern));
+        return false;
+    }
+    if (match.hasMatch())
+        addOutlineLine(lineNo - 1, top);
+    return true;
 }
 
 // A piece of the line ending before next is placed: the rest, if any, comes next.

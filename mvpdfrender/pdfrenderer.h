@@ -47,8 +47,15 @@ public:
     // nagłówka: N)", and a job then ends with Outcome::LayoutFailed.
     bool prepare() override;
     void startReport() override;
-    // The share done, perc(), counts a line cut across pages by the part of it placed.
+    // The share done, perc(), counts a line cut across pages by the part of it placed. A line
+    // that the outline pattern cannot be matched against (the expression engine gives up, as
+    // on catastrophic backtracking), or a pattern that takes more than a second of a page's
+    // matching, ends the run as a refused layout: "Nie można dopasować wzorca konspektu do
+    // wiersza N: PATTERN", "Wzorzec konspektu jest zbyt wolny (wiersz N): PATTERN".
     bool emitPage(bool) override;
+
+    // The text of prepare()'s refusal of heading lines that leave no room. Since 1.1.
+    static QString headingsTooTallMessage(int headingLines);
 
 protected:
     int column;
@@ -65,7 +72,7 @@ protected:
     QString line;
 
 private:
-    enum class Placement { Placed, NextColumn, PageFull };
+    enum class Placement { Placed, NextColumn, PageFull, Failed };
     struct Private;
 
     void takeLine();
@@ -73,6 +80,7 @@ private:
     Placement placeLine(const QTextCharFormat &format);
     QGraphicsItem *wholeLineItem(const QTextCharFormat &format, double columnWidth);
     void piecePlaced(int next);
+    bool matchOutline(double top);
     void startNextColumn(const QTextCharFormat &format);
     void finishFullPage(const QTextCharFormat &format);
     void paintLastPage();

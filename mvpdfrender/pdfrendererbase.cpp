@@ -3,8 +3,6 @@
 #include "asyncreportsbase.h"
 #include "mvoutlinewriter.h"
 
-#include "logcore.h"
-
 #include <QApplication>
 #include <QBuffer>
 #include <QDateTime>
@@ -25,7 +23,6 @@ namespace {
 constexpr double kPageMarginMm = 15.0;
 constexpr double kPointsPerInch = 72.0;
 constexpr double kMmPerInch = 25.4;
-constexpr int kLogLevel = 10;   // the level of the library's own entries
 
 // A4 portrait, with margins of 15 mm on every side.
 QPageLayout pageLayout()
@@ -47,10 +44,13 @@ struct PDFRendererBase::Private
     bool layoutRefused = false;
     bool outlineRequested = false;
     QVector<MvOutlineEntry> entries;
+    QStringList lines;        // the report's lines, for the titles of line entries
     double pointsPerSceneUnit = 0.0;
     std::thread writer;
     std::atomic_bool stop{false};
-    bool written = false;     // set by the writer thread, read after it is joined
+    // Set by the writer thread, read after it is joined.
+    bool written = false;
+    bool outOfMemory = false;
 
     void join()
     {
@@ -109,7 +109,8 @@ bool PDFRendererBase::preparePage()
 bool PDFRendererBase::openPdf()
 {
     output.setPdfA1b(pdfA1bOutput);
-    output.setStaged(d->outlineRequested);
+    // A PDF/A file too: its page tree may need splitting once its pages are known.
+    output.setStaged(d->outlineRequested || pdfA1bOutput);
     output.setStagingFolder(d->stagingFolder);
     d->entries.clear();
     if (d->outputDevice) {
@@ -254,6 +255,8 @@ QString PDFRendererBase::stagingFolder() const
 
 QString PDFRendererBase::writeFailureMessage() const
 {
+    if (d->outOfMemory)
+        return outOfMemoryMessage(outputPath());
     if (d->outputDevice)
         return QStringLiteral("Nie można zapisać pliku PDF");
     return cannotWriteMessage(outputPath());
@@ -281,9 +284,18 @@ bool PDFRendererBase::outlineRequested() const
 
 void PDFRendererBase::addOutlineEntry(const QString &title, double sceneTop)
 {
+    d->entries.append({title, -1, pageNum, pointsFromPageTop(sceneTop)});
+}
+
+void PDFRendererBase::addOutlineLine(int line, double sceneTop)
+{
+    d->entries.append({QString(), line, pageNum, pointsFromPageTop(sceneTop)});
+}
+
+float PDFRendererBase::pointsFromPageTop(double sceneTop) const
+{
     const double marginPoints = kPageMarginMm * kPointsPerInch / kMmPerInch;
-    d->entries.append({title, pageNum,
-                       marginPoints + qMax(0.0, sceneTop) * d->pointsPerSceneUnit});
+    return float(marginPoints + qMax(0.0, sceneTop) * d->pointsPerSceneUnit);
 }
 
 void PDFRendererBase::dropOutlineEntriesOfPage()
@@ -295,22 +307,33 @@ void PDFRendererBase::dropOutlineEntriesOfPage()
 
 bool PDFRendererBase::startOutlineStep(const std::function<void()> &whenDone)
 {
-    if (!d->outlineRequested || d->writer.joinable())
+    if ((!d->outlineRequested && !pdfA1bOutput) || d->writer.joinable())
         return false;
     d->stop = false;
     d->written = false;
+    d->outOfMemory = false;
+    // The lines as they are now (shared, not copied): the host may change its own list later.
+    if (d->outlineRequested)
+        d->lines = owner->reportLines();
     Private *state = d.get();
     PDFOutput *target = &output;
-    auto step = [state, target, whenDone]() {
-        state->written = target->writeStaged([state](QIODevice &stage, QIODevice &file) {
+    const bool balancePages = pdfA1bOutput;
+    auto step = [state, target, balancePages, whenDone]() {
+        int next = 0;
+        const MvOutlineWriter::Entries entries = [state, &next](MvOutlineEntry *entry) {
+            if (next >= state->entries.size())
+                return false;
+            *entry = state->entries.at(next++);
+            if (entry->line >= 0)
+                entry->title = state->lines.value(entry->line).simplified();
+            return true;
+        };
+        state->written = target->writeStaged([&](QIODevice &stage, QIODevice &file) {
             QString reason;
-            const bool written = MvOutlineWriter::write(stage, file, state->entries,
-                                                        state->stop, reason);
-            if (!written && !state->stop.load())
-                CLogWriter(CGlobalDebugFileHandler::instance(), kLogLevel, Q_FUNC_INFO,
-                           __FILE__, __LINE__).logger()
-                        << "Outline not written: " << reason;
-            return written;
+            const MvOutlineWriter::Result result = MvOutlineWriter::write(
+                    stage, file, entries, balancePages, state->stop, reason);
+            state->outOfMemory = result == MvOutlineWriter::Result::OutOfMemory;
+            return result == MvOutlineWriter::Result::Written;
         });
         whenDone();
     };
@@ -350,6 +373,12 @@ QStringList PDFRendererBase::missingFonts() const
             missing.append(font.family());
     }
     return missing;
+}
+
+QString PDFRendererBase::outOfMemoryMessage(const QString &path)
+{
+    const QString text = QStringLiteral("Brak pamięci do zapisania pliku PDF");
+    return path.isEmpty() ? text : QStringLiteral("%1: %2").arg(text, path);
 }
 
 QString PDFRendererBase::noApplicationMessage()

@@ -73,7 +73,9 @@ public:
     QString stagingFolder() const;
 
     // Before prepare(): the file is written as PDF/A-1b (by Qt's PDF writer in that mode), with
-    // the title and the creator in both the document information and the XMP metadata.
+    // the title and the creator in both the document information and the XMP metadata. Such a
+    // file is staged like one with an outline, and after its last page a page tree wider than
+    // PDF 1.4 allows (8 191 pages) is split.
     void setPdfA1b(bool on);
     bool pdfA1b() const;
 
@@ -81,6 +83,9 @@ public:
     static QString cannotWriteMessage(const QString &path);
     static QString missingFontsMessage(const QStringList &families);
     static QString noApplicationMessage();
+    // The text of a run that ran out of memory while finishing its file (for a report written
+    // into a device, path is empty and the text names none). Since 1.1.
+    static QString outOfMemoryMessage(const QString &path);
 
 protected:
     // prepare() in two steps, for a derived renderer that checks the composed page before any
@@ -101,6 +106,10 @@ protected:
     // Adds an outline entry, after those added before, that opens the page being composed
     // at sceneTop (scene units from the top of the printable area).
     void addOutlineEntry(const QString &title, double sceneTop);
+    // The same for an entry titled with the job's report line `line` (from 0), its runs of
+    // white space collapsed: the title is made when the outline is written, so that an entry
+    // costs a few bytes until then. Since 1.1.
+    void addOutlineLine(int line, double sceneTop);
     // Drops the entries added for the page being composed, when it is composed again.
     void dropOutlineEntriesOfPage();
 
@@ -130,6 +139,7 @@ private:
     bool endOutlineStep();
 
     bool layoutRefused() const;
+    float pointsFromPageTop(double sceneTop) const;
     // The text of a failed write: with the path, or for a device without one.
     QString writeFailureMessage() const;
     void sizeScene();

@@ -251,13 +251,16 @@ PDFRendererDocuments::PageEnd PDFRendererDocuments::placeDocuments()
         // centred as one as wide as the column: none of its items stands out of the column.
         const double centredWidth = qMin(blockWidth, columnWidth);
         QList<QGraphicsItem *> &items = docs[doc].items;
-        // Whether this document's outline entry is still to be made, at its first item placed.
+        // Whether this document's outline entry is still to be made: at its first visible item
+        // placed (an invisible one may stand pages before what a reader sees), or where the
+        // document began if it shows nothing at all.
         bool startsHere = outlined && !(doc == 0 && firstStarted);
-        if (startsHere && items.isEmpty()) {
-            addOutlineEntry(outlineTitle(docs.at(doc)), hlp.contentTop + used);
+        double beganAt = hlp.contentTop + used;
+        const auto startEntry = [&](double top) {
+            addOutlineEntry(outlineTitle(docs.at(doc)), top);
             ++d->documentsStarted;
             startsHere = false;
-        }
+        };
         for (int i = 0; i < items.size(); ++i) {
             QGraphicsItem *item = fitItem(items, i);
             const double slot = boundingHeight(item);
@@ -272,11 +275,10 @@ PDFRendererDocuments::PageEnd PDFRendererDocuments::placeDocuments()
                 used = 0.0;
             }
             placeItem(item, column, used, centredWidth);
-            if (startsHere) {
-                addOutlineEntry(outlineTitle(docs.at(doc)), item->sceneBoundingRect().top());
-                ++d->documentsStarted;
-                startsHere = false;
-            }
+            if (i == 0)
+                beganAt = item->sceneBoundingRect().top();
+            if (startsHere && item->isVisible())
+                startEntry(item->sceneBoundingRect().top());
             part.append(item);
             used += slot;
             hlp.appendToColumn(item);
@@ -288,6 +290,8 @@ PDFRendererDocuments::PageEnd PDFRendererDocuments::placeDocuments()
             d->firstDocumentStarted = outlined && !startsHere;
             break;
         }
+        if (startsHere)
+            startEntry(beganAt);
 
         if (gap + used > contentHeight) {
             if (column == lastColumn) {

@@ -7,7 +7,7 @@
 #include "inputreader.h"
 #include "mvstringformatter.h"
 #include "outputtarget.h"
-#include "pdfrendererbase.h"
+#include "pdfrenderer.h"
 #include "progressview.h"
 #include "signalbridge.h"
 #include "textinput.h"
@@ -261,10 +261,13 @@ int runReport(CliJob::Settings settings, const JobFactory &makeJob, ProgressView
         printError(result);
         return RenderFailed;
     case AsyncReportsBase::Outcome::LayoutFailed:
-        // The only layout the library refuses: headings that leave no room for a line.
+        // Headings that leave no room for a line, or an outline pattern that cannot be matched.
         target.discard();
-        printError(QStringLiteral("the %1 heading lines leave no room for a line in a column")
-                   .arg(settings.headings.size()));
+        if (result == PDFRenderer::headingsTooTallMessage(settings.headings.size()))
+            printError(QStringLiteral("the %1 heading lines leave no room for a line in a column")
+                       .arg(settings.headings.size()));
+        else
+            printError(result);
         return UsageError;
     }
     const OutputTarget::Status committed = target.commit(&error);

@@ -222,6 +222,8 @@ void tst_Cli::failedRuns_data()
                                               << "in.json: document 1: \"title\" must be a string" << 2;
     QTest::newRow("an invalid outline pattern") << lines + " --outline-pattern '(PARAGON'" << QByteArray("a")
                                                 << "--outline-pattern: missing closing parenthesis at offset 8" << 2;
+    QTest::newRow("an outline pattern the engine gives up on") << lines + " --outline-pattern '^(a+)+c|!c'"
+        << QByteArray(40, 'a') + "!c\n" << "Nie można dopasować wzorca konspektu do wiersza 1: ^(a+)+c|!c" << 2;
     QTest::newRow("no documents") << json << QByteArray(R"({"documents": []})") << "the inputs hold no documents" << 2;
     QTest::newRow("a missing image") << json << QByteArray(R"([{"items": [{"image": "none.png"}]}])")
                                      << "in.json: document 1, item 1: image \"none.png\": no such file" << 2;

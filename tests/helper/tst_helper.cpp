@@ -195,22 +195,28 @@ void tst_Helper::flushDeletesPageItemsOnly()
 
 void tst_Helper::headerArithmetic_data()
 {
+    QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("subtitle");
     QTest::addColumn<bool>("secondLine");
 
-    QTest::newRow("subtitle") << "Kasa nr 2" << true;
-    QTest::newRow("blank subtitle adds no line") << "   " << false;
-    QTest::newRow("empty subtitle") << "" << false;
+    const QString title = QStringLiteral("Raport dzienny");
+    QTest::newRow("subtitle") << title << "Kasa nr 2" << true;
+    QTest::newRow("blank subtitle adds no line") << title << "   " << false;
+    QTest::newRow("empty subtitle") << title << "" << false;
+    // Cut with an ellipsis: the title before the right-hand text, the subtitle at the edge.
+    QTest::newRow("title and subtitle too long") << QStringLiteral("Zestawienie ").repeated(12)
+                                                 << QStringLiteral("Kasa ").repeated(60) << true;
 }
 
 void tst_Helper::headerArithmetic()
 {
+    QFETCH(QString, title);
     QFETCH(QString, subtitle);
     QFETCH(bool, secondLine);
 
     AsyncReportsHelper helper;
     helper.createScene(QRect(0, 0, 900, 1300));
-    helper.createHeader(QStringLiteral("Raport dzienny"), subtitle, QStringLiteral("Prawo"));
+    helper.createHeader(title, subtitle, QStringLiteral("Prawo"));
 
     QList<QGraphicsTextItem *> texts;
     QGraphicsLineItem *rule = nullptr;
@@ -222,17 +228,23 @@ void tst_Helper::headerArithmetic()
     }
     QVERIFY(rule);
     QCOMPARE(texts.size(), secondLine ? 3 : 2);
-    QGraphicsTextItem *title = texts.at(0);
+    QGraphicsTextItem *titleItem = texts.at(0);
     QGraphicsTextItem *right = texts.at(1);
-    const double titleHeight = itemHeight(title);
-    QCOMPARE(title->pos(), QPointF(0, 0));
+    const double titleHeight = itemHeight(titleItem);
+    QCOMPARE(titleItem->pos(), QPointF(0, 0));
     QCOMPARE(right->pos(), QPointF(900.0 - right->boundingRect().width(), 0.0));
+    for (QGraphicsTextItem *text : {titleItem, texts.value(2, titleItem)}) {
+        const QString shown = text->toPlainText();
+        const QString given = text == titleItem ? title : subtitle;
+        QVERIFY(shown == given || (shown.endsWith(QChar(0x2026)) && given.startsWith(shown.chopped(1))));
+    }
+    QVERIFY(titleItem->boundingRect().width() <= right->pos().x());
+    QVERIFY(texts.value(2, titleItem)->boundingRect().width() <= 900.0);
 
     double ruleY = titleHeight;
     if (secondLine) {
         const double subtitleTop = titleHeight - 0.15 * titleHeight;
         QCOMPARE(texts.at(2)->pos(), QPointF(0.0, subtitleTop));
-        QCOMPARE(texts.at(2)->toPlainText(), subtitle);
         ruleY = subtitleTop + itemHeight(texts.at(2));
     }
     QCOMPARE(rule->line(), QLineF(0.0, ruleY, 900.0, ruleY));

@@ -6,9 +6,11 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QGraphicsRectItem>
 #include <QPointer>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 namespace {
@@ -91,10 +93,12 @@ private slots:
     void init();
     void documentEntries();
     void lineEntries();
+    void entryAtTheFirstVisibleItem();
     void endsDuringRewrite_data();
     void endsDuringRewrite();
     void archiveProfile_data();
     void archiveProfile();
+    void archiveLimits();
 
 private:
     std::unique_ptr<QTemporaryDir> dir;
@@ -170,6 +174,40 @@ void tst_Outline::lineEntries()
         QCOMPARE(entries.at(r - 1).title, QStringLiteral("PARAGON FISKALNY ") + mark('P', r));
         expectAt(entries.at(r - 1), words.value(mark('P', r)), leading);
     }
+}
+
+// A document that begins with an invisible item at the foot of a page and shows its first
+// words on the next: its entry opens the next page, where the reader sees it begin.
+void tst_Outline::entryAtTheFirstVisibleItem()
+{
+    TestJob job;
+    job.fileName = dir->filePath(QStringLiteral("invisible.pdf"));
+    job.outline = true;
+    job.fillDocuments = [](PDFRendererDocuments &) {};
+    job.afterPrepare = [](PDFRendererBase &base) {
+        auto &renderer = static_cast<PDFRendererDocuments &>(base);
+        const double height = renderer.getHlp().contentHeight();
+        const double gap = renderer.getHlp().MMTOPT(1.0);
+        // Three columns filled, the last one to a gap's height from its foot.
+        for (const double filled : {height, height, height - 3 * gap}) {
+            DocumentGraphics column;
+            column.items = {new QGraphicsRectItem(0, 0, 40, filled)};
+            static_cast<QGraphicsRectItem *>(column.items.first())->setPen(Qt::NoPen);
+            renderer.appendDoc(column);
+        }
+        auto *hidden = new QGraphicsRectItem(0, 0, 40, 0);
+        hidden->setVisible(false);
+        DocumentGraphics doc;
+        doc.items = {hidden, renderer.getHlp().createTextItemWithFormat(QStringLiteral("POCZATEK"),
+                                                                      renderer.getHlp().formats[MvKeys::PrintoutFormat])};
+        renderer.appendDoc(doc);
+    };
+    QCOMPARE(job.run(), QString());
+    const QList<PdfProbe::OutlineEntry> entries = PdfProbe::outline(job.fileName);
+    QCOMPARE(entries.size(), 4);
+    double leading = -1.0;
+    expectAt(entries.last(), wordsByText(job.fileName).value(QStringLiteral("POCZATEK")), leading);
+    QCOMPARE(entries.last().page, 2);
 }
 
 void tst_Outline::endsDuringRewrite_data()
@@ -261,7 +299,9 @@ void tst_Outline::archiveProfile()
     buffer.open(QIODevice::WriteOnly);
     if (intoBuffer)
         job.device = &buffer;
-    job.title = QStringLiteral("Zestawienie łódzkie & <kasa>");
+    // Characters XML forbids are left out of the metadata.
+    const QString title = QStringLiteral("Zestawienie łódzkie & <kasa>");
+    job.title = title + QChar(1) + QChar(0xFFFE);
     job.pdfA1b = pdfA1b;
     if (documents) {
         job.outline = outline;
@@ -283,7 +323,7 @@ void tst_Outline::archiveProfile()
     saved.close();
 
     QVERIFY(PdfProbe::structureValid(job.fileName));
-    QCOMPARE(PdfProbe::info(job.fileName, QStringLiteral("Title")), job.title);
+    QCOMPARE(PdfProbe::info(job.fileName, QStringLiteral("Title")), title);
     // Without object streams every dictionary stands in the file as text.
     QFile file(job.fileName);
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -306,9 +346,47 @@ void tst_Outline::archiveProfile()
     tool.start(QStringLiteral(PDFINFO_EXECUTABLE), {QStringLiteral("-meta"), job.fileName});
     QVERIFY(tool.waitForFinished());
     const QString xmp = QString::fromUtf8(tool.readAllStandardOutput());
+    QXmlStreamReader xml(xmp);
+    while (!xml.atEnd())
+        xml.readNext();
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
     QVERIFY2(xmp.contains(QLatin1String("pdfaid:part=\"1\"")) && xmp.contains(QLatin1String("pdfaid:conformance=\"B\"")), qPrintable(xmp));
     QVERIFY2(xmp.contains(QStringLiteral("Zestawienie łódzkie &amp; &lt;kasa&gt;")), qPrintable(xmp));
     QVERIFY2(xmp.contains(QLatin1String("VORANT Mevolin 3")), qPrintable(xmp));
+}
+
+// PDF 1.4's limits, binding for PDF/A-1: a report of more pages than an array may hold gets a
+// page tree of arrays within the limit, and a title longer than a string may hold is cut.
+void tst_Outline::archiveLimits()
+{
+    TestJob job;
+    job.fileName = dir->filePath(QStringLiteral("limits.pdf"));
+    job.pdfA1b = true;
+    job.title = QStringLiteral("Zestawienie ").repeated(4000);
+    job.fillDocuments = [](PDFRendererDocuments &) {};
+    job.afterPrepare = [](PDFRendererBase &base) {
+        auto &renderer = static_cast<PDFRendererDocuments &>(base);
+        // Three columns a page, each a document of one block as tall as the column.
+        for (int k = 0; k < 3 * 8200; ++k) {
+            DocumentGraphics column;
+            column.items = {new QGraphicsRectItem(0, 0, 40, renderer.getHlp().contentHeight())};
+            renderer.appendDoc(column);
+        }
+    };
+    QCOMPARE(job.run(), QString());
+    QCOMPARE(PdfProbe::pageCount(job.fileName), 8200);
+    QVERIFY(PdfProbe::structureValid(job.fileName));
+    const QString title = PdfProbe::info(job.fileName, QStringLiteral("Title"));
+    QVERIFY(title.size() <= 32767 && title.endsWith(QChar(0x2026)) && job.title.startsWith(title.chopped(1)));
+    // The document as it now stands, one array element a line.
+    const QString rewritten = dir->filePath(QStringLiteral("limits.qdf"));
+    QCOMPARE(QProcess::execute(QStringLiteral(QPDF_EXECUTABLE), {QStringLiteral("--qdf"), job.fileName, rewritten}), 0);
+    QFile qdf(rewritten);
+    QVERIFY(qdf.open(QIODevice::ReadOnly));
+    int longest = 0;
+    for (const QByteArray &kids : qdf.readAll().split('[').mid(1))
+        longest = qMax(longest, int(kids.left(kids.indexOf(']')).count(" 0 R")));
+    QVERIFY2(longest > 0 && longest <= 8191, qPrintable(QString::number(longest)));
 }
 
 QTEST_MAIN(tst_Outline)
