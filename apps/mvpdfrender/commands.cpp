@@ -246,12 +246,21 @@ int runReport(CliJob::Settings settings, const JobFactory &makeJob, ProgressView
     switch (job->lastOutcome()) {
     case AsyncReportsBase::Outcome::Completed:
         break;
-    case AsyncReportsBase::Outcome::WriteFailed:
+    case AsyncReportsBase::Outcome::WriteFailed: {
+        // A report that could not be written into the work file could not be written to OUT,
+        // for the reason the work file shows (a file-size limit, a full disk); one that could
+        // not even be prepared says why itself.
+        const QString reason = target.writeFailureReason();
         target.discard();
-        // A report that could not be written into the work file could not be written to OUT;
-        // a report that could not even be prepared says why.
-        printError(job->prepared() ? PDFRendererBase::cannotWriteMessage(target.displayPath()) : result);
+        if (!job->prepared())
+            printError(result);
+        else if (result == PDFRendererBase::outOfMemoryMessage(QString()))
+            printError(QStringLiteral("out of memory"));
+        else
+            printError(PDFRendererBase::cannotWriteMessage(target.displayPath())
+                       + (reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reason)));
         return RenderFailed;
+    }
     case AsyncReportsBase::Outcome::Cancelled:
         target.discard();
         printError(result);

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
@@ -136,6 +138,20 @@ bool OutputTarget::createWorkFile(QString *error)
 QIODevice *OutputTarget::device()
 {
     return workDevice.get();
+}
+
+QString OutputTarget::writeFailureReason() const
+{
+    const int fd = workFile.handle();
+    struct stat status {};
+    struct rlimit limit {};
+    if (::fstat(fd, &status) == 0 && ::getrlimit(RLIMIT_FSIZE, &limit) == 0
+        && limit.rlim_cur != RLIM_INFINITY && status.st_size >= off_t(limit.rlim_cur))
+        return QString::fromLocal8Bit(std::strerror(EFBIG));
+    struct statvfs space {};
+    if (::fstatvfs(fd, &space) == 0 && space.f_bavail == 0)
+        return QString::fromLocal8Bit(std::strerror(ENOSPC));
+    return QString();
 }
 
 QString OutputTarget::stagingFolder() const

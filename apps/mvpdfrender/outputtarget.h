@@ -42,6 +42,9 @@ public:
     // What the library writes the PDF into while the run lasts, and where it stages it.
     QIODevice *device();
     QString stagingFolder() const;
+    // Why writing the work file failed, as far as the system tells (the file-size limit
+    // reached, its file system full); empty when it tells nothing.
+    QString writeFailureReason() const;
     // OUT as the user named it, for messages.
     QString displayPath() const;
     // Where the report ends up: an absolute path, or "standard output".

@@ -343,7 +343,8 @@ void tst_Cli::endings_data()
     QTest::newRow("SIGQUIT") << ":" << out << int(SIGQUIT) << 130 << "przerwane";
     QTest::newRow("SIGINT while a FIFO has no reader") << ":" << "fifo" << int(SIGINT) << 130 << "przerwane";
     QTest::newRow("SIGINT ignored when the tool started") << "trap '' INT" << out << int(SIGINT) << 0 << "wrote";
-    QTest::newRow("file-size limit") << "ulimit -f 16" << out << 0 << 1 << "Nie można zapisać pliku PDF: out.pdf";
+    QTest::newRow("file-size limit") << "ulimit -f 16" << out << 0 << 1
+                                     << "Nie można zapisać pliku PDF: out.pdf (File too large)";
 }
 
 // However a run ends early, it leaves no work file and the earlier report as it was.
