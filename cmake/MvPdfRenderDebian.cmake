@@ -67,10 +67,16 @@ set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME "${MVPDFRENDER_DEB_RUNTIME}")
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
 # ldconfig runs by the trigger that dpkg provides, not by maintainer scripts; the empty
 # scripts given here take the place of those CPack would write.
+# The symbols file lists every exported symbol with the version that brought it, so that a
+# package built against the library depends on the oldest version that has what it uses
+# (scripts/package checks it against the library it packs).
+configure_file(${CMAKE_CURRENT_LIST_DIR}/debian/symbols-qt${MVPDFRENDER_QT_MAJOR}
+    ${CMAKE_CURRENT_BINARY_DIR}/debian/symbols COPYONLY)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA
     ${CMAKE_CURRENT_LIST_DIR}/debian/triggers
     ${CMAKE_CURRENT_LIST_DIR}/debian/postinst
-    ${CMAKE_CURRENT_LIST_DIR}/debian/postrm)
+    ${CMAKE_CURRENT_LIST_DIR}/debian/postrm
+    ${CMAKE_CURRENT_BINARY_DIR}/debian/symbols)
 # The font families the pages name.
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "fonts-open-sans, fonts-liberation")
 set(CPACK_COMPONENT_RUNTIME_DESCRIPTION "PDF reports and printout formatting for Qt hosts (Qt ${MVPDFRENDER_QT_MAJOR})

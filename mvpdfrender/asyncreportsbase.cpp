@@ -16,6 +16,24 @@ constexpr double kProgressLag = 0.1;
 
 } // namespace
 
+// The state of the job's runs beside its specified fields.
+struct AsyncReportsBase::Private
+{
+    // Counts the runs started, so that a pass can tell whether a slot it signalled started
+    // a new run (or destroyed the job) and must then leave the new run alone.
+    quint64 runGeneration = 0;
+    // The run whose pass is executing now (its generation), or 0 between passes.
+    quint64 passGeneration = 0;
+    // Passes of an abandoned run that are still queued and must do nothing when they arrive.
+    int stalePasses = 0;
+    // Whether the installed run has had its ready() already (a cancel in progress).
+    bool readySent = false;
+    // Whether the installed run has written its last page and its outline is being written.
+    bool outlineStep = false;
+    Outcome outcome = Outcome::NoData;
+    QString outputPath;
+};
+
 AsyncReportsBase::AsyncReportsBase(QObject *parent)
     : QObject(parent),
       monthNames({QString(), QStringLiteral("stycznia"), QStringLiteral("lutego"),
@@ -24,7 +42,8 @@ AsyncReportsBase::AsyncReportsBase(QObject *parent)
                   QStringLiteral("września"), QStringLiteral("października"),
                   QStringLiteral("listopada"), QStringLiteral("grudnia")}),
       renderer(nullptr),
-      aborted(false)
+      aborted(false),
+      d(new Private)
 {
     // For queued connections and signal spies that carry an outcome.
     qRegisterMetaType<Outcome>();
@@ -49,18 +68,18 @@ QString AsyncReportsBase::noDataMessage()
 
 AsyncReportsBase::Outcome AsyncReportsBase::lastOutcome() const
 {
-    return outcome;
+    return d->outcome;
 }
 
 QString AsyncReportsBase::lastOutputPath() const
 {
-    return outputPath;
+    return d->outputPath;
 }
 
 void AsyncReportsBase::endRun(Outcome how, const QString &path, const QString &message)
 {
-    outcome = how;
-    outputPath = path;
+    d->outcome = how;
+    d->outputPath = path;
     emit ready(message);
 }
 
@@ -88,7 +107,7 @@ bool AsyncReportsBase::startRenderer(PDFRendererBase *newRenderer)
 void AsyncReportsBase::abortReport()
 {
     aborted = true;
-    if (outlineStep && renderer)
+    if (d->outlineStep && renderer)
         renderer->stopOutlineStep();
 }
 
@@ -103,8 +122,8 @@ void AsyncReportsBase::do_process()
     // sent yet gets it now, as a cancel; a slot of that signal may itself start a run, which
     // the loop then ends the same way, so that every start gets exactly one ready().
     while (renderer) {
-        if (!readySent) {
-            readySent = true;
+        if (!d->readySent) {
+            d->readySent = true;
             endRun(Outcome::Cancelled, renderer->outputPath(), cancelledMessage());
             if (!alive)
                 return;
@@ -112,18 +131,18 @@ void AsyncReportsBase::do_process()
         }
         // Outside its own pass, the run's next pass is already queued, unless its outline is
         // being written: the end of that step carries its run's generation.
-        disposeOfRenderer(passGeneration != runGeneration && !outlineStep);
+        disposeOfRenderer(d->passGeneration != d->runGeneration && !d->outlineStep);
     }
-    ++runGeneration;
-    readySent = false;
+    ++d->runGeneration;
+    d->readySent = false;
     aborted = false;
     process();
 }
 
 void AsyncReportsBase::nextPage()
 {
-    if (stalePasses > 0) {
-        --stalePasses;
+    if (d->stalePasses > 0) {
+        --d->stalePasses;
         return;
     }
     if (!renderer) {
@@ -132,20 +151,20 @@ void AsyncReportsBase::nextPage()
     }
 
     QPointer<AsyncReportsBase> alive(this);
-    const quint64 generation = runGeneration;
-    passGeneration = generation;
+    const quint64 generation = d->runGeneration;
+    d->passGeneration = generation;
     // After a signal, a slot may have destroyed this job or started a new run on it; the
     // new run (or the destructor) has then dealt with this run's renderer and file, and this
     // pass must touch nothing more.
     auto mayGoOn = [&]() {
         if (!alive)
             return false;
-        passGeneration = 0;
-        return generation == runGeneration;
+        d->passGeneration = 0;
+        return generation == d->runGeneration;
     };
 
     if (aborted) {
-        readySent = true;
+        d->readySent = true;
         endRun(Outcome::Cancelled, renderer->outputPath(), cancelledMessage());
         if (mayGoOn() && renderer)
             disposeOfRenderer(false);
@@ -166,13 +185,13 @@ void AsyncReportsBase::nextPage()
         return;
     }
 
-    passGeneration = 0;
+    d->passGeneration = 0;
     // A renderer that found its report cannot be laid out ends the run so.
     if (renderer->layoutRefused()) {
-        readySent = true;
+        d->readySent = true;
         const QString reason = renderer->lastError();
         endRun(Outcome::LayoutFailed, renderer->outputPath(), reason);
-        if (alive && generation == runGeneration && renderer)
+        if (alive && generation == d->runGeneration && renderer)
             disposeOfRenderer(false);
         return;
     }
@@ -183,13 +202,13 @@ void AsyncReportsBase::finishRun()
 {
     renderer->finish();
     if (renderer->outputComplete()) {
-        const quint64 generation = runGeneration;
+        const quint64 generation = d->runGeneration;
         auto announceEnd = [this, generation]() {
             QMetaObject::invokeMethod(this, "outlineStepEnded", Qt::QueuedConnection,
                                       Q_ARG(quint64, generation));
         };
         if (renderer->startOutlineStep(announceEnd)) {
-            outlineStep = true;
+            d->outlineStep = true;
             return;
         }
     }
@@ -199,16 +218,16 @@ void AsyncReportsBase::finishRun()
 void AsyncReportsBase::outlineStepEnded(quint64 generation)
 {
     // The step of an abandoned run was waited for when it was abandoned.
-    if (generation != runGeneration || !outlineStep || !renderer)
+    if (generation != d->runGeneration || !d->outlineStep || !renderer)
         return;
-    outlineStep = false;
+    d->outlineStep = false;
     // A cancel that came while the outline was written wins: the document never takes its
     // path's name.
     if (aborted) {
-        readySent = true;
+        d->readySent = true;
         QPointer<AsyncReportsBase> alive(this);
         endRun(Outcome::Cancelled, renderer->outputPath(), cancelledMessage());
-        if (alive && generation == runGeneration && renderer)
+        if (alive && generation == d->runGeneration && renderer)
             disposeOfRenderer(false);
         return;
     }
@@ -219,7 +238,7 @@ void AsyncReportsBase::completeRun(bool complete)
 {
     PDFRendererBase *finished = renderer;
     renderer = nullptr;
-    readySent = true;
+    d->readySent = true;
     const QString path = finished->outputPath();
     const QString failure = finished->writeFailureMessage();
     if (!complete)
@@ -237,9 +256,9 @@ void AsyncReportsBase::disposeOfRenderer(bool passQueued)
 {
     PDFRendererBase *abandoned = renderer;
     renderer = nullptr;
-    outlineStep = false;
+    d->outlineStep = false;
     abandoned->discardOutput();
     delete abandoned;
     if (passQueued)
-        ++stalePasses;
+        ++d->stalePasses;
 }

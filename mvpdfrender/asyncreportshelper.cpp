@@ -64,6 +64,14 @@ QPen linePen(const QColor &color, qreal width)
 
 using namespace MvKeys;
 
+// The composer's own state beside its specified fields: the scene's owner and the text items
+// of flushed pages, waiting for reuse; both shared with copies.
+struct AsyncReportsHelper::Private
+{
+    std::shared_ptr<QGraphicsScene> sceneOwner;
+    std::shared_ptr<MvTextItemPool> textItemPool = std::make_shared<MvTextItemPool>();
+};
+
 AsyncReportsHelper::AsyncReportsHelper()
     : columnCount(kDefaultColumnCount),
       scene(nullptr),
@@ -72,7 +80,7 @@ AsyncReportsHelper::AsyncReportsHelper()
       contentBottom(kInitialContentBottom),
       footerItem(nullptr),
       debugColorizeEnabled(false),
-      textItemPool(std::make_shared<MvTextItemPool>())
+      d(new Private)
 {
     const QString openSans = QStringLiteral("Open Sans");
     formats[TitleFormat] = fontFormat(openSans, 10, QFont::DemiBold);
@@ -95,9 +103,34 @@ AsyncReportsHelper::AsyncReportsHelper()
 
 AsyncReportsHelper::~AsyncReportsHelper() = default;
 
-AsyncReportsHelper::AsyncReportsHelper(const AsyncReportsHelper &other) = default;
+AsyncReportsHelper::AsyncReportsHelper(const AsyncReportsHelper &other)
+    : columnCount(other.columnCount), formats(other.formats), pens(other.pens), scene(other.scene),
+      sceneRect(other.sceneRect), ppi(other.ppi), contentTop(other.contentTop),
+      contentBottom(other.contentBottom), pageItems(other.pageItems), columnItems(other.columnItems),
+      footerItem(other.footerItem), debugColorizeEnabled(other.debugColorizeEnabled),
+      d(new Private(*other.d))
+{
+}
 
-AsyncReportsHelper &AsyncReportsHelper::operator=(const AsyncReportsHelper &other) = default;
+AsyncReportsHelper &AsyncReportsHelper::operator=(const AsyncReportsHelper &other)
+{
+    if (this == &other)
+        return *this;
+    columnCount = other.columnCount;
+    formats = other.formats;
+    pens = other.pens;
+    scene = other.scene;
+    sceneRect = other.sceneRect;
+    ppi = other.ppi;
+    contentTop = other.contentTop;
+    contentBottom = other.contentBottom;
+    pageItems = other.pageItems;
+    columnItems = other.columnItems;
+    footerItem = other.footerItem;
+    debugColorizeEnabled = other.debugColorizeEnabled;
+    *d = *other.d;
+    return *this;
+}
 
 void AsyncReportsHelper::setPpi(int ppi)
 {
@@ -119,7 +152,7 @@ void AsyncReportsHelper::createScene(const QRect &rect)
     auto *newScene = new QGraphicsScene;
     // Every content item leaves the scene after one page: a BSP index would only cost time.
     newScene->setItemIndexMethod(QGraphicsScene::NoIndex);
-    sceneOwner.reset(newScene);
+    d->sceneOwner.reset(newScene);
     scene = newScene;
     scene->setSceneRect(QRectF(rect));
     sceneRect = rect;
@@ -221,7 +254,7 @@ void AsyncReportsHelper::flushPage(bool keepPageText)
         auto *text = keepPageText && item->type() == QGraphicsTextItem::Type
                 ? dynamic_cast<MvTextItem *>(item) : nullptr;
         if (text && text->recyclable)
-            textItemPool->keep(text);
+            d->textItemPool->keep(text);
         else
             delete item;
     }
@@ -271,7 +304,7 @@ QGraphicsItem *AsyncReportsHelper::createTextItemWithFormat(const QString &text,
                                                             const QTextCharFormat &format)
 {
     bool filled = false;
-    MvTextItem *item = textItemPool->take(text, format, &filled);
+    MvTextItem *item = d->textItemPool->take(text, format, &filled);
     if (filled)
         return item;
     if (!item)

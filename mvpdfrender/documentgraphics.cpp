@@ -1,15 +1,31 @@
 #include "documentgraphics.h"
 
+// Nothing yet: the place where later versions keep what they add, so that the class keeps its
+// size and layout.
+struct DocumentGraphics::Private
+{
+};
+
 DocumentGraphics::DocumentGraphics() = default;
 
 DocumentGraphics::~DocumentGraphics() = default;
 
-DocumentGraphics::DocumentGraphics(const DocumentGraphics &other) = default;
+DocumentGraphics::DocumentGraphics(const DocumentGraphics &other)
+    : items(other.items), attributes(other.attributes),
+      d(other.d ? std::make_unique<Private>(*other.d) : nullptr)
+{
+}
 
-DocumentGraphics &DocumentGraphics::operator=(const DocumentGraphics &other) = default;
+DocumentGraphics &DocumentGraphics::operator=(const DocumentGraphics &other)
+{
+    items = other.items;
+    attributes = other.attributes;
+    d = other.d ? std::make_unique<Private>(*other.d) : nullptr;
+    return *this;
+}
 
 DocumentGraphics::DocumentGraphics(DocumentGraphics &&other) noexcept
-    : items(std::move(other.items)), attributes(std::move(other.attributes))
+    : items(std::move(other.items)), attributes(std::move(other.attributes)), d(std::move(other.d))
 {
     other.items.clear();
     other.attributes.clear();
@@ -20,6 +36,7 @@ DocumentGraphics &DocumentGraphics::operator=(DocumentGraphics &&other) noexcept
     if (this != &other) {
         items = std::move(other.items);
         attributes = std::move(other.attributes);
+        d = std::move(other.d);
         other.items.clear();
         other.attributes.clear();
     }

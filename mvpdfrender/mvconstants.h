@@ -7,18 +7,25 @@
 
 class QGraphicsItem;
 
-// Measuring rules shared by the document renderer and its hosts.
+/** \brief Measuring rules shared by the document renderer and its hosts. */
 class MVPDFRENDER_EXPORT MvConstants
 {
 public:
+    /** The class holds no state: objects are made, copied and moved freely. */
     MvConstants() = default;
+    /** Copies nothing: the class holds no state. */
     MvConstants(const MvConstants &) = default;
+    /** Moves nothing: the class holds no state. */
     MvConstants(MvConstants &&) = default;
+    /** Copies nothing: the class holds no state. */
     MvConstants &operator=(const MvConstants &) = default;
+    /** Moves nothing: the class holds no state. */
     MvConstants &operator=(MvConstants &&) = default;
 
-    // The item's bounding size times its scale; position, rotation and other transformations
-    // play no part.
+    /**
+     * The size of item's bounding rectangle times its scale; position, rotation and other
+     * transformations play no part. Reentrant.
+     */
     static QSizeF SCALEDBBSIZE(const QGraphicsItem *item);
 };
 

@@ -11,8 +11,14 @@ constexpr qreal kOutlineWidth = 0.5;
 constexpr int kLabelPixelSize = 6;
 }
 
+// The item whose numbers the label shows.
+struct MvDebugColorizerEffect::Private
+{
+    QGraphicsItem *item = nullptr;   // not owned
+};
+
 MvDebugColorizerEffect::MvDebugColorizerEffect(QObject *parent)
-    : QGraphicsEffect(parent), item(nullptr)
+    : QGraphicsEffect(parent), d(new Private)
 {
 }
 
@@ -20,7 +26,7 @@ MvDebugColorizerEffect::~MvDebugColorizerEffect() = default;
 
 void MvDebugColorizerEffect::setItem(QGraphicsItem *item)
 {
-    this->item = item;
+    d->item = item;
 }
 
 void MvDebugColorizerEffect::draw(QPainter *painter)
@@ -41,7 +47,7 @@ void MvDebugColorizerEffect::draw(QPainter *painter)
     font.setPixelSize(kLabelPixelSize);
     painter->setFont(font);
 
-    if (item) {
+    if (const QGraphicsItem *item = d->item) {
         const QRectF itemBounds = item->boundingRect();
         const QChar fill(QLatin1Char(' '));
         const QString label = QStringLiteral("S:%1, %2x%3")

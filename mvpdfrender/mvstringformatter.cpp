@@ -70,19 +70,34 @@ int pieceEnd(const QString &text, int from, int width)
 
 } // namespace
 
-MvStringFormatter::MvStringFormatter()
-    : allLines(0), nonSeparatorLines(0), lineWidth(kDefaultWidth),
-      separatorExpression(kSeparatorPattern)
+// The printout's lines, its two counters, its width and the expression that tells a
+// separator line.
+struct MvStringFormatter::Private
 {
-    if (!separatorExpression.isValid()) {
+    QStringList lineList;
+    int allLines = 0;
+    int nonSeparatorLines = 0;
+    int lineWidth = kDefaultWidth;
+    QRegularExpression separatorExpression{kSeparatorPattern};
+};
+
+MvStringFormatter::MvStringFormatter() : d(new Private)
+{
+    if (!d->separatorExpression.isValid()) {
         CLogWriter(CGlobalDebugFileHandler::instance(), kLogLevel, Q_FUNC_INFO, __FILE__, __LINE__)
-                .logger() << "Invalid regexp: " << separatorExpression.errorString();
+                .logger() << "Invalid regexp: " << d->separatorExpression.errorString();
     }
 }
 
-MvStringFormatter::MvStringFormatter(const MvStringFormatter &other) = default;
+MvStringFormatter::MvStringFormatter(const MvStringFormatter &other) : d(new Private(*other.d))
+{
+}
 
-MvStringFormatter &MvStringFormatter::operator=(const MvStringFormatter &other) = default;
+MvStringFormatter &MvStringFormatter::operator=(const MvStringFormatter &other)
+{
+    *d = *other.d;
+    return *this;
+}
 
 MvStringFormatter::~MvStringFormatter() = default;
 
@@ -92,7 +107,7 @@ void MvStringFormatter::Append(const QString &text, bool count)
 {
     const QStringList parts = text.split(QLatin1Char('\n'), Qt::KeepEmptyParts,
                                          Qt::CaseSensitive);
-    lineList.append(parts);
+    d->lineList.append(parts);
     if (count)
         IncrementCount(parts.size());
 }
@@ -100,19 +115,19 @@ void MvStringFormatter::Append(const QString &text, bool count)
 void MvStringFormatter::Append(const MvStringFormatter &other, bool count)
 {
     stripTrailingSeparatorIf(other);
-    lineList.append(other.lineList);
+    d->lineList.append(other.d->lineList);
     if (count)
-        IncrementCount(other.lineList.size());
-    lineWidth = other.lineWidth;
+        IncrementCount(other.d->lineList.size());
+    d->lineWidth = other.d->lineWidth;
 }
 
 void MvStringFormatter::Prepend(const MvStringFormatter &other, bool count)
 {
     stripLeadingSeparatorIf(other);
-    lineList = other.lineList + lineList;
+    d->lineList = other.d->lineList + d->lineList;
     if (count)
-        IncrementCount(other.lineList.size());
-    lineWidth = other.lineWidth;
+        IncrementCount(other.d->lineList.size());
+    d->lineWidth = other.d->lineWidth;
 }
 
 void MvStringFormatter::AppendEmpty(int n)
@@ -124,26 +139,26 @@ void MvStringFormatter::AppendEmpty(int n)
 void MvStringFormatter::AppendSeparator(bool force)
 {
     const QString separator = separatorLine();
-    if (!force && !lineList.isEmpty() && lineList.last() == separator)
+    if (!force && !d->lineList.isEmpty() && d->lineList.last() == separator)
         return;
-    lineList.append(separator);
-    ++allLines;
+    d->lineList.append(separator);
+    ++d->allLines;
 }
 
 void MvStringFormatter::Clear()
 {
-    lineList.clear();
+    d->lineList.clear();
     RestartCounting();
 }
 
 void MvStringFormatter::CopyOut(QStringList &out) const
 {
-    out.append(lineList);
+    out.append(d->lineList);
 }
 
 const QStringList &MvStringFormatter::lines() const
 {
-    return lineList;
+    return d->lineList;
 }
 
 long MvStringFormatter::GetLinesCount(QStringList &list)
@@ -158,89 +173,89 @@ long MvStringFormatter::GetLinesCount(QStringList &list)
 
 long MvStringFormatter::GetLinesCount()
 {
-    return GetLinesCount(lineList);
+    return GetLinesCount(d->lineList);
 }
 
 void MvStringFormatter::IncrementCount(long n)
 {
-    allLines += int(n);
-    nonSeparatorLines += int(n);
+    d->allLines += int(n);
+    d->nonSeparatorLines += int(n);
 }
 
 void MvStringFormatter::IncrementCount(const MvStringFormatter &other)
 {
-    allLines += other.allLines;
-    nonSeparatorLines += other.nonSeparatorLines;
+    d->allLines += other.d->allLines;
+    d->nonSeparatorLines += other.d->nonSeparatorLines;
 }
 
 void MvStringFormatter::RestartCounting()
 {
-    allLines = 0;
-    nonSeparatorLines = 0;
+    d->allLines = 0;
+    d->nonSeparatorLines = 0;
 }
 
 int MvStringFormatter::allCount() const
 {
-    return allLines;
+    return d->allLines;
 }
 
 void MvStringFormatter::setAllCount(int count)
 {
-    allLines = count;
+    d->allLines = count;
 }
 
 int MvStringFormatter::nonCount() const
 {
-    return nonSeparatorLines;
+    return d->nonSeparatorLines;
 }
 
 void MvStringFormatter::setNonCount(int count)
 {
-    nonSeparatorLines = count;
+    d->nonSeparatorLines = count;
 }
 
 int MvStringFormatter::width() const
 {
-    return lineWidth;
+    return d->lineWidth;
 }
 
 void MvStringFormatter::setWidth(int width)
 {
-    lineWidth = width;
+    d->lineWidth = width;
 }
 
 bool MvStringFormatter::isWide() const
 {
-    return lineWidth != kDefaultWidth;
+    return d->lineWidth != kDefaultWidth;
 }
 
 bool MvStringFormatter::isSeparator(const QString &line)
 {
-    return separatorExpression.match(line).hasMatch();
+    return d->separatorExpression.match(line).hasMatch();
 }
 
 QString MvStringFormatter::separatorLine() const
 {
-    return GetSeparator(lineWidth, kSeparatorPair);
+    return GetSeparator(d->lineWidth, kSeparatorPair);
 }
 
 void MvStringFormatter::stripTrailingSeparatorIf(const MvStringFormatter &other)
 {
     const QString separator = separatorLine();
-    if (!lineList.isEmpty() && !other.lineList.isEmpty() && lineList.last() == separator
-        && other.lineList.first() == separator) {
-        lineList.removeLast();
-        --allLines;
+    if (!d->lineList.isEmpty() && !other.d->lineList.isEmpty() && d->lineList.last() == separator
+        && other.d->lineList.first() == separator) {
+        d->lineList.removeLast();
+        --d->allLines;
     }
 }
 
 void MvStringFormatter::stripLeadingSeparatorIf(const MvStringFormatter &other)
 {
     const QString separator = separatorLine();
-    if (!lineList.isEmpty() && !other.lineList.isEmpty() && lineList.first() == separator
-        && other.lineList.last() == separator) {
-        lineList.removeFirst();
-        --allLines;
+    if (!d->lineList.isEmpty() && !other.d->lineList.isEmpty() && d->lineList.first() == separator
+        && other.d->lineList.last() == separator) {
+        d->lineList.removeFirst();
+        --d->allLines;
     }
 }
 
@@ -413,55 +428,55 @@ void MvStringFormatter::appendSlices(const QString &text, int sliceWidth, int in
 
 void MvStringFormatter::AppFormatC(const QString &text)
 {
-    Append(FormatC(text, lineWidth), true);
+    Append(FormatC(text, d->lineWidth), true);
 }
 
 void MvStringFormatter::AppFormatW(const QString &left, const QString &right)
 {
-    Append(FormatW(left, right, lineWidth), true);
+    Append(FormatW(left, right, d->lineWidth), true);
 }
 
 void MvStringFormatter::AppFormatWIndent(const QString &left, const QString &right, int indent)
 {
     const QString head = spaces(indent) + left;
-    Append(head + right.rightJustified(lineWidth - head.size(), kSpace, false), true);
+    Append(head + right.rightJustified(d->lineWidth - head.size(), kSpace, false), true);
 }
 
 void MvStringFormatter::AppFormatWFirstWrap(const QString &left, const QString &right,
                                             bool noGap)
 {
     const QString gap = noGap ? QString() : QString(kSpace);
-    if (right.size() < lineWidth - gap.size() - left.size()) {
+    if (right.size() < d->lineWidth - gap.size() - left.size()) {
         // Plain concatenation: place markers such as "%2" in the texts stay as written.
         Append(left + gap + right, true);
         return;
     }
     Append(left, true);
-    appendSlices(right, lineWidth, 0);
+    appendSlices(right, d->lineWidth, 0);
 }
 
 void MvStringFormatter::AppFormatWIndentMultiline(const QString &left, const QString &right,
                                                   int indent)
 {
-    if (right.size() + left.size() + indent < lineWidth) {
+    if (right.size() + left.size() + indent < d->lineWidth) {
         AppFormatWIndent(left, right, indent);
         return;
     }
-    int firstPart = qMax(lineWidth - left.size() - indent - 1, 0);
+    int firstPart = qMax(d->lineWidth - left.size() - indent - 1, 0);
     // The first line may stay without value rather than take half a surrogate pair.
     if (splitsPair(right, firstPart))
         --firstPart;
     AppFormatWIndent(left, right.left(firstPart), indent);
-    appendSlices(right.mid(firstPart), lineWidth - indent, indent);
+    appendSlices(right.mid(firstPart), d->lineWidth - indent, indent);
 }
 
 void MvStringFormatter::AppFormatIndentSecondMultiline(const QString &text, int indent)
 {
-    if (text.size() <= lineWidth) {
+    if (text.size() <= d->lineWidth) {
         Append(text, true);
         return;
     }
-    const int step = atLeastOne(lineWidth);
+    const int step = atLeastOne(d->lineWidth);
     const int first = pieceEnd(text, 0, step);
     Append(text.left(first), true);
     for (int position = first; position < text.size();) {
@@ -473,7 +488,7 @@ void MvStringFormatter::AppFormatIndentSecondMultiline(const QString &text, int 
 
 void MvStringFormatter::AppFormatWRightWrap(const QString &left, const QString &right)
 {
-    const int lineW = lineWidth;
+    const int lineW = d->lineWidth;
     if (left.size() + right.size() < lineW) {
         Append(left + right.rightJustified(lineW - left.size(), kSpace, false), true);
         return;
@@ -515,45 +530,45 @@ void MvStringFormatter::AppFormatWRightWrapCommand(const QString &first, const Q
 {
     const QString indentText = spaces(indent);
     const QString head = first + kSpace + second;
-    if (right.size() + head.size() < lineWidth - indent) {
+    if (right.size() + head.size() < d->lineWidth - indent) {
         const QString line = indentText + head;
-        Append(line + right.rightJustified(lineWidth - line.size(), kSpace, false), true);
+        Append(line + right.rightJustified(d->lineWidth - line.size(), kSpace, false), true);
         return;
     }
-    if (head.size() < lineWidth - indent) {
-        Append((indentText + head).leftJustified(lineWidth, kSpace, false), true);
+    if (head.size() < d->lineWidth - indent) {
+        Append((indentText + head).leftJustified(d->lineWidth, kSpace, false), true);
     } else {
         Append(indentText + first, true);
         Append(indentText + second, true);
     }
-    if (right.size() < lineWidth) {
-        Append(right.rightJustified(lineWidth, kSpace, false), true);
+    if (right.size() < d->lineWidth) {
+        Append(right.rightJustified(d->lineWidth, kSpace, false), true);
         return;
     }
-    const QStringList lines = wrap(right, size_t(atLeastOne(lineWidth)));
+    const QStringList lines = wrap(right, size_t(atLeastOne(d->lineWidth)));
     for (int i = 0; i < lines.size(); ++i)
-        Append(i == 0 ? lines.at(i).rightJustified(lineWidth, kSpace, false) : lines.at(i), true);
+        Append(i == 0 ? lines.at(i).rightJustified(d->lineWidth, kSpace, false) : lines.at(i), true);
 }
 
 void MvStringFormatter::AppFormatWrappedCentered(const QString &text)
 {
-    if (text.size() <= lineWidth) {
-        Append(FormatC(text, lineWidth), true);
+    if (text.size() <= d->lineWidth) {
+        Append(FormatC(text, d->lineWidth), true);
         return;
     }
-    for (const QString &line : wrap(text, size_t(atLeastOne(lineWidth))))
-        Append(FormatC(line, lineWidth), true);
+    for (const QString &line : wrap(text, size_t(atLeastOne(d->lineWidth))))
+        Append(FormatC(line, d->lineWidth), true);
 }
 
 void MvStringFormatter::AppFormatWrappedRightAlign(const QString &left, const QString &right)
 {
-    if (left.size() + right.size() < lineWidth) {
-        Append(left + right.rightJustified(lineWidth - left.size(), kSpace, false), true);
+    if (left.size() + right.size() < d->lineWidth) {
+        Append(left + right.rightJustified(d->lineWidth - left.size(), kSpace, false), true);
         return;
     }
-    Append(left.leftJustified(lineWidth, kSpace, false), true);
-    for (const QString &line : wrap(right, size_t(atLeastOne(lineWidth))))
-        Append(line.rightJustified(lineWidth, kSpace, false), true);
+    Append(left.leftJustified(d->lineWidth, kSpace, false), true);
+    for (const QString &line : wrap(right, size_t(atLeastOne(d->lineWidth))))
+        Append(line.rightJustified(d->lineWidth, kSpace, false), true);
 }
 
 void MvStringFormatter::AppendWrapped(const QString &text, int lineWidth, int indent,
@@ -588,11 +603,11 @@ bool MvStringFormatter::LineMatches(const QString &pattern, const QString &line)
 
 bool MvStringFormatter::haveCancelledLine(int n)
 {
-    const int count = lineList.size();
+    const int count = d->lineList.size();
     if (n <= 0 || n > count)
         n = count;
     for (int i = count - n; i < count; ++i) {
-        QString line = lineList.at(i).trimmed();
+        QString line = d->lineList.at(i).trimmed();
         line.remove(kSpace);
         if (line.toUpper() == kCancelledMarker)
             return true;

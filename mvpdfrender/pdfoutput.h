@@ -15,86 +15,129 @@ class QPageLayout;
 class QPainter;
 class QPdfWriter;
 
-// One PDF document of a report: the PDF writer and the painter on it, writing into a file at
-// a path or into a device the host gives. Every operation but startPDF() and finishPDF() is
-// harmless on an output that is not open.
-//
-// A file at a path takes its name only when it is complete: the document is written into a
-// work file beside it (without a name where the file system allows that), and finishPDF()
-// gives the work file the path's name, so that the path holds what stood there before until
-// then, and an output that is discarded leaves it as it was. A device, a FIFO or any other
-// file at the path that is not a regular file is written directly.
+/**
+ * \brief One PDF document of a report: the PDF writer and the painter on it.
+ *
+ * The document goes into a file at a path or into a device the host gives. Every operation
+ * but startPDF() and finishPDF() is harmless on an output that is not open: it does nothing
+ * or returns a neutral value.
+ *
+ * A file at a path takes its name only when it is complete: the document is written into a
+ * work file beside it (without a name where the file system allows that), and finishPDF()
+ * gives the work file the path's name, so that the path holds what stood there before until
+ * then, and an output that is discarded leaves it as it was. A device, a FIFO or any other
+ * file at the path that is not a regular file is written directly.
+ *
+ * Every renderer holds one output; its calls come from the job's thread, in this order:
+ * startPDF(), setupPage(), pages separated by newPage(), finishPDF() (or destruction).
+ */
 class MVPDFRENDER_EXPORT PDFOutput
 {
 public:
+    /** An output that is not open. */
     PDFOutput();
+    /** finishPDF(). */
     ~PDFOutput();
 
-    // Both before startPDF(). PDF/A-1b output (Qt's own mode of the PDF writer). A staged
-    // output writes its document into a stage first, and the destination receives the
-    // document only through writeStaged(), once finishPDF() has ended the painting: for a
-    // document that is written again after its last page. The stage of a file at a path is a
-    // file without a name beside it.
+    /** Before startPDF(): PDF/A-1b output (Qt's own mode of the PDF writer). \since 1.1 */
     void setPdfA1b(bool on);
+    /**
+     * Before startPDF(): a staged output writes its document into a stage first, and the
+     * destination receives the document only through writeStaged(), once finishPDF() has ended
+     * the painting: for a document that is written again after its last page. The stage of a
+     * file at a path is a file without a name beside it.
+     * \since 1.1
+     */
     void setStaged(bool on);
-    // Before startPDF(): the folder where the stage of a document written into a device moves
-    // once it outgrows memory (16 MiB), as a file without a name. Default: the system's
-    // temporary folder. Since 1.1.
+    /**
+     * Before startPDF(): the folder where the stage of a document written into a device moves
+     * once it outgrows memory (16 MiB), as a file without a name. Default: the system's
+     * temporary folder.
+     * \since 1.1
+     */
     void setStagingFolder(const QString &folder);
 
-    // Opens the destination for a document titled title (in the document information, and for
-    // PDF/A in the XMP metadata too, without the characters XML forbids and within the 65 535
-    // bytes of a PDF string).
+    /**
+     * Opens the destination at fileName for a document titled title (in the document
+     * information, and for PDF/A in the XMP metadata too, without the characters XML forbids
+     * and within the 65 535 bytes of a PDF string). False when the work file beside the path
+     * (or the file itself, when it is not a regular file) cannot be opened for writing.
+     */
     bool startPDF(const QString &title, const QString &fileName);
-    // The same for a document written into device, which the caller has opened for writing
-    // and keeps open, and otherwise leaves alone, until the output is finished; it is not
-    // taken over. False when device is null or not writable. Since 1.1.
+    /**
+     * The same for a document written into device, which the caller has opened for writing
+     * and keeps open, and otherwise leaves alone, until the output is finished; it is not
+     * taken over. False when device is null or not writable.
+     * \since 1.1
+     */
     bool startPDF(const QString &title, QIODevice *device);
+    /** Whether the output is open: started and not finished. */
     bool isValid() const;
+    /** On an open output: applies layout to the writer and starts painting. Once. */
     void setupPage(const QPageLayout &layout);
+    /** On an open output: starts the next page. */
     void newPage();
-    // The paintable area inside the margins, in device pixels; 1 by 1 when not valid.
+    /** The paintable area inside the margins, in device pixels; 1 by 1 when not valid. */
     QRect pageRect() const;
+    /** The painter on the writer; null before setupPage() and after finishPDF(). */
     QPainter *painter() const;
-    // Only to be called on a valid output.
+    /** The PDF writer. Only to be called on a valid output. */
     QPdfWriter &writer();
+    /** The writer's horizontal resolution; 1 when not valid. */
     int ppiX() const;
+    /** The writer's vertical resolution; 1 when not valid. */
     int ppiY() const;
-    // Ends painting and completes the document: a file at a path takes the path's name now
-    // (synced to disk, with the permission bits of the file it replaces), unless a write
-    // failed, which is then a write error. A staged output keeps its stage for writeStaged();
-    // a second call completes what that wrote. Further calls do nothing.
+    /**
+     * Ends painting and completes the document: a file at a path takes the path's name now
+     * (synced to disk, with the permission bits of the file it replaces), unless a write
+     * failed, which is then a write error (hasWriteError()). A staged output keeps its stage
+     * for writeStaged(); a second call completes what that wrote. Further calls do nothing.
+     */
     void finishPDF();
-    // For a staged output after one finishPDF(): calls write with the stage, at its start,
-    // and the destination (the work file beside the path, or the device); false when write or
-    // the flush after it fails. Touches nothing but the stage and the destination, so it may
-    // run on another thread while this output is left alone; a second finishPDF() on the
-    // output's own thread then completes the document.
+    /**
+     * For a staged output after one finishPDF(): calls write with the stage, at its start,
+     * and the destination (the work file beside the path, or the device); false when write or
+     * the flush after it fails. Touches nothing but the stage and the destination, so it may
+     * run on another thread while this output is left alone; a second finishPDF() on the
+     * output's own thread then completes the document.
+     * \since 1.1
+     */
     bool writeStaged(const std::function<bool(QIODevice &stage, QIODevice &target)> &write);
-    // Ends the output without completing it: the path keeps what stood there (the work file
-    // and the stage are dropped); a device keeps what it was given. Since 1.1.
+    /**
+     * Ends the output without completing it: the path keeps what stood there (the work file
+     * and the stage are dropped); a device keeps what it was given.
+     * \since 1.1
+     */
     void discard();
 
-    // True when the document did not reach its destination whole: a write failed, or the
-    // work file could not take the path's name (as when its folder was removed during the run).
+    /**
+     * True when the document did not reach its destination whole: a write failed, or the work
+     * file could not take the path's name (as when its folder was removed during the run).
+     * \since 1.1
+     */
     bool hasWriteError() const;
-    // The path given to startPDF(); empty for a device.
+    /** The path given to startPDF(); empty for a device. \since 1.1 */
     QString filePath() const;
+    /** The title given to startPDF(). \since 1.1 */
     QString documentTitle() const;
 
-    // After finishPDF(): removes the file this output put at its path, while it is still that
-    // same file (same device and inode); a device, a file put in its place or a link is never
-    // touched. Returns whether it was removed.
+    /**
+     * After finishPDF(): removes the file this output put at its path, while it is still that
+     * same file (same device and inode); a device, a file put in its place or a link is never
+     * touched. Returns whether it was removed.
+     * \since 1.1
+     */
     bool removeWrittenFile();
 
 private:
-    Q_DISABLE_COPY(PDFOutput)   // owns its writer, painter and files: a copy would release them twice
+    // Owns its writer, painter and files: a copy would release them twice.
+    Q_DISABLE_COPY(PDFOutput)
 
     struct Private;
-    bool startWriter(const QByteArray &stageFolder, qint64 memoryStage);
-    QIODevice *destination() const;
-    void complete(bool documentWritten);
-    bool paintingGone();
+    Q_DECL_HIDDEN bool startWriter(const QByteArray &stageFolder, qint64 memoryStage);
+    Q_DECL_HIDDEN QIODevice *destination() const;
+    Q_DECL_HIDDEN void complete(bool documentWritten);
+    Q_DECL_HIDDEN bool paintingGone();
 
     std::unique_ptr<Private> d;
 };

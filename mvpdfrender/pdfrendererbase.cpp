@@ -40,6 +40,7 @@ QPageLayout pageLayout()
 struct PDFRendererBase::Private
 {
     QIODevice *outputDevice = nullptr;   // the host's; not owned
+    bool pdfA1b = false;
     QString stagingFolder;
     bool layoutRefused = false;
     bool outlineRequested = false;
@@ -108,9 +109,9 @@ bool PDFRendererBase::preparePage()
 
 bool PDFRendererBase::openPdf()
 {
-    output.setPdfA1b(pdfA1bOutput);
+    output.setPdfA1b(d->pdfA1b);
     // A PDF/A file too: its page tree may need splitting once its pages are known.
-    output.setStaged(d->outlineRequested || pdfA1bOutput);
+    output.setStaged(d->outlineRequested || d->pdfA1b);
     output.setStagingFolder(d->stagingFolder);
     d->entries.clear();
     if (d->outputDevice) {
@@ -264,12 +265,12 @@ QString PDFRendererBase::writeFailureMessage() const
 
 void PDFRendererBase::setPdfA1b(bool on)
 {
-    pdfA1bOutput = on;
+    d->pdfA1b = on;
 }
 
 bool PDFRendererBase::pdfA1b() const
 {
-    return pdfA1bOutput;
+    return d->pdfA1b;
 }
 
 void PDFRendererBase::requestOutline(bool on)
@@ -307,7 +308,7 @@ void PDFRendererBase::dropOutlineEntriesOfPage()
 
 bool PDFRendererBase::startOutlineStep(const std::function<void()> &whenDone)
 {
-    if ((!d->outlineRequested && !pdfA1bOutput) || d->writer.joinable())
+    if ((!d->outlineRequested && !d->pdfA1b) || d->writer.joinable())
         return false;
     d->stop = false;
     d->written = false;
@@ -317,7 +318,7 @@ bool PDFRendererBase::startOutlineStep(const std::function<void()> &whenDone)
         d->lines = owner->reportLines();
     Private *state = d.get();
     PDFOutput *target = &output;
-    const bool balancePages = pdfA1bOutput;
+    const bool balancePages = d->pdfA1b;
     auto step = [state, target, balancePages, whenDone]() {
         int next = 0;
         const MvOutlineWriter::Entries entries = [state, &next](MvOutlineEntry *entry) {

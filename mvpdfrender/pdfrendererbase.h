@@ -15,111 +15,196 @@
 class AsyncReportsBase;
 class QIODevice;
 
-// The common part of the renderers: opens the PDF file of a job, sets A4 pages, sizes the
-// page scene and builds the header (title, subtitle, dated line) and the footer. Derived
-// renderers decide what goes on each page, one page per emitPage() call.
+/**
+ * \brief The common part of the renderers.
+ *
+ * Opens the PDF file of a job, sets A4 pages with 15 mm margins, sizes the page scene and
+ * builds the header (title, subtitle, dated line) and the footer (page number). Derived
+ * renderers decide what goes on each page, one page per emitPage() call. A renderer renders
+ * one report; the job (AsyncReportsBase) owns it during a run and calls it from its thread.
+ */
 class MVPDFRENDER_EXPORT PDFRendererBase
 {
 public:
+    /** A renderer for the job owner (not owned; it owns this renderer and outlives it). */
     explicit PDFRendererBase(AsyncReportsBase *owner);
-    // Deleting a renderer completes and closes its PDF file.
+    /** Deleting a renderer completes and closes its PDF file. */
     virtual ~PDFRendererBase();
 
-    // Builds the page band and opens the file; on failure lastError() says why. Before any
-    // file is made: "Brak obiektu QApplication potrzebnego do utworzenia pliku PDF" when the
-    // process has no QApplication (pages are composed on a graphics scene, which needs one;
-    // a QCoreApplication or QGuiApplication is not enough), "Brak czcionek potrzebnych do
-    // utworzenia pliku PDF: FAMILIES" when the font families of the page formats resolve to
-    // no installed font (not even a substitute) with the glyphs of plain text, as on a machine
-    // without fonts, where the PDF would hold no text at all; a derived renderer may refuse a
-    // report it cannot lay out (see PDFRenderer). Then "Nie można zapisać pliku PDF: PATH"
-    // when the file cannot be created.
+    /**
+     * Builds the page band and opens the file; on failure returns false and lastError() says
+     * why. Before any file is made: "Brak obiektu QApplication potrzebnego do utworzenia pliku
+     * PDF" when the process has no QApplication (pages are composed on a graphics scene, which
+     * needs one; a QCoreApplication or QGuiApplication is not enough), "Brak czcionek
+     * potrzebnych do utworzenia pliku PDF: FAMILIES" when the font families of the page formats
+     * resolve to no installed font (not even a substitute) with the glyphs of plain text, as on
+     * a machine without fonts, where the PDF would hold no text at all; a derived renderer may
+     * refuse a report it cannot lay out (see PDFRenderer::prepare()). Then "Nie można zapisać
+     * pliku PDF: PATH" when the file cannot be created. On success getPageNum() is 1 and
+     * perc() 0.0.
+     */
     virtual bool prepare();
-    // Share of the report already written, in percent.
+    /** The share of the report already written, in percent (0 to 100). */
     virtual double perc() const;
-    // Writes one page; true when another page follows.
+    /**
+     * Writes one page; true when another page follows (the page number is then raised), false
+     * after the last page. Called only after prepare() succeeded and startReport() ran, by the
+     * job, once per pass of the event loop. The argument is not read.
+     */
     virtual bool emitPage(bool);
+    /** Resets the per-report counters before the first page. */
     virtual void startReport();
+    /** Closes the file without deleting the renderer; harmless before the destructor. */
     virtual void finish();
 
+    /**
+     * The page composer, for a host that changes its resolution or debug outline before
+     * prepare().
+     */
     AsyncReportsHelper &getHlp();
+    /** The number of the page being composed, from 1. */
     int getPageNum() const;
+    /** Why prepare() failed; empty otherwise. */
     QString lastError() const;
 
-    // The path of the PDF file (empty for a report written into a device), and whether all of
-    // the document reached it (meaningful once the output is finished).
+    /** The path of the PDF file; empty for a report written into a device. \since 1.1 */
     QString outputPath() const;
+    /**
+     * Whether all of the document reached its destination, once the output is finished.
+     * \since 1.1
+     */
     bool outputComplete() const;
-    // Ends the output without completing it, for a run that is abandoned or failed: the path
-    // keeps what stood there before (the document never took its name); a device keeps what
-    // it was given.
+    /**
+     * Ends the output without completing it, for a run that is abandoned or failed: the path
+     * keeps what stood there before (the document never took its name); a device keeps what
+     * it was given.
+     * \since 1.1
+     */
     void discardOutput();
 
-    // Before prepare(): the report is written into device instead of the file that the job's
-    // outputFileName() names, which is then not asked for. The host opens the device for
-    // writing, keeps it open and otherwise leaves it alone until the job's ready(); the
-    // renderer neither closes nor deletes it. The pages go into it as they are made; a report
-    // with an outline is staged (in memory up to 16 MiB, beyond that in a file without a name
-    // in stagingFolder(), by default the system's temporary folder) and goes into the device
-    // once complete, from the thread that adds the outline. After a cancel or a failure the
-    // device holds what it was given by then (nothing, for a report with an outline), and the
-    // host discards it. The job's lastOutputPath() is empty. Null (the default) writes to the
-    // path again. Since 1.1.
+    /**
+     * Before prepare(): the report is written into device instead of the file that the job's
+     * outputFileName() names, which is then not asked for. The host opens the device for
+     * writing, keeps it open and otherwise leaves it alone until the job's ready(); the
+     * renderer neither closes nor deletes it. The pages go into it as they are made; a report
+     * with an outline is staged (in memory up to 16 MiB, beyond that in a file without a name
+     * in stagingFolder(), by default the system's temporary folder) and goes into the device
+     * once complete, from the thread that adds the outline. After a cancel or a failure the
+     * device holds what it was given by then (nothing, for a report with an outline), and the
+     * host discards it. The job's lastOutputPath() is empty. Null (the default) writes to the
+     * path again.
+     * \since 1.1
+     */
     void setOutputDevice(QIODevice *device);
+    /** The device set with setOutputDevice(); null for a report written to a path. \since 1.1 */
     QIODevice *outputDevice() const;
-    // Before prepare(): the folder where the stage of a report written into a device goes when
-    // it outgrows memory; a report written to a path is always staged beside it. Since 1.1.
+    /**
+     * Before prepare(): the folder where the stage of a report written into a device goes when
+     * it outgrows memory; a report written to a path is always staged beside it.
+     * \since 1.1
+     */
     void setStagingFolder(const QString &folder);
+    /**
+     * The folder set with setStagingFolder(); empty for the system's temporary folder.
+     * \since 1.1
+     */
     QString stagingFolder() const;
 
-    // Before prepare(): the file is written as PDF/A-1b (by Qt's PDF writer in that mode), with
-    // the title and the creator in both the document information and the XMP metadata. Such a
-    // file is staged like one with an outline, and after its last page a page tree wider than
-    // PDF 1.4 allows (8 191 pages) is split.
+    /**
+     * Before prepare(): the file is written as PDF/A-1b (by Qt's PDF writer in that mode), with
+     * the title and the creator in both the document information and the XMP metadata. Such a
+     * file is staged like one with an outline, and after its last page a page tree wider than
+     * PDF 1.4 allows (8 191 pages) is split.
+     * \since 1.1
+     */
     void setPdfA1b(bool on);
+    /** Whether the file is written as PDF/A-1b. \since 1.1 */
     bool pdfA1b() const;
 
-    // The library's texts of prepare()'s failures, as lastError() gives them.
+    /**
+     * lastError() for a file that cannot be made: "Nie można zapisać pliku PDF: PATH".
+     * \since 1.1
+     */
     static QString cannotWriteMessage(const QString &path);
+    /**
+     * lastError() for missing fonts: "Brak czcionek potrzebnych do utworzenia pliku PDF:
+     * FAMILIES", the families joined by ", ".
+     * \since 1.1
+     */
     static QString missingFontsMessage(const QStringList &families);
+    /** lastError() without a QApplication. \since 1.1 */
     static QString noApplicationMessage();
-    // The text of a run that ran out of memory while finishing its file (for a report written
-    // into a device, path is empty and the text names none). Since 1.1.
+    /**
+     * The text of a run that ran out of memory while finishing its file: "Brak pamięci do
+     * zapisania pliku PDF: PATH" (for a report written into a device, path is empty and the
+     * text names none).
+     * \since 1.1
+     */
     static QString outOfMemoryMessage(const QString &path);
 
 protected:
-    // prepare() in two steps, for a derived renderer that checks the composed page before any
-    // file is made: preparePage() composes the page (scene, header, footer) without a file,
-    // openPdf() then opens the file and starts its first page. Both return false, with
-    // lastError(), on failure.
+    /**
+     * The first step of prepare(), for a derived renderer that checks the composed page before
+     * any file is made: composes the page (scene, header, footer) without a file. False, with
+     * lastError(), on failure.
+     * \since 1.1
+     */
     bool preparePage();
+    /**
+     * The second step of prepare(): opens the file and starts its first page. False, with
+     * lastError(), on failure.
+     * \since 1.1
+     */
     bool openPdf();
-    // Ends a prepare() that found that the report cannot be laid out: lastError() is reason,
-    // and a job started by AsyncReportsBase::startRenderer() ends with Outcome::LayoutFailed.
+    /**
+     * Ends a prepare() that found that the report cannot be laid out: lastError() is reason,
+     * and a job started by AsyncReportsBase::startRenderer() ends with Outcome::LayoutFailed.
+     * \since 1.1
+     */
     void refuseLayout(const QString &reason);
 
-    // For derived renderers that offer an outline (bookmarks): whether the report gets one,
-    // set before prepare(). The file of such a report is written to a temporary file first
-    // and reaches its path when the job has added the outline, after the last page.
+    /**
+     * For derived renderers that offer an outline (bookmarks): whether the report gets one,
+     * set before prepare(). The file of such a report is written to a temporary file first
+     * and reaches its path when the job has added the outline, after the last page.
+     * \since 1.1
+     */
     void requestOutline(bool on);
+    /** Whether the report gets an outline. \since 1.1 */
     bool outlineRequested() const;
-    // Adds an outline entry, after those added before, that opens the page being composed
-    // at sceneTop (scene units from the top of the printable area).
+    /**
+     * Adds an outline entry, after those added before, that opens the page being composed at
+     * sceneTop (scene units from the top of the printable area).
+     * \since 1.1
+     */
     void addOutlineEntry(const QString &title, double sceneTop);
-    // The same for an entry titled with the job's report line `line` (from 0), its runs of
-    // white space collapsed: the title is made when the outline is written, so that an entry
-    // costs a few bytes until then. Since 1.1.
+    /**
+     * The same for an entry titled with the job's report line `line` (from 0), its runs of
+     * white space collapsed: the title is made when the outline is written, so that an entry
+     * costs a few bytes until then.
+     * \since 1.1
+     */
     void addOutlineLine(int line, double sceneTop);
-    // Drops the entries added for the page being composed, when it is composed again.
+    /**
+     * Drops the entries added for the page being composed, when it is composed again.
+     * \since 1.1
+     */
     void dropOutlineEntriesOfPage();
 
-    QStringList monthNames;   // "" then the genitive month names, indexed by QDate::month()
-    AsyncReportsBase *owner;  // the job; not owned, it owns this renderer
+    /** "" then the Polish genitive month names ("stycznia" ...), indexed by QDate::month(). */
+    QStringList monthNames;
+    /** The job; not owned, it owns this renderer. */
+    AsyncReportsBase *owner;
+    /** The page composer. */
     AsyncReportsHelper hlp;
+    /** The PDF document. */
     PDFOutput output;
+    /** Why prepare() failed; empty otherwise. */
     QString errorText;
-    int pageNum;              // the page being composed, from 1
-    double percDone;          // 0 to 100
+    /** The page being composed, from 1; set by prepare(), raised by the derived renderers. */
+    int pageNum;
+    /** The share written, 0 to 100; set to 0 by prepare(), advanced by the derived renderers. */
+    double percDone;
 
 private:
     Q_DISABLE_COPY(PDFRendererBase)   // the output and the pending items are owned
@@ -132,21 +217,20 @@ private:
     // After finish(), for a report with an outline: starts writing the file with it on
     // another thread; whenDone is called on that thread when that ends. False when there is
     // no such step to take.
-    bool startOutlineStep(const std::function<void()> &whenDone);
+    Q_DECL_HIDDEN bool startOutlineStep(const std::function<void()> &whenDone);
     // Asks a running step to stop soon; its end then reports a failure.
-    void stopOutlineStep();
+    Q_DECL_HIDDEN void stopOutlineStep();
     // Waits for the step to end; whether the file at its path is complete.
-    bool endOutlineStep();
+    Q_DECL_HIDDEN bool endOutlineStep();
 
-    bool layoutRefused() const;
-    float pointsFromPageTop(double sceneTop) const;
+    Q_DECL_HIDDEN bool layoutRefused() const;
+    Q_DECL_HIDDEN float pointsFromPageTop(double sceneTop) const;
     // The text of a failed write: with the path, or for a device without one.
-    QString writeFailureMessage() const;
-    void sizeScene();
-    QString datedLine() const;
-    QStringList missingFonts() const;
+    Q_DECL_HIDDEN QString writeFailureMessage() const;
+    Q_DECL_HIDDEN void sizeScene();
+    Q_DECL_HIDDEN QString datedLine() const;
+    Q_DECL_HIDDEN QStringList missingFonts() const;
 
-    bool pdfA1bOutput = false;
     std::unique_ptr<Private> d;
 };
 

@@ -14,73 +14,109 @@
 
 class QGraphicsItem;
 
-// Renders a document report: the pending documents run one after another down two or three
-// columns per page, separated by rules, each centred as a block in its column; a document
-// that does not fit continues on the next column or page. Pending items belong to the
-// renderer until a page takes them.
-//
-// Layout hints read from the items' data: the item data keys of MvKeys (spaced, tight,
-// full height, centred, height factor).
-//
-// Every item fits its column, so that no item pushes another off the page. As a page is
-// composed, an item wider than a column of a two-column page, or taller than a column, is
-// fitted: a text item made by the composer (createTextItemWithFormat(), appendDoc() of
-// lines, the number header) is continued on items of its own in the document, each holding
-// a piece of its text that fits (cut between graphemes and at line breaks, see PDFRenderer),
-// with its position, scale, colour and layout hints; the original item is deleted once all
-// of its text is in pieces. Any other item (an image, a host's own QGraphicsItem) is scaled
-// down, keeping its aspect ratio, by setScale(): its scale() then reads the smaller value,
-// fitScale() tells it beforehand. A document whose widest item (on a later page, say) is wider
-// than the column it stands in is centred as a block as wide as the column.
+/**
+ * \brief Renders a document report.
+ *
+ * The pending documents run one after another down two or three columns per page, separated
+ * by rules, each centred as a block in its column; a document that does not fit continues on
+ * the next column or page. Pending items belong to the renderer until a page takes them.
+ *
+ * Layout hints are read from the items' data: the item data keys of MvKeys::ItemData (spaced,
+ * tight, full height, centred, height factor).
+ *
+ * Every item fits its column, so that no item pushes another off the page. As a page is
+ * composed, an item wider than a column of a two-column page, or taller than a column, is
+ * fitted: a text item made by the composer (AsyncReportsHelper::createTextItemWithFormat(),
+ * appendDoc() of lines, the number header) is continued on items of its own in the document,
+ * each holding a piece of its text that fits (cut between graphemes and at line breaks, see
+ * PDFRenderer), with its position, scale, colour and layout hints; the original item is
+ * deleted once all of its text is in pieces. Any other item (an image, a host's own
+ * QGraphicsItem) is scaled down, keeping its aspect ratio, by setScale(): its scale() then
+ * reads the smaller value, fitScale() tells it beforehand. A document whose widest item (on a
+ * later page, say) is wider than the column it stands in is centred as a block as wide as the
+ * column.
+ *
+ * \code
+ * void ReceiptsJob::process()
+ * {
+ *     auto *renderer = new PDFRendererDocuments(this);
+ *     DocumentGraphics receipt;
+ *     receipt.attributes[MvKeys::NumberAttribute] = 17;
+ *     receipt.items << new QGraphicsImageItem(logo);
+ *     renderer->appendDoc(receipt);
+ *     renderer->appendDoc(QStringList{QStringLiteral("PARAGON"), QStringLiteral("...")});
+ *     startRenderer(renderer);
+ * }
+ * \endcode
+ */
 class MVPDFRENDER_EXPORT PDFRendererDocuments : public PDFRendererBase
 {
 public:
+    /** A renderer with no documents, for owner. */
     explicit PDFRendererDocuments(AsyncReportsBase *owner);
-    // Deletes the items of the documents still pending.
+    /** Deletes the items of the documents still pending. */
     ~PDFRendererDocuments() override;
 
-    // Takes over the document's items. A numbered document (attribute 0) gets a number
-    // header as its first item.
+    /**
+     * Takes over the document's items. A numbered document (MvKeys::NumberAttribute) gets a
+     * number header ("Dokument nr N") as its first item.
+     */
     void appendDoc(const DocumentGraphics &doc);
-    // One document with one text item per line.
-    //
-    // Without a QApplication neither makes a text item (Qt's text items need one): the
-    // document goes in without the number header or the lines, and prepare() refuses the
-    // report.
+    /**
+     * One document with one text item per line, in the printout format.
+     *
+     * Without a QApplication neither appendDoc() makes a text item (Qt's text items need one):
+     * the document goes in without the number header or the lines, and prepare() refuses the
+     * report.
+     */
     void appendDoc(const QStringList &lines);
+    /** The pending documents, the next to place first. */
     QList<DocumentGraphics> &documents();
-    // Whether 500 or more items are pending, by the counter.
+    /**
+     * Whether 500 or more items are pending, by the counter: a host that feeds documents in
+     * parts stops there.
+     */
     bool enough() const;
 
-    // Before prepare(): each document gets an outline entry (a bookmark) that opens the page
-    // where it begins, at its top; a document split across columns or pages has one, at its
-    // start. Its title is the document's attribute TitleAttribute (key 1, read with
-    // QVariant::toString(), and only when the outline is on) when that is not empty, else
-    // "Dokument nr N" for a numbered document, else "Dokument K", K being its position in
-    // the report from 1.
+    /**
+     * Before prepare(): each document gets an outline entry (a bookmark) that opens the page
+     * where it begins, at its top; a document split across columns or pages has one, at its
+     * start. Its title is the document's MvKeys::TitleAttribute (read with
+     * QVariant::toString(), and only when the outline is on) when that is not empty, else
+     * "Dokument nr N" for a numbered document, else "Dokument K", K being its position in
+     * the report from 1.
+     * \since 1.1
+     */
     void setOutlineEnabled(bool on);
+    /** Whether each document gets an outline entry. \since 1.1 */
     bool outlineEnabled() const;
 
-    // After prepare(): the factor by which emitPage() scales item down so that it fits a
-    // column (no wider than a column of a two-column page, its slot no taller than a
-    // column); 1.0 for an item that fits, and for a text item made by the composer that is
-    // continued in pieces instead.
+    /**
+     * After prepare(): the factor by which emitPage() scales item down so that it fits a
+     * column (no wider than a column of a two-column page, its slot no taller than a
+     * column); 1.0 for an item that fits, and for a text item made by the composer that is
+     * continued in pieces instead.
+     * \since 1.1
+     */
     double fitScale(QGraphicsItem *item) const;
 
+    /** Zeroes the pending item count. */
     void startReport() override;
+    /** Writes one page of documents; true when documents remain for another page. */
     bool emitPage(bool) override;
 
-    // Vertical advance of an item in a column, in scene units.
+    /** The vertical advance of item in a column (its slot), in scene units. */
     static double boundingHeight(QGraphicsItem *item);
+    /** The scaled width of item, in scene units. */
     static double boundingWidth(QGraphicsItem *item);
-    // Downward shift of an item inside its slot.
+    /** The downward shift of item inside its slot. */
     static double heightTopOffset(QGraphicsItem *item);
 
 protected:
-    QList<DocumentGraphics> docs;   // pending, the next to place first
-    qint32 itemCount;               // pending items, by the counting rules
-    double carryWidth;              // block width of the document the previous page split
-    bool carryOver;                 // the first pending document is a split remainder
+    QList<DocumentGraphics> docs;   ///< Pending, the next to place first.
+    qint32 itemCount;               ///< Pending items, by the counting rules.
+    double carryWidth;              ///< Block width of the document the previous page split.
+    bool carryOver;                 ///< The first pending document is a split remainder.
 
 private:
     // Where placement stopped: the document (and item, when the page filled up inside it).
@@ -92,18 +128,18 @@ private:
     };
     struct Private;
 
-    bool fitsThreeColumns();
-    PageEnd placeDocuments();
-    double blockWidthOf(int document) const;
-    double fitWidth() const;
-    QGraphicsItem *fitItem(QList<QGraphicsItem *> &items, int index);
-    bool continuedInPieces(QGraphicsItem *item) const;
-    QGraphicsItem *takePiece(QList<QGraphicsItem *> &items, int index);
-    void placeItem(QGraphicsItem *item, int column, double used, double blockWidth);
-    void drawSeparator(int column, double y);
-    void removePlaced(const PageEnd &end);
-    void removeFirstDocument();
-    QString outlineTitle(const DocumentGraphics &doc) const;
+    Q_DECL_HIDDEN bool fitsThreeColumns();
+    Q_DECL_HIDDEN PageEnd placeDocuments();
+    Q_DECL_HIDDEN double blockWidthOf(int document) const;
+    Q_DECL_HIDDEN double fitWidth() const;
+    Q_DECL_HIDDEN QGraphicsItem *fitItem(QList<QGraphicsItem *> &items, int index);
+    Q_DECL_HIDDEN bool continuedInPieces(QGraphicsItem *item) const;
+    Q_DECL_HIDDEN QGraphicsItem *takePiece(QList<QGraphicsItem *> &items, int index);
+    Q_DECL_HIDDEN void placeItem(QGraphicsItem *item, int column, double used, double blockWidth);
+    Q_DECL_HIDDEN void drawSeparator(int column, double y);
+    Q_DECL_HIDDEN void removePlaced(const PageEnd &end);
+    Q_DECL_HIDDEN void removeFirstDocument();
+    Q_DECL_HIDDEN QString outlineTitle(const DocumentGraphics &doc) const;
 
     std::unique_ptr<Private> d;
 };

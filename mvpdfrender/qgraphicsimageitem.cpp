@@ -7,10 +7,26 @@ namespace {
 constexpr qreal kSelectionMargin = 0.5;
 }
 
+// The item's image, where it stands and how it is scaled, and its shape, rebuilt on demand
+// by the const shape().
+struct QGraphicsImageItem::Private
+{
+    QImage image;
+    Qt::TransformationMode mode = Qt::FastTransformation;
+    QPointF offset;
+    QPainterPath shape;
+    bool shapeValid = false;
+
+    void updateShape()
+    {
+        shape = QPainterPath();
+        shape.addRect(offset.x(), offset.y(), image.width(), image.height());
+        shapeValid = true;
+    }
+};
+
 QGraphicsImageItem::QGraphicsImageItem(QGraphicsItem *parent)
-    : QGraphicsItem(parent),
-      mode(Qt::FastTransformation),
-      shapeCache(std::make_unique<ShapeCache>())
+    : QGraphicsItem(parent), d(new Private)
 {
 }
 
@@ -24,30 +40,30 @@ QGraphicsImageItem::~QGraphicsImageItem() = default;
 
 QImage QGraphicsImageItem::image() const
 {
-    return img;
+    return d->image;
 }
 
 void QGraphicsImageItem::setImage(const QImage &image)
 {
     prepareGeometryChange();
-    img = image;
-    shapeCache->valid = false;
+    d->image = image;
+    d->shapeValid = false;
     update(QRectF());
 }
 
 QPointF QGraphicsImageItem::offset() const
 {
-    return imageOffset;
+    return d->offset;
 }
 
 void QGraphicsImageItem::setOffset(const QPointF &offset)
 {
     // QPointF's fuzzy equality: a difference at the 1e-12 level is no change.
-    if (offset == imageOffset)
+    if (offset == d->offset)
         return;
     prepareGeometryChange();
-    imageOffset = offset;
-    shapeCache->valid = false;
+    d->offset = offset;
+    d->shapeValid = false;
     update(QRectF());
 }
 
@@ -58,22 +74,22 @@ void QGraphicsImageItem::setOffset(double x, double y)
 
 Qt::TransformationMode QGraphicsImageItem::transformationMode() const
 {
-    return mode;
+    return d->mode;
 }
 
 void QGraphicsImageItem::setTransformationMode(Qt::TransformationMode mode)
 {
-    if (mode == this->mode)
+    if (mode == d->mode)
         return;
-    this->mode = mode;
+    d->mode = mode;
     update(QRectF());
 }
 
 QRectF QGraphicsImageItem::boundingRect() const
 {
-    if (img.isNull())
+    if (d->image.isNull())
         return QRectF();
-    const QRectF rect(imageOffset, QSizeF(img.size()));
+    const QRectF rect(d->offset, QSizeF(d->image.size()));
     if (flags() & ItemIsSelectable)
         return rect.adjusted(-kSelectionMargin, -kSelectionMargin, kSelectionMargin,
                              kSelectionMargin);
@@ -82,11 +98,9 @@ QRectF QGraphicsImageItem::boundingRect() const
 
 QPainterPath QGraphicsImageItem::shape() const
 {
-    if (!shapeCache->valid) {
-        updateShape();
-        shapeCache->valid = true;
-    }
-    return shapeCache->path;
+    if (!d->shapeValid)
+        d->updateShape();
+    return d->shape;
 }
 
 bool QGraphicsImageItem::contains(const QPointF &point) const
@@ -106,17 +120,11 @@ QPainterPath QGraphicsImageItem::opaqueArea() const
 
 void QGraphicsImageItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
 {
-    painter->setRenderHint(QPainter::SmoothPixmapTransform, mode == Qt::SmoothTransformation);
-    painter->drawImage(imageOffset, img);
+    painter->setRenderHint(QPainter::SmoothPixmapTransform, d->mode == Qt::SmoothTransformation);
+    painter->drawImage(d->offset, d->image);
 }
 
 int QGraphicsImageItem::type() const
 {
     return UserType;
-}
-
-void QGraphicsImageItem::updateShape() const
-{
-    shapeCache->path = QPainterPath();
-    shapeCache->path.addRect(imageOffset.x(), imageOffset.y(), img.width(), img.height());
 }

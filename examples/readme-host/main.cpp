@@ -2,12 +2,15 @@
 // printout line.
 #include "dayreport.h"
 
+#include <mvpdfrender_version.h>
 #include <mvstringformatter.h>
 
 #include <QApplication>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QTemporaryDir>
+
+static_assert(MVPDFRENDER_VERSION >= MVPDFRENDER_VERSION_CHECK(1, 0, 0), "the installed version header");
 
 int main(int argc, char *argv[])
 {
