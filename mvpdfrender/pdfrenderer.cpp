@@ -224,8 +224,10 @@ PDFRenderer::Placement PDFRenderer::placeLine(const QTextCharFormat &format)
     // The fit test takes the full height, the next line starts at 0.8 of it.
     if (hlp.contentHeight() > columnY + height || !d->columnHasLine) {
         item->moveBy(hlp.columnOffset(column), hlp.contentTop + columnY);
-        if (d->offset == 0 && outlineRequested() && !matchOutline(item->sceneBoundingRect().top()))
+        if (d->offset == 0 && outlineRequested() && !matchOutline(item->sceneBoundingRect().top())) {
+            delete item;
             return Placement::Failed;
+        }
         columnY += MvLayout::LinePitch * height;
         hlp.appendToColumn(item);
         d->columnHasLine = true;
