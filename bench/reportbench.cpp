@@ -1,6 +1,6 @@
 // Measures report throughput against a raw-Qt floor on the same generated receipt lines.
 //
-//   reportbench [--runs N] [--smoke] [--long] [--outline] [--long-line]
+//   reportbench [--runs N] [--smoke] [--long] [--outline] [--long-line] [--archive]
 //
 // --long adds 300 000 lines as one line report and as one single document, to compare what a
 // long document costs with the same lines in a line report. --outline adds a report of 20 000
@@ -8,7 +8,9 @@
 // with an entry for every line, to show what writing the outline costs (its memory per entry
 // follows the table). --long-line
 // adds a line report of a single line of 5 MB, which the renderer cuts into pieces a page at a
-// time (its rate in MB/s follows the table).
+// time (its rate in MB/s follows the table). --archive adds the line report of 100 000 lines
+// and the document report with "Strona N z M" footers, and the document report without
+// keeping documents together (what both cost follows the table).
 //
 // Every run of a case is a child process of its own (reportbench --case NAME), so that its
 // peak resident memory is its own. The table gives pages, the median wall time of N runs,
@@ -194,7 +196,8 @@ int runCase(const QString &name, int runs)
         if (parts.first() == QLatin1String("floor")) {
             sample = runFloor(SampleReceipts::lines(size), file);
         } else if (parts.first() == QLatin1String("documents") || parts.first() == QLatin1String("document")
-                   || parts.first() == QLatin1String("outlined")) {
+                   || parts.first() == QLatin1String("outlined") || parts.first() == QLatin1String("counteddocuments")
+                   || parts.first() == QLatin1String("loosedocuments")) {
             QList<DocumentInput> documents;
             if (parts.first() == QLatin1String("document")) {
                 documents.append(DocumentReader::fromLines(SampleReceipts::lines(size), name));
@@ -206,12 +209,19 @@ int runCase(const QString &name, int runs)
             ImageLoader images(reader);
             CliJob::Settings settings = benchSettings(file);
             settings.outline = parts.first() == QLatin1String("outlined");
+            settings.pageCount = parts.first() == QLatin1String("counteddocuments");
+            settings.keepTogether = parts.first() != QLatin1String("loosedocuments");
             CliJob job(settings, std::make_unique<DocumentFeeder>(
                                documents, 1, images, [](const QString &) {}));
             sample = runJob(job);
         } else if (parts.first() == QLatin1String("outlinedlines")) {
             CliJob::Settings settings = benchSettings(file);
             settings.outlinePattern = QStringLiteral(".");
+            CliJob job(settings, SampleReceipts::lines(size));
+            sample = runJob(job);
+        } else if (parts.first() == QLatin1String("countedlines")) {
+            CliJob::Settings settings = benchSettings(file);
+            settings.pageCount = true;
             CliJob job(settings, SampleReceipts::lines(size));
             sample = runJob(job);
         } else if (parts.first() == QLatin1String("longline")) {
@@ -296,6 +306,13 @@ int main(int argc, char *argv[])
         cases += QStringList{QStringLiteral("documents:%1").arg(many),
                              QStringLiteral("outlined:%1").arg(many), plainLinesCase, outlinedLinesCase};
     }
+    const QString linesCase = QStringLiteral("lines:%1").arg(large);
+    const QString countedLinesCase = QStringLiteral("countedlines:%1").arg(large);
+    const QString documentsCase = QStringLiteral("documents:%1").arg(documents);
+    const QString countedDocumentsCase = QStringLiteral("counteddocuments:%1").arg(documents);
+    const QString looseDocumentsCase = QStringLiteral("loosedocuments:%1").arg(documents);
+    if (args.contains(QStringLiteral("--archive")) || smoke)
+        cases += QStringList{countedLinesCase, countedDocumentsCase, looseDocumentsCase};
     // Rounds interleave the cases, each run in a fresh process, so that a slow spell of the
     // machine hits the floor and the reports alike; the table shows medians.
     QMap<QString, CaseResult> results;
@@ -322,6 +339,20 @@ int main(int argc, char *argv[])
         std::printf("%-18s %6d %9.3f %9.1f %9.1f %8.2f ms %9.2f ms %10.2f ms %6.2f\n", qUtf8Printable(name),
                     result.pages, seconds, rate, result.peakKiB / 1024.0, median(result.medianPasses),
                     result.longestPass, result.longestStall, ratio);
+    }
+    if (results.contains(countedLinesCase)) {
+        for (const auto &pair : {std::make_pair(linesCase, countedLinesCase),
+                                 std::make_pair(documentsCase, countedDocumentsCase)}) {
+            const double plain = median(results[pair.first].seconds);
+            const double counted = median(results[pair.second].seconds);
+            std::printf("%s: \"Strona N z M\" footers cost %.0f %% of the report's time\n",
+                        qUtf8Printable(pair.second), plain > 0 ? 100.0 * (counted - plain) / plain : 0.0);
+        }
+        const double loose = median(results[looseDocumentsCase].seconds);
+        std::printf("%s: keeping documents together costs %.0f %% of the time without (%d pages "
+                    "against %d)\n", qUtf8Printable(documentsCase),
+                    loose > 0 ? 100.0 * (median(results[documentsCase].seconds) - loose) / loose : 0.0,
+                    results[documentsCase].pages, results[looseDocumentsCase].pages);
     }
     if (results.contains(outlinedLinesCase)) {
         const double perEntry = (results[outlinedLinesCase].peakKiB - results[plainLinesCase].peakKiB)

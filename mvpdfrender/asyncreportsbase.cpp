@@ -28,6 +28,8 @@ struct AsyncReportsBase::Private
     int stalePasses = 0;
     // Whether the installed run has had its ready() already (a cancel in progress).
     bool readySent = false;
+    // Whether the installed run has written its last page and paints its page labels.
+    bool labelPasses = false;
     // Whether the installed run has written its last page and its outline is being written.
     bool outlineStep = false;
     Outcome outcome = Outcome::NoData;
@@ -171,6 +173,17 @@ void AsyncReportsBase::nextPage()
         return;
     }
 
+    if (d->labelPasses) {
+        d->passGeneration = 0;
+        if (renderer->paintPageLabels()) {
+            QMetaObject::invokeMethod(this, "nextPage", Qt::QueuedConnection);
+            return;
+        }
+        d->labelPasses = false;
+        finishRun();
+        return;
+    }
+
     if (renderer->emitPage(false)) {
         double percent = renderer->perc() - kProgressLag;
         if (!(percent > 0.0))
@@ -193,6 +206,13 @@ void AsyncReportsBase::nextPage()
         endRun(Outcome::LayoutFailed, renderer->outputPath(), reason);
         if (alive && generation == d->runGeneration && renderer)
             disposeOfRenderer(false);
+        return;
+    }
+    // The labels of a report that shows its page count are painted now that the count is
+    // known, in passes of their own.
+    if (renderer->startPageLabels()) {
+        d->labelPasses = true;
+        QMetaObject::invokeMethod(this, "nextPage", Qt::QueuedConnection);
         return;
     }
     finishRun();
@@ -257,6 +277,7 @@ void AsyncReportsBase::disposeOfRenderer(bool passQueued)
     PDFRendererBase *abandoned = renderer;
     renderer = nullptr;
     d->outlineStep = false;
+    d->labelPasses = false;
     abandoned->discardOutput();
     delete abandoned;
     if (passQueued)

@@ -5,12 +5,15 @@
 
 #include <QIODevice>
 
+#include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 
 #include <algorithm>
+#include <map>
+#include <set>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -217,11 +220,14 @@ int writeEntries(Update &update, const MvOutlineWriter::Entries &entries, MvOutl
     return count;
 }
 
+// The pages' dictionaries written again in the update: the keys each gets anew.
+using PageChanges = std::map<size_t, std::vector<std::pair<std::string, QByteArray>>>;
+
 // Splits the page tree under `pagesRoot` into nodes of kKidsPerNode pages each, under the
-// root: every page and the root are written again with their new parent and kids. (One level
-// of nodes holds up to 33 million pages.)
+// root: the root is written again with the nodes as its kids, and every page gets its node as
+// its new parent. (One level of nodes holds up to 33 million pages.)
 void balancePages(Update &update, QPDFObjectHandle pagesRoot,
-                  const std::vector<QPDFPageObjectHelper> &pages, int *next)
+                  const std::vector<QPDFPageObjectHelper> &pages, int *next, PageChanges &changes)
 {
     const QByteArray rootReference = reference(pagesRoot.getObjGen());
     QByteArray nodes;
@@ -230,10 +236,8 @@ void balancePages(Update &update, QPDFObjectHandle pagesRoot,
         const int number = (*next)++;
         QByteArray kids;
         for (size_t i = first; i < end; ++i) {
-            QPDFObjectHandle page = pages[i].getObjectHandle();
-            kids += reference(page.getObjGen()) + ' ';
-            update.object(page.getObjectID(), page.getGeneration(),
-                          dictionary(page, {{"/Parent", reference(number)}}));
+            kids += reference(pages[i].getObjectHandle().getObjGen()) + ' ';
+            changes[i].push_back({"/Parent", reference(number)});
         }
         update.object(number, 0, "<< /Type /Pages /Parent " + rootReference + " /Kids [" + kids.trimmed()
                       + "] /Count " + QByteArray::number(int(end - first)) + " >>");
@@ -244,41 +248,161 @@ void balancePages(Update &update, QPDFObjectHandle pagesRoot,
                                          {"/Count", QByteArray::number(int(pages.size()))}}));
 }
 
+QByteArray streamObject(const QByteArray &dictionaryText, const QByteArray &data)
+{
+    return dictionaryText + "\nstream\n" + data + "\nendstream";
+}
+
+// The indirect objects that `object` leads to which the update must write: those numbered
+// from `first` on, which copying from another document made.
+void collectNew(QPDFObjectHandle object, int first, std::set<int> &found)
+{
+    if (object.isIndirect()) {
+        if (object.getObjectID() < first || !found.insert(object.getObjectID()).second)
+            return;
+    }
+    if (object.isStream()) {
+        collectNew(object.getDict(), first, found);
+    } else if (object.isArray()) {
+        for (int i = 0; i < object.getArrayNItems(); ++i)
+            collectNew(object.getArrayItem(i), first, found);
+    } else if (object.isDictionary()) {
+        for (const std::string &key : object.getKeys())
+            collectNew(object.getKey(key), first, found);
+    }
+}
+
+// An object copied from another document, as it stands in this one.
+QByteArray copiedObject(QPDFObjectHandle object)
+{
+    if (!object.isStream())
+        return QByteArray::fromStdString(object.unparseResolved());
+    const std::shared_ptr<Buffer> data = object.getRawStreamData();
+    const QByteArray bytes(reinterpret_cast<const char *>(data->getBuffer()), int(data->getSize()));
+    return streamObject(dictionary(object.getDict(), {{"/Length", QByteArray::number(bytes.size())}}), bytes);
+}
+
+// The content of a page as one list of streams: an array's items, or the single stream.
+QByteArray contentsOf(QPDFObjectHandle page)
+{
+    QPDFObjectHandle contents = page.getKey("/Contents");
+    if (!contents.isArray())
+        return QByteArray::fromStdString(contents.unparse());
+    QByteArray list;
+    for (int i = 0; i < contents.getArrayNItems(); ++i)
+        list += QByteArray::fromStdString(contents.getArrayItem(i).unparse()) + ' ';
+    return list.trimmed();
+}
+
+// Lays page i of `overlay` over page i of the document: each overlay page becomes a form
+// drawn after the page's own content, which is wrapped in a saved graphics state so that the
+// form is drawn in the page's own coordinates.
+void overlayPages(Update &update, QPDF &pdf, const QByteArray &overlay,
+                  const std::vector<QPDFPageObjectHelper> &pages, int *next, PageChanges &changes)
+{
+    QPDF labels;
+    labels.setSuppressWarnings(true);
+    labels.processMemoryFile("labels", overlay.constData(), size_t(overlay.size()));
+    std::vector<QPDFPageObjectHelper> labelPages = QPDFPageDocumentHelper(labels).getAllPages();
+    if (labelPages.size() != pages.size())
+        throw std::runtime_error("the page labels do not match the pages");
+
+    // Resources first: the PDF library numbers what it copies after the document's objects.
+    const int firstCopied = *next;
+    std::vector<QPDFObjectHandle> resources;
+    resources.reserve(labelPages.size());
+    for (QPDFPageObjectHelper labelPage : labelPages) {
+        QPDFObjectHandle own = labelPage.getObjectHandle().getKey("/Resources");
+        resources.push_back(own.isIndirect() ? pdf.copyForeignObject(own) : own);
+    }
+    std::set<int> copied;
+    for (const QPDFObjectHandle &object : resources)
+        collectNew(object, firstCopied, copied);
+    for (const int number : copied) {
+        update.object(number, 0, copiedObject(pdf.getObjectByID(number, 0)));
+        *next = std::max(*next, number + 1);
+    }
+
+    const int saveState = (*next)++;
+    update.object(saveState, 0, streamObject("<< /Length 2 >>", "q\n"));
+    const QByteArray drawLabel("\nQ\nq /MvPageLabel Do Q\n");
+    const int restoreAndDraw = (*next)++;
+    update.object(restoreAndDraw, 0, streamObject("<< /Length " + QByteArray::number(drawLabel.size())
+                                                  + " >>", drawLabel));
+    for (size_t i = 0; i < pages.size(); ++i) {
+        QPDFObjectHandle labelPage = labelPages[i].getObjectHandle();
+        QPDFObjectHandle content = labelPage.getKey("/Contents");
+        if (content.isArray())
+            content = content.getArrayItem(0);
+        const std::shared_ptr<Buffer> data = content.getRawStreamData();
+        const QByteArray bytes(reinterpret_cast<const char *>(data->getBuffer()), int(data->getSize()));
+        QByteArray form = "<< /Type /XObject /Subtype /Form /BBox "
+                + QByteArray::fromStdString(labelPage.getKey("/MediaBox").unparseResolved())
+                + " /Resources " + QByteArray::fromStdString(resources[i].unparse());
+        if (content.getDict().hasKey("/Filter"))
+            form += " /Filter " + QByteArray::fromStdString(content.getDict().getKey("/Filter").unparseResolved());
+        const int formNumber = (*next)++;
+        update.object(formNumber, 0, streamObject(form + " /Length " + QByteArray::number(bytes.size())
+                                                  + " >>", bytes));
+
+        QPDFObjectHandle page = pages[i].getObjectHandle();
+        QPDFObjectHandle pageResources = page.getKey("/Resources");
+        QPDFObjectHandle xobjects = pageResources.isDictionary() && pageResources.hasKey("/XObject")
+                ? pageResources.getKey("/XObject") : QPDFObjectHandle::newDictionary();
+        const QByteArray forms = dictionary(xobjects, {{"/MvPageLabel", reference(formNumber)}});
+        const QByteArray ownResources = pageResources.isDictionary()
+                ? dictionary(pageResources, {{"/XObject", forms}}) : "<< /XObject " + forms + " >>";
+        changes[i].push_back({"/Resources", ownResources});
+        changes[i].push_back({"/Contents", '[' + reference(saveState) + ' ' + contentsOf(page) + ' '
+                                           + reference(restoreAndDraw) + ']'});
+    }
+}
+
 } // namespace
+
+namespace MvOutlineWriter {} // namespace
 
 namespace MvOutlineWriter {
 
-Result write(QIODevice &source, QIODevice &target, const Entries &entries, bool balance,
+Result write(QIODevice &source, QIODevice &target, const Additions &additions,
              const std::atomic_bool &stop, QString &reason)
 {
     try {
         const qint64 length = copy(source, target, stop);
         MvOutlineEntry first;
-        const bool outlined = entries(&first);
+        const bool outlined = additions.entries && additions.entries(&first);
         QByteArray bytes;
         QPDF pdf;
         open(pdf, source, &bytes);
         const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
-        const bool split = balance && int(pages.size()) > kMaxArray;
-        if ((!outlined && !split) || pages.empty())
+        const bool split = additions.balancePages && int(pages.size()) > kMaxArray;
+        const bool overlaid = !additions.overlay.isEmpty();
+        if ((!outlined && !split && !overlaid) || pages.empty())
             return Result::Written;
 
         QPDFObjectHandle trailer = pdf.getTrailer();
         QPDFObjectHandle root = pdf.getRoot();
         int next = int(trailer.getKey("/Size").getIntValue());
         Update update(target, length, stop);
+        PageChanges changes;
+        if (overlaid)
+            overlayPages(update, pdf, additions.overlay, pages, &next, changes);
         std::vector<std::pair<std::string, QByteArray>> catalog;
         if (outlined) {
             const int outlineRoot = next++;
             const int firstEntry = next;
-            const int count = writeEntries(update, entries, first, pages, outlineRoot, &next);
+            const int count = writeEntries(update, additions.entries, first, pages, outlineRoot, &next);
             update.object(outlineRoot, 0, "<< /Type /Outlines /First " + reference(firstEntry) + " /Last "
                           + reference(next - 1) + " /Count " + QByteArray::number(count) + " >>");
             // Viewers open with the outline shown.
             catalog = {{"/Outlines", reference(outlineRoot)}, {"/PageMode", "/UseOutlines"}};
         }
         if (split)
-            balancePages(update, root.getKey("/Pages"), pages, &next);
+            balancePages(update, root.getKey("/Pages"), pages, &next, changes);
+        for (const auto &change : changes) {
+            QPDFObjectHandle page = pages[change.first].getObjectHandle();
+            update.object(page.getObjectID(), page.getGeneration(), dictionary(page, change.second));
+        }
         if (outlined)
             update.object(root.getObjectID(), root.getGeneration(), dictionary(root, catalog));
         update.finish(dictionary(trailer, {{"/Size", QByteArray::number(next)},

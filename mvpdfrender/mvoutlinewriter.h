@@ -1,6 +1,7 @@
 #ifndef MVOUTLINEWRITER_H
 #define MVOUTLINEWRITER_H
 
+#include <QByteArray>
 #include <QString>
 
 #include <atomic>
@@ -22,10 +23,12 @@ struct MvOutlineEntry
 
 // Finishes a PDF written by Qt's PDF writer (one cross-reference table, no object streams):
 // copies it as it is and appends an update that adds an outline (bookmarks), one entry after
-// the other at the first level, and where asked, splits a page tree of more than 8 191 pages
-// (the limit of an array in PDF 1.4, which PDF/A-1 makes binding) into a balanced one. The
-// document's own objects, its version and its file identifier stay as they were, so a PDF/A-1
-// file stays PDF/A-1. The entries are written as they come: memory holds a number per entry.
+// the other at the first level; where asked, lays the pages of another document over its own,
+// page for page (the page labels of a report that shows its page count); and where asked,
+// splits a page tree of more than 8 191 pages (the limit of an array in PDF 1.4, which PDF/A-1
+// makes binding) into a balanced one. The document's own objects, its version and its file
+// identifier stay as they were, so a PDF/A-1 file stays PDF/A-1. The entries are written as
+// they come: memory holds a number per entry.
 namespace MvOutlineWriter {
 
 enum class Result { Written, Stopped, Failed, OutOfMemory };
@@ -33,9 +36,17 @@ enum class Result { Written, Stopped, Failed, OutOfMemory };
 // Gives the next entry, with its title, in *entry; false after the last.
 using Entries = std::function<bool(MvOutlineEntry *entry)>;
 
+// What the update adds.
+struct Additions
+{
+    Entries entries;          // the outline's entries; none when null
+    bool balancePages = false;
+    QByteArray overlay;       // a PDF of as many pages, drawn over them; empty for none
+};
+
 // Reads source (a stage of the library's, or any readable device) from its start and writes
 // to target where it stands. Stops early once stop turns true. On failure, reason says why.
-Result write(QIODevice &source, QIODevice &target, const Entries &entries, bool balancePages,
+Result write(QIODevice &source, QIODevice &target, const Additions &additions,
              const std::atomic_bool &stop, QString &reason);
 
 } // namespace MvOutlineWriter

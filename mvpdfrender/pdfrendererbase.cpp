@@ -1,7 +1,10 @@
 #include "pdfrendererbase.h"
 
 #include "asyncreportsbase.h"
+#include "mvfooterpages.h"
+#include "mvkeys.h"
 #include "mvoutlinewriter.h"
+#include "mvpdfstamp.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -9,6 +12,7 @@
 #include <QFont>
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QGraphicsItem>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -23,6 +27,9 @@ namespace {
 constexpr double kPageMarginMm = 15.0;
 constexpr double kPointsPerInch = 72.0;
 constexpr double kMmPerInch = 25.4;
+// The page labels of a report that shows its page count are painted after its last page, in
+// passes of the event loop of at most this many milliseconds.
+constexpr qint64 kLabelPassMs = 10;
 
 // A4 portrait, with margins of 15 mm on every side.
 QPageLayout pageLayout()
@@ -35,14 +42,22 @@ QPageLayout pageLayout()
 } // namespace
 
 // What the renderer keeps beside its specified fields: the host's device, if the report goes
-// into one, and where its stage may go; whether prepare() refused the layout; and the outline of the report (whether it was asked for, its entries, the scale from scene
-// units to points on the page, and the thread that writes the file with it after the last page).
+// into one, and where its stage may go; the report's date and the file's moment; whether
+// prepare() refused the layout; the page labels of a report that shows its page count; and
+// the outline of the report (whether it was asked for, its entries, the scale from scene
+// units to points on the page, and the thread that writes the file with it after the last
+// page).
 struct PDFRendererBase::Private
 {
     QIODevice *outputDevice = nullptr;   // the host's; not owned
     bool pdfA1b = false;
     QString stagingFolder;
+    QDate reportDate;
+    QDateTime fileTimestamp;
     bool layoutRefused = false;
+    bool pageCountVisible = false;
+    std::unique_ptr<MvFooterPages> footerPages;
+    QByteArray pageLabels;    // the painted labels, a PDF of as many pages as the report
     bool outlineRequested = false;
     QVector<MvOutlineEntry> entries;
     QStringList lines;        // the report's lines, for the titles of line entries
@@ -52,6 +67,12 @@ struct PDFRendererBase::Private
     // Set by the writer thread, read after it is joined.
     bool written = false;
     bool outOfMemory = false;
+
+    // Whether the file is written again after its last page: it is staged until then.
+    bool finishedAfterLastPage() const
+    {
+        return outlineRequested || pdfA1b || fileTimestamp.isValid() || pageCountVisible;
+    }
 
     void join()
     {
@@ -104,6 +125,9 @@ bool PDFRendererBase::preparePage()
     const QString subtitle = owner->reportSubtitle();
     hlp.createHeader(owner->reportTitle(), subtitle, dated);
     hlp.createFooter();
+    // The labels that show the page count are laid over the pages once the count is known.
+    if (d->pageCountVisible && hlp.footerItem)
+        hlp.footerItem->hide();
     return true;
 }
 
@@ -111,7 +135,7 @@ bool PDFRendererBase::openPdf()
 {
     output.setPdfA1b(d->pdfA1b);
     // A PDF/A file too: its page tree may need splitting once its pages are known.
-    output.setStaged(d->outlineRequested || d->pdfA1b);
+    output.setStaged(d->finishedAfterLastPage());
     output.setStagingFolder(d->stagingFolder);
     d->entries.clear();
     if (d->outputDevice) {
@@ -170,10 +194,10 @@ void PDFRendererBase::sizeScene()
 
 QString PDFRendererBase::datedLine() const
 {
-    const QDate today = QDateTime::currentDateTime().date();
+    const QDate day = d->reportDate.isValid() ? d->reportDate : QDateTime::currentDateTime().date();
     const QString date = QStringLiteral("dnia %1 %2 %3 roku")
-            .arg(QString::number(today.day()), monthNames.value(today.month()),
-                 QString::number(today.year()));
+            .arg(QString::number(day.day()), monthNames.value(day.month()),
+                 QString::number(day.year()));
     // Without a place the line starts with the date itself, not with a comma.
     const QString place = owner->reportPlace();
     if (place.trimmed().isEmpty())
@@ -308,7 +332,7 @@ void PDFRendererBase::dropOutlineEntriesOfPage()
 
 bool PDFRendererBase::startOutlineStep(const std::function<void()> &whenDone)
 {
-    if ((!d->outlineRequested && !d->pdfA1b) || d->writer.joinable())
+    if (!d->finishedAfterLastPage() || d->writer.joinable())
         return false;
     d->stop = false;
     d->written = false;
@@ -318,10 +342,10 @@ bool PDFRendererBase::startOutlineStep(const std::function<void()> &whenDone)
         d->lines = owner->reportLines();
     Private *state = d.get();
     PDFOutput *target = &output;
-    const bool balancePages = d->pdfA1b;
-    auto step = [state, target, balancePages, whenDone]() {
+    auto step = [state, target, whenDone]() {
         int next = 0;
-        const MvOutlineWriter::Entries entries = [state, &next](MvOutlineEntry *entry) {
+        MvOutlineWriter::Additions additions;
+        additions.entries = [state, &next](MvOutlineEntry *entry) {
             if (next >= state->entries.size())
                 return false;
             *entry = state->entries.at(next++);
@@ -329,10 +353,17 @@ bool PDFRendererBase::startOutlineStep(const std::function<void()> &whenDone)
                 entry->title = state->lines.value(entry->line).simplified();
             return true;
         };
+        additions.balancePages = state->pdfA1b;
+        additions.overlay = state->pageLabels;
         state->written = target->writeStaged([&](QIODevice &stage, QIODevice &file) {
             QString reason;
+            if (state->pageCountVisible && state->pageLabels.isEmpty())
+                return false;
+            if (state->fileTimestamp.isValid()
+                && !MvPdfStamp::apply(stage, state->fileTimestamp, &reason))
+                return false;
             const MvOutlineWriter::Result result = MvOutlineWriter::write(
-                    stage, file, entries, balancePages, state->stop, reason);
+                    stage, file, additions, state->stop, reason);
             state->outOfMemory = result == MvOutlineWriter::Result::OutOfMemory;
             return result == MvOutlineWriter::Result::Written;
         });
@@ -346,6 +377,62 @@ bool PDFRendererBase::startOutlineStep(const std::function<void()> &whenDone)
         step();
     }
     return true;
+}
+
+bool PDFRendererBase::startPageLabels()
+{
+    if (!d->pageCountVisible || !hlp.footerItem)
+        return false;
+    d->footerPages = std::make_unique<MvFooterPages>(
+            hlp.sceneRect, hlp.footerItem->pos().y(), hlp.formats[MvKeys::FooterFormat],
+            pageLayout(), d->pdfA1b, pageNum);
+    return true;
+}
+
+bool PDFRendererBase::paintPageLabels()
+{
+    if (!d->footerPages)
+        return false;
+    if (d->footerPages->paintSome(kLabelPassMs))
+        return true;
+    d->pageLabels = d->footerPages->document();
+    d->footerPages.reset();
+    return false;
+}
+
+void PDFRendererBase::setReportDate(const QDate &date)
+{
+    d->reportDate = date;
+}
+
+QDate PDFRendererBase::reportDate() const
+{
+    return d->reportDate;
+}
+
+void PDFRendererBase::setFileTimestamp(const QDateTime &timestamp)
+{
+    d->fileTimestamp = timestamp;
+}
+
+QDateTime PDFRendererBase::fileTimestamp() const
+{
+    return d->fileTimestamp;
+}
+
+void PDFRendererBase::setPageCountVisible(bool on)
+{
+    d->pageCountVisible = on;
+}
+
+bool PDFRendererBase::isPageCountVisible() const
+{
+    return d->pageCountVisible;
+}
+
+QString PDFRendererBase::pageLabel(int page, int pageCount)
+{
+    return MvFooterPages::label(page, pageCount);
 }
 
 void PDFRendererBase::stopOutlineStep()

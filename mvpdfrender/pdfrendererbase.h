@@ -6,6 +6,8 @@
 #include "asyncreportshelper.h"
 #include "pdfoutput.h"
 
+#include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -122,6 +124,49 @@ public:
     bool pdfA1b() const;
 
     /**
+     * Before prepare(): the day the report records, for the dated line of its header ("dnia 30
+     * listopada 2026 roku"). An invalid date (the default) stands for the day of the run.
+     * \since 1.1
+     */
+    void setReportDate(const QDate &date);
+    /** The date set with setReportDate(); invalid for the day of the run. \since 1.1 */
+    QDate reportDate() const;
+
+    /**
+     * Before prepare(): the moment the file says it was made, for a file that comes out the
+     * same, byte for byte, every time the same report is made. The creation date of the
+     * document information and the dates of the XMP metadata (PDF/A) become timestamp,
+     * written in UTC, and the file identifier (PDF/A) is derived from the file's content
+     * instead of being random. Such a file is staged like one with an outline. An invalid
+     * timestamp (the default) leaves the moment of the run.
+     *
+     * Qt orders the fonts of a file by its hash seed, which differs from process to process:
+     * identical files also need a fixed seed, set before the QApplication (QT_HASH_SEED=0 in
+     * the environment, or qSetGlobalQHashSeed(0) under Qt 5,
+     * QHashSeed::setDeterministicGlobalSeed() under Qt 6), and a fixed report date
+     * (setReportDate()).
+     * \since 1.1
+     */
+    void setFileTimestamp(const QDateTime &timestamp);
+    /** The moment set with setFileTimestamp(); invalid for the moment of the run. \since 1.1 */
+    QDateTime fileTimestamp() const;
+
+    /**
+     * Before prepare(): every footer reads "- Strona N z M -" (pageLabel()), M being the
+     * number of pages of the report, instead of "- Strona N -". The labels are painted once
+     * the last page is known, a batch per pass of the event loop, and laid over the pages when
+     * the file is finished, after the last page: such a file is staged like one with an
+     * outline. Only a job (AsyncReportsBase) running the renderer does that; a report driven
+     * by other means gets no labels.
+     * \since 1.1
+     */
+    void setPageCountVisible(bool on);
+    /** Whether the footers show the page count. \since 1.1 */
+    bool isPageCountVisible() const;
+    /** The footer label of page of pageCount: "- Strona N z M -". \since 1.1 */
+    static QString pageLabel(int page, int pageCount);
+
+    /**
      * lastError() for a file that cannot be made: "Nie można zapisać pliku PDF: PATH".
      * \since 1.1
      */
@@ -223,6 +268,10 @@ private:
     // Waits for the step to end; whether the file at its path is complete.
     Q_DECL_HIDDEN bool endOutlineStep();
 
+    // After the last page of a report that shows its page count: starts painting its labels;
+    // false when it shows none. Then paints a batch of them; false once all are painted.
+    Q_DECL_HIDDEN bool startPageLabels();
+    Q_DECL_HIDDEN bool paintPageLabels();
     Q_DECL_HIDDEN bool layoutRefused() const;
     Q_DECL_HIDDEN float pointsFromPageTop(double sceneTop) const;
     // The text of a failed write: with the path, or for a device without one.

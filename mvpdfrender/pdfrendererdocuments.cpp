@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QGraphicsLineItem>
 #include <QGraphicsTextItem>
+#include <QSet>
 
 #include <cmath>
 
@@ -60,6 +61,11 @@ struct PDFRendererDocuments::Private
     // Documents whose outline entry is made, and whether the first pending one is among them.
     int documentsStarted = 0;
     bool firstDocumentStarted = false;
+    bool keepTogether = false;
+    // Documents placed whole on earlier pages, for the ordinal of a continuation label.
+    int documentsDone = 0;
+    // The number headers and continuation labels among the pending items (not lines).
+    QSet<const QGraphicsItem *> labels;
     MvTextFitter fitter;
 };
 
@@ -87,6 +93,7 @@ void PDFRendererDocuments::appendDoc(const DocumentGraphics &doc)
         header->setData(CentredKey, QVariant(true));
         // Raised by half its height: placement puts its vertical centre on the flow point.
         header->setPos(0.0, -0.5 * MvConstants::SCALEDBBSIZE(header).height());
+        d->labels.insert(header);
     }
     docs.append(doc);
     if (header)
@@ -120,6 +127,7 @@ void PDFRendererDocuments::startReport()
 {
     itemCount = 0;
     d->documentsStarted = 0;
+    d->documentsDone = 0;
     d->firstDocumentStarted = false;
 }
 
@@ -131,6 +139,16 @@ void PDFRendererDocuments::setOutlineEnabled(bool on)
 bool PDFRendererDocuments::outlineEnabled() const
 {
     return outlineRequested();
+}
+
+void PDFRendererDocuments::setKeepTogether(bool on)
+{
+    d->keepTogether = on;
+}
+
+bool PDFRendererDocuments::keepTogether() const
+{
+    return d->keepTogether;
 }
 
 QString PDFRendererDocuments::outlineTitle(const DocumentGraphics &doc) const
@@ -261,27 +279,36 @@ PDFRendererDocuments::PageEnd PDFRendererDocuments::placeDocuments()
             ++d->documentsStarted;
             startsHere = false;
         };
-        for (int i = 0; i < items.size(); ++i) {
-            QGraphicsItem *item = fitItem(items, i);
-            const double slot = boundingHeight(item);
-            if (slot + used > contentHeight) {
-                if (column == lastColumn) {
-                    end = {doc, i, true};
-                    carryOver = true;
-                    carryWidth = blockWidth;
-                    break;
-                }
-                ++column;
-                used = 0.0;
+        int next = 0;
+        while (next < items.size()) {
+            int count = itemsFitting(items, next, used);
+            if (d->keepTogether)
+                count = keptInColumn(doc, next, count, used, column == lastColumn);
+            for (const int last = next + count; next < last; ++next) {
+                QGraphicsItem *item = items.at(next);
+                placeItem(item, column, used, centredWidth);
+                if (next == 0)
+                    beganAt = item->sceneBoundingRect().top();
+                if (startsHere && item->isVisible())
+                    startEntry(item->sceneBoundingRect().top());
+                part.append(item);
+                used += boundingHeight(item);
+                d->labels.remove(item);
+                hlp.appendToColumn(item);
             }
-            placeItem(item, column, used, centredWidth);
-            if (i == 0)
-                beganAt = item->sceneBoundingRect().top();
-            if (startsHere && item->isVisible())
-                startEntry(item->sceneBoundingRect().top());
-            part.append(item);
-            used += slot;
-            hlp.appendToColumn(item);
+            if (next == items.size())
+                break;
+            // The document goes on in the next column, or on the next page.
+            if (d->keepTogether && next > 0)
+                insertContinuationLabel(doc, next);
+            if (column == lastColumn) {
+                end = {doc, next, true};
+                carryOver = true;
+                carryWidth = blockWidth;
+                break;
+            }
+            ++column;
+            used = 0.0;
         }
         hlp.centerPart(part, centredWidth);
         part.clear();
@@ -308,6 +335,106 @@ PDFRendererDocuments::PageEnd PDFRendererDocuments::placeDocuments()
         }
     }
     return end;
+}
+
+// How many of items, from `from`, fit in the column below used, each fitted to the column
+// first.
+int PDFRendererDocuments::itemsFitting(QList<QGraphicsItem *> &items, int from, double used)
+{
+    const double contentHeight = hlp.contentHeight();
+    int count = 0;
+    for (int i = from; i < items.size(); ++i) {
+        const double slot = boundingHeight(fitItem(items, i));
+        if (slot + used > contentHeight)
+            break;
+        used += slot;
+        ++count;
+    }
+    return count;
+}
+
+// The lines (items other than labels) among items [from, to), counted up to atMost: the
+// rules only ever ask for a few, and a document may hold a million.
+int PDFRendererDocuments::linesIn(const QList<QGraphicsItem *> &items, int from, int to,
+                                  int atMost) const
+{
+    int lines = 0;
+    for (int i = from; i < to && lines < atMost; ++i)
+        lines += d->labels.contains(items.at(i)) ? 0 : 1;
+    return lines;
+}
+
+// How many of the `fitting` items of document doc from `from` its column keeps, so that the
+// document stays together: its last line does not stand alone in the next column, nor (in
+// the page's last column) the report's last line alone on the next page, when the column can
+// give one more item; and a document that begins below others keeps at least two lines there
+// (one, if it has but one), or begins in the next column, its label with it.
+int PDFRendererDocuments::keptInColumn(int doc, int from, int fitting, double used, bool lastColumn)
+{
+    const QList<QGraphicsItem *> &items = docs.at(doc).items;
+    const int size = items.size();
+    int kept = fitting;
+    // Giving an item to what follows is allowed where the column still shows a line of the
+    // document, or where the document begins below others and moves on whole.
+    const auto canGiveOne = [&]() {
+        return kept > 0 && (linesIn(items, from, from + kept - 1, 1) > 0 || (from == 0 && used > 0.0));
+    };
+    // Whether the documents after this one hold a single line between them.
+    const auto oneLineAfter = [&]() {
+        int lines = 0;
+        for (int later = doc + 1; later < docs.size() && lines < 2; ++later)
+            lines += linesIn(docs.at(later).items, 0, docs.at(later).items.size(), 2 - lines);
+        return lines == 1;
+    };
+    if (from + kept < size) {
+        if (linesIn(items, from + kept, size, 2) == 1 && canGiveOne())
+            --kept;
+    } else if (lastColumn && oneLineAfter() && !followerFits(doc, used, from) && canGiveOne()) {
+        // The last line of the report would stand alone on the last page.
+        --kept;
+    }
+    if (from == 0 && used > 0.0 && kept < size
+        && linesIn(items, 0, kept, 2) < linesIn(items, 0, size, 2))
+        kept = 0;
+    return kept;
+}
+
+// Whether the document after doc, the last pending, fits below it in its column, doc's
+// items from `from` on standing there below used.
+bool PDFRendererDocuments::followerFits(int doc, double used, int from)
+{
+    const double contentHeight = hlp.contentHeight();
+    const double gap = hlp.MMTOPT(MvLayout::DocumentGapMm);
+    QList<QGraphicsItem *> &items = docs[doc].items;
+    for (int i = from; i < items.size(); ++i)
+        used += boundingHeight(items.at(i));
+    if (gap + used > contentHeight)
+        return false;
+    used += 2.0 * gap;
+    QList<QGraphicsItem *> &follower = docs[doc + 1].items;
+    return itemsFitting(follower, 0, used) == follower.size();
+}
+
+// Puts a continuation label in front of item `at` of document doc, which goes on in another
+// column or page: "Dokument nr N (cd.)" for a numbered document, else its title and "(cd.)",
+// else "Dokument K (cd.)".
+void PDFRendererDocuments::insertContinuationLabel(int doc, int at)
+{
+    if (!canMakeTextItems())
+        return;
+    // Named as the reader saw it begin: by its number label, else by its title.
+    const DocumentGraphics &document = docs.at(doc);
+    QString name = document.attributes.value(TitleAttribute).toString();
+    if (document.attributes.contains(NumberAttribute))
+        name = QStringLiteral("Dokument nr %1").arg(document.attributes.value(NumberAttribute).toInt());
+    if (name.isEmpty())
+        name = QStringLiteral("Dokument %1").arg(d->documentsDone + doc + 1);
+    QGraphicsItem *label = hlp.createTextItemWithFormat(QStringLiteral("%1 (cd.)").arg(name),
+                                                        hlp.formats[DocumentLabelFormat]);
+    label->setData(CentredKey, QVariant(true));
+    d->labels.insert(label);
+    docs[doc].items.insert(at, label);
+    ++itemCount;
 }
 
 // The widest item of a pending document, placed on this page or not; a split remainder starts
@@ -419,6 +546,7 @@ void PDFRendererDocuments::removePlaced(const PageEnd &end)
     if (end.document < 0) {
         // Every pending document was placed: the page owns all their items now.
         carryOver = false;
+        d->documentsDone += docs.size();
         docs.clear();
         return;
     }
@@ -437,4 +565,5 @@ void PDFRendererDocuments::removeFirstDocument()
 {
     itemCount -= docs.first().items.size();
     docs.removeFirst();
+    ++d->documentsDone;
 }

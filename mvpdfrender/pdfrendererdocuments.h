@@ -92,6 +92,22 @@ public:
     bool outlineEnabled() const;
 
     /**
+     * Before the first page: keeps documents together as pages are composed. A document's
+     * number label never ends a column without the document's first line; a document's first
+     * line is not left alone at the foot of a column, nor its last line alone at the top of
+     * one, when moving one more line avoids it; a document continued in another column or on
+     * another page starts there with a continuation label in the label's format ("Dokument nr
+     * N (cd.)" for a numbered one, else its title and "(cd.)", else "Dokument K (cd.)", K its
+     * place in the report from 1); and the report's last page
+     * holds more than one line when the page before can give one. "Lines" are a document's
+     * items other than labels. Off by default: documents are then placed as they come.
+     * \since 1.1
+     */
+    void setKeepTogether(bool on);
+    /** Whether documents are kept together. \since 1.1 */
+    bool keepTogether() const;
+
+    /**
      * After prepare(): the factor by which emitPage() scales item down so that it fits a
      * column (no wider than a column of a two-column page, its slot no taller than a
      * column); 1.0 for an item that fits, and for a text item made by the composer that is
@@ -130,6 +146,12 @@ private:
 
     Q_DECL_HIDDEN bool fitsThreeColumns();
     Q_DECL_HIDDEN PageEnd placeDocuments();
+    Q_DECL_HIDDEN int itemsFitting(QList<QGraphicsItem *> &items, int from, double used);
+    Q_DECL_HIDDEN int linesIn(const QList<QGraphicsItem *> &items, int from, int to,
+                              int atMost) const;
+    Q_DECL_HIDDEN int keptInColumn(int doc, int from, int fitting, double used, bool lastColumn);
+    Q_DECL_HIDDEN bool followerFits(int doc, double used, int from);
+    Q_DECL_HIDDEN void insertContinuationLabel(int doc, int at);
     Q_DECL_HIDDEN double blockWidthOf(int document) const;
     Q_DECL_HIDDEN double fitWidth() const;
     Q_DECL_HIDDEN QGraphicsItem *fitItem(QList<QGraphicsItem *> &items, int index);

@@ -29,6 +29,7 @@ void CliJob::process()
     if (feeder) {
         report = documents = new PDFRendererDocuments(this);
         documents->setOutlineEnabled(settings.outline);
+        documents->setKeepTogether(settings.keepTogether);
     } else {
         auto *lineReport = new PDFRenderer(this);
         lineReport->setWide(settings.wide);
@@ -36,6 +37,9 @@ void CliJob::process()
         report = lineReport;
     }
     report->setPdfA1b(settings.pdfA1b);
+    report->setReportDate(settings.reportDate);
+    report->setFileTimestamp(settings.timestamp);
+    report->setPageCountVisible(settings.pageCount);
     report->setOutputDevice(settings.device);
     report->setStagingFolder(settings.stagingFolder);
     if (settings.ppi > 0)

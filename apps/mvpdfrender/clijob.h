@@ -3,6 +3,8 @@
 
 #include "asyncreportsbase.h"
 
+#include <QDate>
+#include <QDateTime>
 #include <QStringList>
 
 class QIODevice;
@@ -33,6 +35,10 @@ public:
         bool pdfA1b = false;
         bool outline = false;     // documents: an outline entry per document
         QString outlinePattern;   // lines: lines that open an outline entry; valid or empty
+        QDate reportDate;         // the day of the dated line; invalid: today
+        QDateTime timestamp;      // the moment the file records; invalid: the run's
+        bool pageCount = false;   // footers read "- Strona N z M -"
+        bool keepTogether = true; // documents: labels and lines kept with their documents
     };
 
     CliJob(const Settings &settings, const QStringList &lines, QObject *parent = nullptr);

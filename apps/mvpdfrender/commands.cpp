@@ -35,6 +35,8 @@ const QString kProgram = QStringLiteral("mvpdfrender");
 constexpr int kMinPpi = 72;
 constexpr int kMaxPpi = 1200;
 constexpr qint64 kMaxDocumentNumber = std::numeric_limits<int>::max();
+// PDF dates have four digits for the year.
+constexpr int kMaxYear = 9999;
 
 void printError(const QString &message)
 {
@@ -76,12 +78,19 @@ struct ReportOptions
     QCommandLineOption debugOutline{QStringLiteral("debug-outline"),
                                     QStringLiteral("Outline every item with its scale and size.")};
     QCommandLineOption pdfa{QStringLiteral("pdfa"), QStringLiteral("Write PDF/A-1b.")};
+    QCommandLineOption date{QStringLiteral("date"),
+                            QStringLiteral("The day the report records, for its dated line (default: today, "
+                                           "or the day of SOURCE_DATE_EPOCH)."),
+                            QStringLiteral("YYYY-MM-DD")};
+    QCommandLineOption pageCount{QStringLiteral("page-count"),
+                                 QStringLiteral("Footers read \"Strona N z M\" (page N of M).")};
     QCommandLineOption progress{QStringLiteral("progress"), QStringLiteral("Print a line per page.")};
     QCommandLineOption quiet{QStringLiteral("quiet"), QStringLiteral("Print nothing but errors.")};
 
     void addTo(QCommandLineParser &parser)
     {
-        parser.addOptions({output, title, subtitle, place, ppi, debugOutline, pdfa, progress, quiet});
+        parser.addOptions({output, title, subtitle, place, date, ppi, debugOutline, pdfa, pageCount, progress,
+                           quiet});
     }
 
     // Fills settings; false with an error for bad values.
@@ -98,6 +107,16 @@ struct ReportOptions
         settings->place = parser.value(place);
         settings->debugOutline = parser.isSet(debugOutline);
         settings->pdfA1b = parser.isSet(pdfa);
+        settings->pageCount = parser.isSet(pageCount);
+        if (!readMoment(settings, error))
+            return false;
+        if (parser.isSet(date)) {
+            settings->reportDate = isoDate(parser.value(date));
+            if (!settings->reportDate.isValid()) {
+                *error = QStringLiteral("--date takes a day as YYYY-MM-DD, such as 2026-11-30");
+                return false;
+            }
+        }
         if (parser.isSet(ppi)) {
             bool ok = false;
             settings->ppi = parser.value(ppi).toInt(&ok);
@@ -107,6 +126,33 @@ struct ReportOptions
             }
         }
         return true;
+    }
+
+    // SOURCE_DATE_EPOCH (seconds since 1970 in UTC), as reproducible builds set it: the moment
+    // the file records, and the report's day unless --date gives one.
+    static bool readMoment(CliJob::Settings *settings, QString *error)
+    {
+        if (!qEnvironmentVariableIsSet("SOURCE_DATE_EPOCH"))
+            return true;
+        const QByteArray text = qgetenv("SOURCE_DATE_EPOCH");
+        bool ok = false;
+        const qint64 seconds = text.toLongLong(&ok);
+        const QDateTime moment = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
+        if (!ok || seconds < 0 || text.startsWith('+') || !moment.isValid() || moment.date().year() > kMaxYear) {
+            *error = QStringLiteral("SOURCE_DATE_EPOCH takes whole seconds since 1970-01-01 UTC, not \"%1\"")
+                    .arg(QString::fromLocal8Bit(text));
+            return false;
+        }
+        settings->timestamp = moment;
+        settings->reportDate = moment.date();
+        return true;
+    }
+
+    // A day written as YYYY-MM-DD, and nothing else; invalid otherwise.
+    static QDate isoDate(const QString &text)
+    {
+        static const QRegularExpression form(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
+        return form.match(text).hasMatch() ? QDate::fromString(text, Qt::ISODate) : QDate();
     }
 
     ProgressView::Style style(const QCommandLineParser &parser) const
@@ -299,7 +345,8 @@ int runLines(const QStringList &arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
             "Renders printout lines (UTF-8, one per line) into a PDF report in 3 columns, or 2\n"
-            "on pages with lines longer than 50 characters."));
+            "on pages with lines longer than 50 characters. With SOURCE_DATE_EPOCH set, the same\n"
+            "input and options give the same file, byte for byte."));
     parser.addPositionalArgument(QStringLiteral("INPUT"), QStringLiteral("Text file, or - for standard input."));
     ReportOptions report;
     report.addTo(parser);
@@ -356,7 +403,8 @@ int runDocuments(const QStringList &arguments)
     parser.setApplicationDescription(QStringLiteral(
             "Renders documents one after another through 2 or 3 columns per page. A .txt input\n"
             "is one document of printout lines; a .json input describes documents with items\n"
-            "(see the README)."));
+            "(see the README). With SOURCE_DATE_EPOCH set, the same inputs and options give the\n"
+            "same file, byte for byte."));
     parser.addPositionalArgument(QStringLiteral("INPUT..."), QStringLiteral(".txt or .json files."));
     ReportOptions report;
     report.addTo(parser);
@@ -367,7 +415,11 @@ int runDocuments(const QStringList &arguments)
                                          QStringLiteral("n"));
     const QCommandLineOption noOutline(QStringLiteral("no-outline"),
                                        QStringLiteral("Leave out the outline (one bookmark per document)."));
-    parser.addOptions({numbered, firstNumber, noOutline});
+    const QCommandLineOption noKeepTogether(
+            QStringLiteral("no-keep-together"),
+            QStringLiteral("Place documents as they come: no label kept with its document's first "
+                           "line, no first or last line kept from standing alone, no (cd.) label."));
+    parser.addOptions({numbered, firstNumber, noOutline, noKeepTogether});
     int status = Success;
     if (!parse(parser, command, arguments, &status))
         return status;
@@ -377,9 +429,13 @@ int runDocuments(const QStringList &arguments)
 
     CliJob::Settings settings;
     QString error;
-    if (!report.read(parser, QFileInfo(inputs.first()).fileName(), &settings, &error))
+    // A report of several inputs is named for them all, not for the first.
+    const QString defaultTitle = inputs.size() == 1 ? QFileInfo(inputs.first()).fileName()
+                                                    : QStringLiteral("Raport (plików: %1)").arg(inputs.size());
+    if (!report.read(parser, defaultTitle, &settings, &error))
         return usageError(command, error);
     settings.outline = !parser.isSet(noOutline);
+    settings.keepTogether = !parser.isSet(noKeepTogether);
     std::optional<int> first;
     if (parser.isSet(firstNumber) && !parser.isSet(numbered))
         return usageError(command, QStringLiteral("--first-number needs --numbered"));

@@ -5,6 +5,7 @@
 #include "mvkeys.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -210,6 +211,9 @@ DocumentInput fromLines(const QStringList &lines, const QString &name)
 {
     DocumentInput document;
     document.name = name;
+    // Its outline entry is titled with the file's name.
+    if (name != QLatin1String("-"))
+        document.title = QFileInfo(name).fileName();
     for (const QString &line : lines) {
         ItemInput item;
         item.text = line;

@@ -5,6 +5,7 @@
 #include "signalbridge.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QImageReader>
 
 #include <cerrno>
@@ -51,6 +52,19 @@ void openClosedStandardStreams()
     }
 }
 
+// A reproducible run (SOURCE_DATE_EPOCH set) gives the same file every time: Qt orders some
+// objects of a PDF by its hash seed, random per process unless fixed before any hash exists.
+void fixHashSeedWhenReproducible()
+{
+    if (!qEnvironmentVariableIsSet("SOURCE_DATE_EPOCH"))
+        return;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 2, 0)
+    QHashSeed::setDeterministicGlobalSeed();
+#else
+    qSetGlobalQHashSeed(0);
+#endif
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -63,6 +77,7 @@ int main(int argc, char *argv[])
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(filterMessages);
+    fixHashSeedWhenReproducible();
 
     try {
         ToolApplication app(argc, argv);

@@ -11,6 +11,7 @@
 #include "samplereceipts.h"
 
 #include <QApplication>
+#include <QDate>
 #include <QDir>
 #include <QEventLoop>
 
@@ -39,6 +40,9 @@ public:
         }
         auto *report = new PDFRendererDocuments(this);
         report->setOutlineEnabled(true);   // a bookmark per receipt: "Dokument nr N"
+        report->setKeepTogether(true);     // no label or first line alone at a column's foot
+        report->setPageCountVisible(true); // "- Strona N z M -"
+        report->setReportDate(QDate(2026, 11, 30));   // the day the archive closes
         AsyncReportsHelper &helper = report->getHlp();
         for (int i = 0; i < receipts.size(); ++i) {
             DocumentGraphics doc;

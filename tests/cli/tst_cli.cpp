@@ -1,4 +1,5 @@
 #include "pdfprobe.h"
+#include "pdfrendererbase.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -22,9 +23,11 @@ struct Result
     QString err;
 };
 
-Result runTool(const QStringList &arguments, const QByteArray &input = QByteArray())
+Result runTool(const QStringList &arguments, const QByteArray &input = QByteArray(),
+               const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(MVPDFRENDER_TOOL), arguments);
     process.write(input);
     process.closeWriteChannel();
@@ -84,6 +87,8 @@ private slots:
     void init();
     void lineReport();
     void documentReport();
+    void reproducibleReports_data();
+    void reproducibleReports();
     void failedRuns_data();
     void failedRuns();
     void endings_data();
@@ -175,7 +180,8 @@ void tst_Cli::documentReport()
     QStringList titles;
     for (const PdfProbe::OutlineEntry &entry : PdfProbe::outline(path(QStringLiteral("docs.pdf"))))
         titles.append(entry.title);
-    QCOMPARE(titles, QStringList({QStringLiteral("Dokument nr 5"), QStringLiteral("Dokument nr 6"),
+    // A text file's entry bears its name.
+    QCOMPARE(titles, QStringList({QStringLiteral("a.txt"), QStringLiteral("Dokument nr 6"),
                                   QStringLiteral("Paragon żółty")}));
     QCOMPARE(PdfProbe::pageCount(path(QStringLiteral("docs.pdf"))), 1);
     const QString text = spaceless(PdfProbe::pageTexts(path(QStringLiteral("docs.pdf"))).value(0));
@@ -183,6 +189,62 @@ void tst_Cli::documentReport()
     const QRegularExpression order(QStringLiteral("Dokumentnr5.*SKLEP.*Dokumentnr6.*Nagłówek.*Dokumentnr77.*Drugi"),
                                    QRegularExpression::DotMatchesEverythingOption);
     QVERIFY2(text.contains(order), qPrintable(text));
+}
+
+void tst_Cli::reproducibleReports_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("dated");
+    QTest::addColumn<QString>("title");
+    const QString epochDay = QStringLiteral("dnia 30 listopada 2025 roku");
+    QTest::newRow("lines, outline, page count")
+        << QStringList{QStringLiteral("lines"), QStringLiteral("in.txt"), QStringLiteral("--outline-pattern"),
+                       QStringLiteral("Pozycja 1"), QStringLiteral("--page-count")} << epochDay << "in.txt";
+    QTest::newRow("lines, PDF/A, a date of its own")
+        << QStringList{QStringLiteral("lines"), QStringLiteral("in.txt"), QStringLiteral("--pdfa"),
+                       QStringLiteral("--date"), QStringLiteral("2026-11-30")}
+        << "dnia 30 listopada 2026 roku" << "in.txt";
+    QTest::newRow("documents, PDF/A, page count")
+        << QStringList{QStringLiteral("documents"), QStringLiteral("in.txt"), QStringLiteral("b.txt"),
+                       QStringLiteral("--numbered"), QStringLiteral("--pdfa"), QStringLiteral("--page-count")}
+        << epochDay << "Raport (plików: 2)";
+}
+
+// With SOURCE_DATE_EPOCH, runs of the same input (each process with a hash seed of its own)
+// give the same bytes, dated by its day unless --date says otherwise; --page-count footers
+// count the pages; a report of several inputs is named for them all.
+void tst_Cli::reproducibleReports()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, dated);
+    QFETCH(QString, title);
+    writeFile(path(QStringLiteral("in.txt")), receiptLines(800));
+    writeFile(path(QStringLiteral("b.txt")), receiptLines(300));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("SOURCE_DATE_EPOCH"), QStringLiteral("1764460800"));
+    QByteArray first;
+    for (int run = 0; run < 3; ++run) {
+        QStringList withPaths;
+        for (const QString &argument : arguments)
+            withPaths.append(argument.endsWith(QLatin1String(".txt")) ? path(argument) : argument);
+        const Result result = runTool(withPaths + QStringList{QStringLiteral("-o"), path(QStringLiteral("out.pdf"))},
+                                      QByteArray(), environment);
+        QVERIFY2(result.status == 0, qPrintable(result.err));
+        const QByteArray bytes = readFile(path(QStringLiteral("out.pdf")));
+        if (run == 0)
+            first = bytes;
+        QVERIFY2(bytes == first, qPrintable(QStringLiteral("run %1 differs").arg(run)));
+    }
+    QVERIFY(first.contains("/CreationDate (D:20251130000000"));
+    const QString out = path(QStringLiteral("out.pdf"));
+    QCOMPARE(PdfProbe::info(out, QStringLiteral("Title")), title);
+    const QStringList pages = PdfProbe::pageTexts(out);
+    QVERIFY2(pages.value(0).contains(dated), qPrintable(pages.value(0).left(300)));
+    if (arguments.contains(QStringLiteral("--page-count"))) {
+        QVERIFY(pages.size() > 1);
+        for (int page = 1; page <= pages.size(); ++page)
+            QVERIFY(pages.at(page - 1).contains(PDFRendererBase::pageLabel(page, pages.size())));
+    }
 }
 
 void tst_Cli::failedRuns_data()
@@ -196,6 +258,10 @@ void tst_Cli::failedRuns_data()
 
     QTest::newRow("missing input") << "$TOOL lines nowhere.txt -o out.pdf" << QByteArray()
                                    << "nowhere.txt: no such file" << 2;
+    QTest::newRow("a date that is no day") << lines + " --date 2026-02-30" << QByteArray("a")
+                                           << "--date takes a day as YYYY-MM-DD, such as 2026-11-30" << 2;
+    QTest::newRow("a malformed SOURCE_DATE_EPOCH") << "SOURCE_DATE_EPOCH=yesterday " + lines << QByteArray("a")
+        << "SOURCE_DATE_EPOCH takes whole seconds since 1970-01-01 UTC, not \"yesterday\"" << 2;
     QTest::newRow("a directory") << "$TOOL lines . -o out.pdf" << QByteArray() << ".: is a directory" << 2;
     QTest::newRow("a device") << "$TOOL lines /dev/zero -o out.pdf" << QByteArray()
                               << "/dev/zero: is a device, not a file" << 2;

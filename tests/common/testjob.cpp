@@ -9,8 +9,8 @@
 
 namespace {
 
-// A renderer that calls the job's afterPrepare once it is prepared and its afterLastPage once
-// its last page is written.
+// A renderer that calls the job's afterPrepare once it is prepared, its lastPageComposed when
+// emitPage() has written the last page, and its afterLastPage once the output is finished.
 template <class Renderer>
 class HookedRenderer : public Renderer
 {
@@ -24,6 +24,14 @@ public:
         if (job->afterPrepare)
             job->afterPrepare(*this);
         return true;
+    }
+
+    bool emitPage(bool unused) override
+    {
+        const bool more = Renderer::emitPage(unused);
+        if (!more && job->lastPageComposed)
+            job->lastPageComposed();
+        return more;
     }
 
     void finish() override
@@ -63,6 +71,8 @@ void TestJob::process()
     if (ppi > 0)
         newRenderer->getHlp().setPpi(ppi);
     newRenderer->getHlp().setDebugColorize(debugOutline);
+    if (configure)
+        configure(*newRenderer);
     if (startRenderer(newRenderer) && sceneRendering)
         newRenderer->getHlp().scene->setForegroundBrush(QColor(0, 0, 0, 0));
 }

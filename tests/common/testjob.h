@@ -54,6 +54,10 @@ public:
     std::function<void()> afterLastPage;
     // Called when the renderer's prepare() has succeeded.
     std::function<void(PDFRendererBase &)> afterPrepare;
+    // Called on the renderer just before the job starts it: options of its own.
+    std::function<void(PDFRendererBase &)> configure;
+    // Called when the renderer's emitPage() has written the last page.
+    std::function<void()> lastPageComposed;
     int processCalls = 0;
 };
 

@@ -1,14 +1,13 @@
 #include "mvkeys.h"
 #include "mvlayout.h"
+#include "pagerecorder.h"
 #include "pdfprobe.h"
 #include "pdfrendererdocuments.h"
 #include "qgraphicsimageitem.h"
 #include "testjob.h"
 
-#include <QGraphicsLineItem>
 #include <QGraphicsRectItem>
 #include <QGraphicsScene>
-#include <QGraphicsTextItem>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextBoundaryFinder>
@@ -21,36 +20,6 @@
 namespace {
 
 constexpr double kTolerance = 0.01;   // scene units
-
-struct Placed
-{
-    int columns;
-    QRectF box;       // scene units
-    QString text;     // of a text item
-    double scale;
-};
-
-// Stays on the page scene (it is no page item) and records, whenever a page is painted, the
-// content items of that page in the order they were placed.
-class PageRecorder : public QGraphicsItem
-{
-public:
-    PageRecorder(const AsyncReportsHelper &helper, QList<Placed> *placed) : helper(helper), placed(placed) {}
-    QRectF boundingRect() const override { return QRectF(0, 0, 1, 1); }
-    void paint(QPainter *, const QStyleOptionGraphicsItem *, QWidget *) override
-    {
-        for (QGraphicsItem *item : helper.pageItems) {
-            auto *text = qgraphicsitem_cast<QGraphicsTextItem *>(item);
-            if (item->type() != QGraphicsLineItem::Type)
-                placed->append({helper.getColumnCount(), item->sceneBoundingRect(),
-                                text ? text->toPlainText() : QString(), item->scale()});
-        }
-    }
-
-private:
-    const AsyncReportsHelper &helper;
-    QList<Placed> *placed;
-};
 
 // A line of `length` letters and digits that never repeats itself within a piece.
 QString sequence(int length)
@@ -81,7 +50,7 @@ private:
 
     QTemporaryDir dir;
     TestJob *job = nullptr;
-    QList<Placed> placed;
+    QList<PlacedItem> placed;
     QRectF content;   // the content area of the scene
 };
 
@@ -106,7 +75,7 @@ void tst_Fitting::init()
 void tst_Fitting::verifyPlaced(const QStringList &lines)
 {
     QStringList texts;
-    for (const Placed &item : qAsConst(placed)) {
+    for (const PlacedItem &item : qAsConst(placed)) {
         const double width = content.width() / item.columns;
         const int column = int(std::floor((item.box.left() + kTolerance) / width));
         const double below = (1.0 - MvLayout::LinePitch) * item.box.height();
@@ -173,7 +142,7 @@ void tst_Fitting::linesKeepEveryCharacter()
     QCOMPARE(job->lastOutcome(), AsyncReportsBase::Outcome::Completed);
     verifyPlaced(job->lines);
     // The long line's page has two columns.
-    for (const Placed &item : qAsConst(placed))
+    for (const PlacedItem &item : qAsConst(placed))
         QVERIFY(item.text.size() < 2 || !line.contains(item.text) || line.size() <= 50 || item.columns == 2);
     // And the file holds it: its pieces, one below the other, read as the line.
     if (line.size() == 130)
