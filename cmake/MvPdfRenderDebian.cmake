@@ -100,6 +100,12 @@ This package holds the headers, the CMake package and the pkg-config file.")
 set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME "${MVPDFRENDER_DEB_TOOLS}")
 set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_TOOLS_PACKAGE_DEPENDS "${MVPDFRENDER_DEB_RUNTIME} ${same_version}")
+# Qt's own texts in Polish (the help's headings, the parser's messages), for a Polish locale.
+if(MVPDFRENDER_QT_MAJOR STREQUAL "5")
+    set(CPACK_DEBIAN_TOOLS_PACKAGE_RECOMMENDS "qttranslations5-l10n")
+else()
+    set(CPACK_DEBIAN_TOOLS_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+endif()
 set(CPACK_COMPONENT_TOOLS_DESCRIPTION "turn printout archives into PDF reports (Qt ${MVPDFRENDER_QT_MAJOR})
 The mvpdfrender${MVPDFRENDER_SUFFIX} command renders printout lines and
 documents (text files, or JSON with text lines and images) into multi-page

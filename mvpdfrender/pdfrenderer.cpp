@@ -270,13 +270,11 @@ bool PDFRenderer::matchOutline(double top)
     d->matchingTime += timer.nsecsElapsed();
     const QString pattern = d->outlineExpression.pattern();
     if (!match.isValid()) {
-        refuseLayout(QStringLiteral("Nie można dopasować wzorca konspektu do wiersza %1: %2")
-                     .arg(QString::number(lineNo), pattern));
+        refuseLayout(outlinePatternFailedMessage(lineNo, pattern));
         return false;
     }
     if (d->matchingTime > kMaxMatchingPerPass) {
-        refuseLayout(QStringLiteral("Wzorzec konspektu jest zbyt wolny (wiersz %1): %2")
-                     .arg(QString::number(lineNo), pattern));
+        refuseLayout(outlinePatternTooSlowMessage(lineNo, pattern));
         return false;
     }
     if (match.hasMatch())
@@ -372,4 +370,16 @@ const QStringList &PDFRenderer::fittedHeadings(const QTextCharFormat &format, in
             pieces += d->fitter.cut(heading, format, width);
     }
     return *d->fittedHeadings.insert(columns, pieces);
+}
+
+QString PDFRenderer::outlinePatternFailedMessage(int line, const QString &pattern)
+{
+    // One substitution pass: place markers in the pattern stay as written.
+    return QStringLiteral("Nie można dopasować wzorca konspektu do wiersza %1: %2")
+            .arg(QString::number(line), pattern);
+}
+
+QString PDFRenderer::outlinePatternTooSlowMessage(int line, const QString &pattern)
+{
+    return QStringLiteral("Wzorzec konspektu jest zbyt wolny (wiersz %1): %2").arg(QString::number(line), pattern);
 }

@@ -71,9 +71,8 @@ public:
      * Writes one page. The share done, perc(), counts a line cut across pages by the part of
      * it placed. A line that the outline pattern cannot be matched against (the expression
      * engine gives up, as on catastrophic backtracking), or a pattern that takes more than a
-     * second of a page's matching, ends the run as a refused layout: "Nie można dopasować
-     * wzorca konspektu do wiersza N: PATTERN", "Wzorzec konspektu jest zbyt wolny (wiersz N):
-     * PATTERN".
+     * second of a page's matching, ends the run as a refused layout
+     * (outlinePatternFailedMessage(), outlinePatternTooSlowMessage()).
      */
     bool emitPage(bool) override;
 
@@ -83,6 +82,19 @@ public:
      * \since 1.1
      */
     static QString headingsTooTallMessage(int headingLines);
+    /**
+     * The text of a run ended at report line `line` (from 1), which the outline pattern cannot
+     * be matched against: "Nie można dopasować wzorca konspektu do wiersza N: PATTERN".
+     * \since 1.1
+     */
+    static QString outlinePatternFailedMessage(int line, const QString &pattern);
+    /**
+     * The text of a run ended at report line `line` (from 1) because matching the outline
+     * pattern took more than a second of a page: "Wzorzec konspektu jest zbyt wolny (wiersz N):
+     * PATTERN".
+     * \since 1.1
+     */
+    static QString outlinePatternTooSlowMessage(int line, const QString &pattern);
 
 protected:
     int column;               ///< The column being filled, from 0.

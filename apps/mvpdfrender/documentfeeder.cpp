@@ -4,6 +4,7 @@
 #include "documentgraphics.h"
 #include "imageloader.h"
 #include "mvkeys.h"
+#include "tool.h"
 #include "pdfrendererdocuments.h"
 #include "qgraphicsimageitem.h"
 
@@ -183,13 +184,13 @@ bool DocumentFeeder::buildImage(const DocumentInput &input, int index,
     QImage image;
     QString reason;
     if (!images.load(source.imagePath, source.imageName, &image, &reason))
-        return fail(QStringLiteral("%1, item %2: %3").arg(input.name).arg(index + 1).arg(reason));
+        return fail(Tool::tr("%1, item %2: %3").arg(input.name).arg(index + 1).arg(reason));
     auto *imageItem = new QGraphicsImageItem(image, nullptr);
     imageItem->setScale(source.scale);
     setHints(imageItem, source);
     const double factor = renderer.fitScale(imageItem);
     if (factor < 1.0) {
-        notice(QStringLiteral("%1, item %2: image \"%3\" scaled from %4 to %5 to fit a column")
+        notice(Tool::tr("%1, item %2: image \"%3\" scaled from %4 to %5 to fit a column")
                .arg(input.name).arg(index + 1).arg(source.imageName)
                .arg(source.scale, 0, 'g', 4).arg(source.scale * factor, 0, 'g', 4));
     }

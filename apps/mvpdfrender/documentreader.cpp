@@ -3,6 +3,7 @@
 #include "imageloader.h"
 #include "jsonduplicates.h"
 #include "mvkeys.h"
+#include "tool.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -63,16 +64,16 @@ bool JsonDocuments::read(const QJsonValue &root, QList<DocumentInput> *documents
         const QJsonObject object = root.toObject();
         for (const QString &key : object.keys()) {
             if (key != QLatin1String("documents"))
-                return fail(QStringLiteral("unknown key \"%1\" (expected \"documents\")").arg(key));
+                return fail(Tool::tr("unknown key \"%1\" (expected \"documents\")").arg(key));
         }
         if (!object.value(QLatin1String("documents")).isArray())
-            return fail(QStringLiteral("\"documents\" must be an array"));
+            return fail(Tool::tr("\"documents\" must be an array"));
         list = object.value(QLatin1String("documents")).toArray();
     } else {
-        return fail(QStringLiteral("expected an object or an array of documents"));
+        return fail(Tool::tr("expected an object or an array of documents"));
     }
     for (int i = 0; i < list.size(); ++i) {
-        where = QStringLiteral("document %1").arg(i + 1);
+        where = Tool::tr("document %1").arg(i + 1);
         DocumentInput document;
         document.name = QStringLiteral("%1: %2").arg(name, where);
         if (!readDocument(list.at(i), &document))
@@ -85,33 +86,33 @@ bool JsonDocuments::read(const QJsonValue &root, QList<DocumentInput> *documents
 bool JsonDocuments::readDocument(const QJsonValue &value, DocumentInput *document)
 {
     if (!value.isObject())
-        return fail(QStringLiteral("a document must be an object"));
+        return fail(Tool::tr("a document must be an object"));
     const QJsonObject object = value.toObject();
     for (const QString &key : object.keys()) {
         if (key != QLatin1String("items") && key != QLatin1String("number")
             && key != QLatin1String("title"))
-            return fail(QStringLiteral("unknown key \"%1\"").arg(key));
+            return fail(Tool::tr("unknown key \"%1\"").arg(key));
     }
     if (object.contains(QLatin1String("number"))) {
         const QJsonValue number = object.value(QLatin1String("number"));
         const double n = number.toDouble();
         if (!number.isDouble() || n != std::floor(n) || std::abs(n) > 2147483647.0)
-            return fail(QStringLiteral("\"number\" must be a whole number"));
+            return fail(Tool::tr("\"number\" must be a whole number"));
         document->number = int(n);
     }
     if (object.contains(QLatin1String("title"))) {
         const QJsonValue title = object.value(QLatin1String("title"));
         if (!title.isString())
-            return fail(QStringLiteral("\"title\" must be a string"));
+            return fail(Tool::tr("\"title\" must be a string"));
         document->title = title.toString();
     }
     const QJsonValue items = object.value(QLatin1String("items"));
     if (!items.isUndefined() && !items.isArray())
-        return fail(QStringLiteral("\"items\" must be an array"));
+        return fail(Tool::tr("\"items\" must be an array"));
     const QString documentWhere = where;
     const QJsonArray array = items.toArray();
     for (int i = 0; i < array.size(); ++i) {
-        where = QStringLiteral("%1, item %2").arg(documentWhere).arg(i + 1);
+        where = Tool::tr("%1, item %2").arg(documentWhere).arg(i + 1);
         ItemInput item;
         if (!readItem(array.at(i), &item))
             return false;
@@ -127,7 +128,7 @@ bool JsonDocuments::readFlag(const QJsonObject &object, const QString &key, bool
     if (value.isUndefined())
         return true;
     if (!value.isBool())
-        return fail(QStringLiteral("\"%1\" must be true or false").arg(key));
+        return fail(Tool::tr("\"%1\" must be true or false").arg(key));
     *flag = value.toBool();
     return true;
 }
@@ -139,7 +140,7 @@ bool JsonDocuments::readItem(const QJsonValue &value, ItemInput *item)
         return true;
     }
     if (!value.isObject())
-        return fail(QStringLiteral("an item must be a string or an object"));
+        return fail(Tool::tr("an item must be a string or an object"));
     const QJsonObject object = value.toObject();
     static const QSet<QString> known{
         QStringLiteral("text"), QStringLiteral("format"), QStringLiteral("image"),
@@ -147,35 +148,35 @@ bool JsonDocuments::readItem(const QJsonValue &value, ItemInput *item)
         QStringLiteral("fullHeight"), QStringLiteral("centred"), QStringLiteral("heightFactor")};
     for (const QString &key : object.keys()) {
         if (!known.contains(key))
-            return fail(QStringLiteral("unknown key \"%1\"").arg(key));
+            return fail(Tool::tr("unknown key \"%1\"").arg(key));
     }
     const bool hasText = object.contains(QLatin1String("text"));
     const bool hasImage = object.contains(QLatin1String("image"));
     if (hasText == hasImage)
-        return fail(QStringLiteral("an item needs exactly one of \"text\" and \"image\""));
+        return fail(Tool::tr("an item needs exactly one of \"text\" and \"image\""));
 
     if (hasText) {
         if (!object.value(QLatin1String("text")).isString())
-            return fail(QStringLiteral("\"text\" must be a string"));
+            return fail(Tool::tr("\"text\" must be a string"));
         item->text = object.value(QLatin1String("text")).toString();
         if (object.contains(QLatin1String("scale")))
-            return fail(QStringLiteral("\"scale\" belongs to images"));
+            return fail(Tool::tr("\"scale\" belongs to images"));
         if (object.contains(QLatin1String("format"))) {
             const QJsonValue format = object.value(QLatin1String("format"));
             const double f = format.toDouble(-1);
             if (!format.isDouble() || f != std::floor(f) || f < kFirstFormat || f > kLastFormat)
-                return fail(QStringLiteral("\"format\" must be a whole number from %1 to %2").arg(kFirstFormat).arg(kLastFormat));
+                return fail(Tool::tr("\"format\" must be a whole number from %1 to %2").arg(kFirstFormat).arg(kLastFormat));
             item->format = int(f);
         }
     } else {
         item->kind = ItemInput::Kind::Image;
         if (!object.value(QLatin1String("image")).isString())
-            return fail(QStringLiteral("\"image\" must be a path"));
+            return fail(Tool::tr("\"image\" must be a path"));
         if (object.contains(QLatin1String("format")))
-            return fail(QStringLiteral("\"format\" belongs to text lines"));
+            return fail(Tool::tr("\"format\" belongs to text lines"));
         const QString path = object.value(QLatin1String("image")).toString();
         if (path.isEmpty() || path.contains(QChar(0)))
-            return fail(QStringLiteral("\"image\" must be a path"));
+            return fail(Tool::tr("\"image\" must be a path"));
         item->imagePath = QDir(baseDir).absoluteFilePath(path);
         item->imageName = path;
         QImage image;
@@ -185,7 +186,7 @@ bool JsonDocuments::readItem(const QJsonValue &value, ItemInput *item)
         if (object.contains(QLatin1String("scale"))) {
             const QJsonValue scale = object.value(QLatin1String("scale"));
             if (!scale.isDouble() || !(scale.toDouble() >= kMinScale && scale.toDouble() <= kMaxScale))
-                return fail(QStringLiteral("\"scale\" must be a number from %1 to %2")
+                return fail(Tool::tr("\"scale\" must be a number from %1 to %2")
                             .arg(kMinScale).arg(kMaxScale));
             item->scale = scale.toDouble();
         }
@@ -193,7 +194,7 @@ bool JsonDocuments::readItem(const QJsonValue &value, ItemInput *item)
     if (object.contains(QLatin1String("heightFactor"))) {
         const QJsonValue factor = object.value(QLatin1String("heightFactor"));
         if (!factor.isDouble() || !(factor.toDouble() >= 0 && factor.toDouble() <= kMaxHeightFactor))
-            return fail(QStringLiteral("\"heightFactor\" must be a number from 0 to %1")
+            return fail(Tool::tr("\"heightFactor\" must be a number from 0 to %1")
                         .arg(kMaxHeightFactor));
         item->heightFactor = factor.toDouble();
     }
@@ -228,7 +229,7 @@ bool fromJson(const QByteArray &json, const QString &name, const QString &baseDi
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
-        *error = QStringLiteral("%1: malformed JSON at offset %2: %3")
+        *error = Tool::tr("%1: malformed JSON at offset %2: %3")
                 .arg(name).arg(parseError.offset).arg(parseError.errorString());
         return false;
     }

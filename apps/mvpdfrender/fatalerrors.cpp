@@ -2,8 +2,10 @@
 
 #include "commands.h"
 #include "outputtarget.h"
+#include "tool.h"
 
 #include <csignal>
+#include <cstring>
 #include <exception>
 #include <new>
 #include <sys/resource.h>
@@ -19,19 +21,28 @@
 
 namespace {
 
-const char kOutOfMemory[] = "mvpdfrender: out of memory\n";
-const char kInternalError[] = "mvpdfrender: internal error, stopped\n";
+// The messages, made ready in the tool's language before anything can fail: writing them
+// then needs no memory.
+constexpr size_t kMessageBytes = 256;
+char outOfMemoryText[kMessageBytes] = "mvpdfrender: out of memory\n";
+char internalErrorText[kMessageBytes] = "mvpdfrender: internal error, stopped\n";
+
+void prepare(char (&buffer)[kMessageBytes], const QString &message)
+{
+    const QByteArray text = (Tool::name() + QStringLiteral(": ") + message).toUtf8().left(kMessageBytes - 2) + '\n';
+    std::memcpy(buffer, text.constData(), size_t(text.size()));
+    buffer[text.size()] = '\0';
+}
 
 // Whether the address space is limited (ulimit -v): then a crash inside a library is most
 // likely an allocation that failed where nobody checks.
 bool memoryLimited = false;
 
 // Writes with write(2), which needs no memory, and ends the process at once.
-template<size_t N>
-[[noreturn]] void stop(const char (&message)[N])
+[[noreturn]] void stop(const char *message)
 {
     OutputTarget::emergencyCleanup();
-    [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, message, N - 1);
+    [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, message, std::strlen(message));
     ::_exit(Commands::RenderFailed);
 }
 
@@ -41,17 +52,17 @@ template<size_t N>
         if (const std::exception_ptr current = std::current_exception())
             std::rethrow_exception(current);
     } catch (const std::bad_alloc &) {
-        stop(kOutOfMemory);
+        stop(outOfMemoryText);
     } catch (...) {
     }
-    stop(kInternalError);
+    stop(internalErrorText);
 }
 
 [[maybe_unused]] void onCrash(int)
 {
     if (memoryLimited)
-        stop(kOutOfMemory);
-    stop(kInternalError);
+        stop(outOfMemoryText);
+    stop(internalErrorText);
 }
 
 } // namespace
@@ -74,9 +85,15 @@ void install()
 #endif
 }
 
+void translate()
+{
+    prepare(outOfMemoryText, Tool::tr("out of memory"));
+    prepare(internalErrorText, Tool::tr("internal error, stopped"));
+}
+
 void outOfMemory()
 {
-    stop(kOutOfMemory);
+    stop(outOfMemoryText);
 }
 
 } // namespace FatalErrors

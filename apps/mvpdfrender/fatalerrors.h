@@ -9,6 +9,8 @@ namespace FatalErrors {
 // Installs the terminate handler and, unless a sanitizer watches the process, handlers for
 // SIGSEGV and SIGBUS.
 void install();
+// Puts the messages into the tool's language, once its translation is installed.
+void translate();
 
 [[noreturn]] void outOfMemory();
 

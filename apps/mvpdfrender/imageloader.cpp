@@ -1,6 +1,7 @@
 #include "imageloader.h"
 
 #include "inputreader.h"
+#include "tool.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -142,10 +143,10 @@ QString incomplete(const QByteArray &bytes, qint64 maxPixels)
                 && littleEndian32(bytes, kBmpInfo + kBmpInfoSize) >= kBmpCompression + 4;
         if (declared > bytes.size()
             || (uncompressed && pixels + bitmapPixelBytes(bytes, kBmpInfo) > bytes.size()))
-            return QStringLiteral("the file ends before its pixels do");
+            return Tool::tr("the file ends before its pixels do");
     } else if (gif) {
         if (!bytes.endsWith(kGifTrailer))
-            return QStringLiteral("the file ends before its trailer");
+            return Tool::tr("the file ends before its trailer");
     } else if (icon) {
         const int count = int(littleEndian32(bytes, kIcoCount) & 0xFFFF);
         for (int i = 0; i < count; ++i) {
@@ -153,9 +154,9 @@ QString incomplete(const QByteArray &bytes, qint64 maxPixels)
             const qint64 size = littleEndian32(bytes, entry + kIcoDataSize);
             const qint64 offset = littleEndian32(bytes, entry + kIcoDataOffset);
             if (entry + kIcoEntrySize > bytes.size() || offset + size > bytes.size())
-                return QStringLiteral("the file ends before its images do");
+                return Tool::tr("the file ends before its images do");
             if (iconImagePixels(bytes, int(offset)) > maxPixels)
-                return QStringLiteral("an image in it is larger than the limit of %1 megapixels")
+                return Tool::tr("an image in it is larger than the limit of %1 megapixels")
                         .arg(maxPixels / 1000000);
         }
     }
@@ -180,11 +181,11 @@ bool ImageLoader::load(const QString &path, const QString &shownName, QImage *im
     QByteArray bytes;
     switch (fileReader.readRegularFile(path, kMaxFileBytes, &bytes, error)) {
     case InputReader::Result::Cancelled:
-        *error = QStringLiteral("image \"%1\": reading interrupted").arg(shownName);
+        *error = Tool::tr("image \"%1\": reading interrupted").arg(shownName);
         return false;
     case InputReader::Result::Refused:
         // The reader names the file by its full path; the document names it by shownName.
-        error->replace(path, QStringLiteral("image \"%1\"").arg(shownName));
+        error->replace(path, Tool::tr("image \"%1\"").arg(shownName));
         return false;
     case InputReader::Result::Ok:
         break;
@@ -199,37 +200,37 @@ bool ImageLoader::load(const QString &path, const QString &shownName, QImage *im
 bool ImageLoader::decode(const QByteArray &bytes, const QString &shownName, QImage *image,
                          QString *error) const
 {
-    const QString name = QStringLiteral("image \"%1\"").arg(shownName);
+    const QString name = Tool::tr("image \"%1\"").arg(shownName);
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader imageReader(&buffer);
     DecoderMessages messages;
     if (!imageReader.canRead()) {
-        *error = QStringLiteral("%1: not an image in a format that can be read").arg(name);
+        *error = Tool::tr("%1: not an image in a format that can be read").arg(name);
         return false;
     }
     // The size the file declares, known before any pixel is decoded.
     const QSize size = imageReader.size();
     if (!size.isValid() || size.isEmpty()) {
-        *error = QStringLiteral("%1: the file does not declare its size").arg(name);
+        *error = Tool::tr("%1: the file does not declare its size").arg(name);
         return false;
     }
     if (qint64(size.width()) * size.height() > kMaxPixels) {
-        *error = QStringLiteral("%1: %2 x %3 pixels, more than the limit of %4 megapixels")
+        *error = Tool::tr("%1: %2 x %3 pixels, more than the limit of %4 megapixels")
                 .arg(name).arg(size.width()).arg(size.height()).arg(kMaxPixels / 1000000);
         return false;
     }
     const QString missing = incomplete(bytes, kMaxPixels);
     if (!missing.isEmpty()) {
-        *error = QStringLiteral("%1: damaged or incomplete (%2)").arg(name, missing);
+        *error = Tool::tr("%1: damaged or incomplete (%2)").arg(name, missing);
         return false;
     }
     const bool read = imageReader.read(image);
     const QStringList said = messages.all();
     if (!read || image->isNull() || !said.isEmpty()) {
         const QString reason = !said.isEmpty() ? said.first() : imageReader.errorString();
-        *error = QStringLiteral("%1: damaged or incomplete (%2)").arg(name, reason);
+        *error = Tool::tr("%1: damaged or incomplete (%2)").arg(name, reason);
         return false;
     }
     return true;

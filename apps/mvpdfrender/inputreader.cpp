@@ -1,6 +1,7 @@
 #include "inputreader.h"
 
 #include "signalbridge.h"
+#include "tool.h"
 
 #include <QFile>
 
@@ -15,23 +16,18 @@ namespace {
 constexpr qint64 kMiB = 1024 * 1024;
 constexpr qint64 kReadChunk = 1024 * 1024;
 
-QString systemError(int errorNumber)
-{
-    return QString::fromLocal8Bit(std::strerror(errorNumber));
-}
-
 // Why a file of this type is not read, or nothing when it may be.
 QString refusedType(mode_t mode, bool regularOnly)
 {
     if (S_ISREG(mode))
         return QString();
     if (S_ISDIR(mode))
-        return QStringLiteral("is a directory");
+        return Tool::tr("is a directory");
     if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("is a device, not a file");
+        return Tool::tr("is a device, not a file");
     if (S_ISFIFO(mode) && !regularOnly)
         return QString();
-    return QStringLiteral("is not a regular file");
+    return Tool::tr("is not a regular file");
 }
 
 QString mebibytes(qint64 bytes)
@@ -45,15 +41,15 @@ InputReader::Limit InputReader::limitFor(qint64 maxBytes) const
 {
     const qint64 left = kMaxTotalBytes - totalRead;
     if (left < maxBytes) {
-        return {left, QStringLiteral("larger than what is left of the limit of %1 on all inputs "
+        return {left, Tool::tr("larger than what is left of the limit of %1 on all inputs "
                                      "together").arg(mebibytes(kMaxTotalBytes))};
     }
-    return {maxBytes, QStringLiteral("larger than the limit of %1").arg(mebibytes(maxBytes))};
+    return {maxBytes, Tool::tr("larger than the limit of %1").arg(mebibytes(maxBytes))};
 }
 
 QString InputReader::displayName(const QString &path)
 {
-    return path == QLatin1String("-") ? QStringLiteral("standard input") : path;
+    return path == QLatin1String("-") ? Tool::tr("standard input") : path;
 }
 
 const FileIdentities &InputReader::filesRead() const
@@ -67,13 +63,13 @@ InputReader::Result InputReader::read(const QString &path, QByteArray *data, QSt
     if (path == QLatin1String("-")) {
         struct stat status {};
         if (::fstat(STDIN_FILENO, &status) != 0) {
-            *error = QStringLiteral("cannot read standard input: %1").arg(systemError(errno));
+            *error = Tool::tr("cannot read standard input: %1").arg(Tool::systemError(errno));
             return Result::Refused;
         }
         // A terminal is read as the pipe it behaves like; other devices never end.
         const QString refused = refusedType(status.st_mode, false);
         if (!refused.isEmpty() && !S_ISSOCK(status.st_mode) && !::isatty(STDIN_FILENO)) {
-            *error = QStringLiteral("standard input %1").arg(refused);
+            *error = Tool::tr("standard input %1").arg(refused);
             return Result::Refused;
         }
         if (S_ISREG(status.st_mode))
@@ -108,8 +104,8 @@ InputReader::Result InputReader::openFile(const QString &path, bool regularOnly,
     struct stat status {};
     // The type is known before the file is opened: opening a device may already do something.
     if (::stat(encoded.constData(), &status) != 0) {
-        *error = errno == ENOENT ? QStringLiteral("%1: no such file").arg(path)
-                                 : QStringLiteral("%1: cannot read: %2").arg(path, systemError(errno));
+        *error = errno == ENOENT ? Tool::tr("%1: no such file").arg(path)
+                                 : Tool::tr("%1: cannot read: %2").arg(path, Tool::systemError(errno));
         return Result::Refused;
     }
     QString refused = refusedType(status.st_mode, regularOnly);
@@ -122,13 +118,13 @@ InputReader::Result InputReader::openFile(const QString &path, bool regularOnly,
         if (errno == EINTR && SignalBridge::caught())
             return Result::Cancelled;
         if (errno != EINTR) {
-            *error = QStringLiteral("%1: cannot read: %2").arg(path, systemError(errno));
+            *error = Tool::tr("%1: cannot read: %2").arg(path, Tool::systemError(errno));
             return Result::Refused;
         }
     }
     // What was opened, not what stood at the path a moment before.
     if (::fstat(*fd, &status) != 0)
-        refused = systemError(errno);
+        refused = Tool::systemError(errno);
     else
         refused = refusedType(status.st_mode, regularOnly);
     if (!refused.isEmpty()) {
@@ -169,14 +165,14 @@ InputReader::Result InputReader::readDescriptor(int fd, const QString &name, con
         if (errno == EINTR && SignalBridge::caught())
             return Result::Cancelled;
         if (errno != EINTR) {
-            *error = QStringLiteral("%1: cannot read: %2").arg(name, systemError(errno));
+            *error = Tool::tr("%1: cannot read: %2").arg(name, Tool::systemError(errno));
             return Result::Refused;
         }
     }
     if (read.size() > limit.bytes)
         return tooLarge();
     if (regular && read.size() < status.st_size) {
-        *error = QStringLiteral("%1: cannot read: it gave %2 of its %3 bytes")
+        *error = Tool::tr("%1: cannot read: it gave %2 of its %3 bytes")
                 .arg(name).arg(read.size()).arg(status.st_size);
         return Result::Refused;
     }

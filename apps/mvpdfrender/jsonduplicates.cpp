@@ -1,5 +1,7 @@
 #include "jsonduplicates.h"
 
+#include "tool.h"
+
 #include <nlohmann/json.hpp>
 
 #include <set>
@@ -33,7 +35,7 @@ public:
     {
         Level &level = levels.back();
         if (!level.keys.insert(name).second) {
-            found = where() + QStringLiteral("duplicate key \"%1\"").arg(QString::fromStdString(name));
+            found = where() + Tool::tr("duplicate key \"%1\"").arg(QString::fromStdString(name));
             return false;
         }
         level.key = name;
@@ -44,7 +46,7 @@ public:
     {
         // Text Qt's parser lets pass but this one cannot read (a lone surrogate escape, a raw
         // control character in a string): refused, since its keys cannot be checked.
-        found = QStringLiteral("malformed JSON at offset %1: not strict JSON (a raw control "
+        found = Tool::tr("malformed JSON at offset %1: not strict JSON (a raw control "
                                "character or a lone surrogate in a string)").arg(position);
         return false;
     }
@@ -99,9 +101,9 @@ private:
         const size_t document = documents + 1;
         if (levels.size() <= document)
             return QString();
-        QString text = QStringLiteral("document %1").arg(levels[documents].index + 1);
+        QString text = Tool::tr("document %1").arg(levels[documents].index + 1);
         if (isObjectWithKey(document, "items") && isArrayAt(document + 1) && levels.size() > document + 2)
-            text += QStringLiteral(", item %1").arg(levels[document + 1].index + 1);
+            text += Tool::tr(", item %1").arg(levels[document + 1].index + 1);
         return text + QStringLiteral(": ");
     }
 

@@ -3,6 +3,7 @@
 #include "fatalerrors.h"
 #include "imageloader.h"
 #include "signalbridge.h"
+#include "tool.h"
 
 #include <QApplication>
 #include <QHash>
@@ -22,7 +23,7 @@ void filterMessages(QtMsgType type, const QMessageLogContext &, const QString &m
 {
     if (type == QtDebugMsg || type == QtInfoMsg || message.startsWith(QLatin1String("QStandardPaths:")))
         return;
-    std::fprintf(stderr, "mvpdfrender: Qt: %s\n", qUtf8Printable(message));
+    std::fprintf(stderr, "%s: Qt: %s\n", MVPDFRENDER_TOOL_NAME, qUtf8Printable(message));
 }
 
 // Memory running out inside a page pass surfaces here, in the event loop's delivery of the
@@ -86,7 +87,9 @@ int main(int argc, char *argv[])
         // take more memory than the largest image the tool accepts.
         QImageReader::setAllocationLimit(ImageLoader::kMaxPixels * 4 / (1024 * 1024) + 1);
 #endif
-        QApplication::setApplicationName(QStringLiteral("mvpdfrender"));
+        Tool::installTranslation(app);
+        FatalErrors::translate();
+        QApplication::setApplicationName(Tool::name());
         QApplication::setApplicationVersion(QStringLiteral(MVPDFRENDER_VERSION));
         return Commands::run(QApplication::arguments());
     } catch (const std::bad_alloc &) {

@@ -1,6 +1,7 @@
 #include "outputtarget.h"
 
 #include "signalbridge.h"
+#include "tool.h"
 
 #include <QDir>
 
@@ -47,12 +48,12 @@ OutputTarget::~OutputTarget()
 
 bool OutputTarget::fail(int errorNumber, QString *error) const
 {
-    return fail(QString::fromLocal8Bit(std::strerror(errorNumber)), error);
+    return fail(Tool::systemError(errorNumber), error);
 }
 
 bool OutputTarget::fail(const QString &reason, QString *error) const
 {
-    *error = QStringLiteral("cannot write %1: %2").arg(displayPath(), reason);
+    *error = Tool::tr("cannot write %1: %2").arg(displayPath(), reason);
     return false;
 }
 
@@ -71,7 +72,7 @@ OutputTarget::Status OutputTarget::open(const QString &requestedPath, const File
     else if (replacing)
         target = FileIdentity::ofPath(QFile::decodeName(finalPath));
     if (target && inputs.contains(*target)) {
-        fail(QStringLiteral("it is also an input of this run"), error);
+        fail(Tool::tr("it is also an input of this run"), error);
         return Status::Refused;
     }
     return createWorkFile(error) ? Status::Ok : Status::Failed;
@@ -107,16 +108,16 @@ bool OutputTarget::resolve(QString *error)
         return true;
     }
     if (S_ISDIR(status.st_mode))
-        return fail(QStringLiteral("it is a directory"), error);
+        return fail(Tool::tr("it is a directory"), error);
     if (S_ISBLK(status.st_mode))
-        return fail(QStringLiteral("it is a block device"), error);
-    return fail(QStringLiteral("it is not a file, a FIFO or a character device"), error);
+        return fail(Tool::tr("it is a block device"), error);
+    return fail(Tool::tr("it is not a file, a FIFO or a character device"), error);
 }
 
 bool OutputTarget::useStandardOutput(QString *error)
 {
     if (::isatty(STDOUT_FILENO))
-        return fail(QStringLiteral("standard output is a terminal"), error);
+        return fail(Tool::tr("standard output is a terminal"), error);
     kind = Kind::Stream;
     toStandardOutput = true;
     return true;
@@ -147,10 +148,10 @@ QString OutputTarget::writeFailureReason() const
     struct rlimit limit {};
     if (::fstat(fd, &status) == 0 && ::getrlimit(RLIMIT_FSIZE, &limit) == 0
         && limit.rlim_cur != RLIM_INFINITY && status.st_size >= off_t(limit.rlim_cur))
-        return QString::fromLocal8Bit(std::strerror(EFBIG));
+        return Tool::systemError(EFBIG);
     struct statvfs space {};
     if (::fstatvfs(fd, &space) == 0 && space.f_bavail == 0)
-        return QString::fromLocal8Bit(std::strerror(ENOSPC));
+        return Tool::systemError(ENOSPC);
     return QString();
 }
 
@@ -161,13 +162,13 @@ QString OutputTarget::stagingFolder() const
 
 QString OutputTarget::displayPath() const
 {
-    return requested == QLatin1String("-") ? QStringLiteral("standard output") : requested;
+    return requested == QLatin1String("-") ? Tool::tr("standard output") : requested;
 }
 
 QString OutputTarget::destination() const
 {
     if (toStandardOutput)
-        return QStringLiteral("standard output");
+        return Tool::tr("standard output");
     return kind == Kind::File ? QFile::decodeName(finalPath) : displayPath();
 }
 
@@ -224,7 +225,7 @@ OutputTarget::Status OutputTarget::commitStream(QString *error)
         }
         if (::isatty(out)) {
             ::close(out);
-            fail(QStringLiteral("it is a terminal"), error);
+            fail(Tool::tr("it is a terminal"), error);
             discard();
             return Status::Failed;
         }

@@ -3,24 +3,24 @@
 
 #include <QString>
 
-// Shows a report's progress on standard error: a bar redrawn in place on a terminal, plain
-// lines, or nothing.
+// Shows a report's progress on standard error: a bar redrawn in place on a terminal (as much
+// of it as the terminal's width takes, down to the percentage alone), plain lines, or nothing.
 class ProgressView
 {
 public:
     enum class Style { None, Lines, Bar };
 
-    explicit ProgressView(Style style);
+    // counted: what the percentage is a share of, as the tool says it ("of lines").
+    ProgressView(Style style, const QString &counted);
 
-    // noun: what the percentage counts ("of lines", "of documents").
-    void update(int pagesWritten, double percent, const QString &libraryMessage,
-                const QString &noun);
+    void update(int pagesWritten, double percent);
     // Clears the bar before a final message.
     void finish();
 
 private:
     Style style;
-    bool drawn = false;
+    QString counted;
+    int drawnWidth = 0;
 };
 
 #endif // PROGRESSVIEW_H

@@ -5,12 +5,20 @@
 #include <QString>
 #include <QStringList>
 
-// Reading printout lines: UTF-8 text, one line per line, "\n" or "\r\n" line ends.
+// Reading printout lines: text in UTF-8 (the default) or an encoding the C library's iconv
+// converts (cp1250, iso-8859-2, cp852, utf-16 ...), one line per line, "\n" or "\r\n" line
+// ends. A byte-order mark makes UTF-16 or UTF-8 text read as such whatever was asked.
 namespace TextInput {
 
-// Splits UTF-8 bytes into lines. Returns false when a line is not valid UTF-8; error then
-// names the first lines at fault (1-based).
-bool decodeLines(const QByteArray &data, const QString &name, QStringList *lines, QString *error);
+// Whether iconv knows encoding (an empty name is UTF-8).
+bool knownEncoding(const QString &encoding);
+
+// Splits text into lines. Returns false with error, naming `name`, for what is no text (an
+// image, a PDF, an archive, or bytes of which many are NUL), and for bytes that are not valid
+// in the encoding: for UTF-8 error lists the first lines at fault (from 1) and, where the
+// bytes read as Polish in one of the usual older encodings, says which and how to ask for it.
+bool decodeLines(const QByteArray &data, const QString &name, const QString &encoding,
+                 QStringList *lines, QString *error);
 
 } // namespace TextInput
 

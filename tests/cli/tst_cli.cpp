@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,6 +67,36 @@ QByteArray receiptLines(int count)
     return lines;
 }
 
+// text in encoding, converted by iconv.
+QByteArray encoded(const QString &text, const char *encoding)
+{
+    const QByteArray utf8 = text.toUtf8();
+    QByteArray out(utf8.size() * 4 + 16, '\0');
+    const iconv_t converter = ::iconv_open(encoding, "UTF-8");
+    if (converter == iconv_t(-1))
+        return QByteArray();
+    char *in = const_cast<char *>(utf8.constData());
+    size_t inLeft = size_t(utf8.size());
+    char *to = out.data();
+    size_t outLeft = size_t(out.size());
+    const bool done = ::iconv(converter, &in, &inLeft, &to, &outLeft) != size_t(-1);
+    ::iconv_close(converter);
+    return done ? out.left(int(to - out.data())) : QByteArray();
+}
+
+// The options a command's help lists, without the help's own.
+QSet<QString> helpOptions(const QString &help)
+{
+    QSet<QString> options;
+    QRegularExpressionMatchIterator found = QRegularExpression(QStringLiteral("^\\s+(?:-\\w, )?--([a-z][a-z-]*)"),
+                                                               QRegularExpression::MultilineOption).globalMatch(help);
+    while (found.hasNext())
+        options.insert(found.next().captured(1));
+    options.remove(QStringLiteral("help"));
+    options.remove(QStringLiteral("help-all"));
+    return options;
+}
+
 // The tool run by bash, so that limits can be set first; exec keeps the tool's pid.
 void startInShell(QProcess &process, const QString &limits, const QStringList &arguments)
 {
@@ -84,6 +115,7 @@ class tst_Cli : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void lineReport();
     void documentReport();
@@ -103,12 +135,27 @@ private slots:
     void quickView();
     void cancelledMarker_data();
     void cancelledMarker();
+    void languages_data();
+    void languages();
+    void encodings_data();
+    void encodings();
+    void textSizeIsAResolution();
+    void quickViewIntoAClosedPipe();
+    void everyOptionDocumented();
 
 private:
     QString path(const QString &name) const { return dir.filePath(name); }
     QStringList leftovers() const;
     QTemporaryDir dir;
 };
+
+// The tool speaks the locale's language: English unless a row asks for Polish.
+void tst_Cli::initTestCase()
+{
+    for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+        qunsetenv(name);
+    qputenv("LANG", "C.UTF-8");
+}
 
 void tst_Cli::init()
 {
@@ -141,7 +188,8 @@ void tst_Cli::lineReport()
     QVERIFY(pages >= 2);
     QVERIFY(PdfProbe::structureValid(out));
     QCOMPARE(PdfProbe::info(out, QStringLiteral("Title")), QStringLiteral("Dzienny"));
-    QCOMPARE(result.err.count(QStringLiteral("Tworzenie strony: ")), pages - 1);
+    // A progress line per page but the last, with the share of lines.
+    QCOMPARE(result.err.count(QRegularExpression(QStringLiteral("page \\d+ written, \\d+\\.\\d % of lines"))), pages - 1);
     QVERIFY(result.err.contains(QStringLiteral("(%1 pages)").arg(pages)));
     const QString text = PdfProbe::pageTexts(out).join(QString());
     QVERIFY(text.contains(QStringLiteral("Pozycja 0699 żółć 12,50")));
@@ -258,6 +306,16 @@ void tst_Cli::failedRuns_data()
 
     QTest::newRow("missing input") << "$TOOL lines nowhere.txt -o out.pdf" << QByteArray()
                                    << "nowhere.txt: no such file" << 2;
+    QTest::newRow("a windows-1250 file read as UTF-8") << lines << QByteArray("Za\xbf\xf3\xb3\xe6 g\xea\x9cl\xb9 ja\x9f\xf1\n")
+        << "in.txt: invalid UTF-8 on line 1 (it looks like windows-1250: try --encoding cp1250)" << 2;
+    QTest::newRow("an image read as text") << lines << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)
+                                           << "in.txt: not a text file" << 2;
+    QTest::newRow("an unknown encoding") << lines + " --encoding klingon" << QByteArray("a")
+                                         << "--encoding: unknown encoding \"klingon\"" << 2;
+    QTest::newRow("text too large") << lines + " --text-size 9" << QByteArray("a")
+                                    << "--text-size takes points from 0.5 to 6.9" << 2;
+    QTest::newRow("a text size and a resolution") << lines + " --text-size 5 --ppi 100" << QByteArray("a")
+                                                  << "--ppi and --text-size set the same thing" << 2;
     QTest::newRow("a date that is no day") << lines + " --date 2026-02-30" << QByteArray("a")
                                            << "--date takes a day as YYYY-MM-DD, such as 2026-11-30" << 2;
     QTest::newRow("a malformed SOURCE_DATE_EPOCH") << "SOURCE_DATE_EPOCH=yesterday " + lines << QByteArray("a")
@@ -289,7 +347,7 @@ void tst_Cli::failedRuns_data()
     QTest::newRow("an invalid outline pattern") << lines + " --outline-pattern '(PARAGON'" << QByteArray("a")
                                                 << "--outline-pattern: missing closing parenthesis at offset 8" << 2;
     QTest::newRow("an outline pattern the engine gives up on") << lines + " --outline-pattern '^(a+)+c|!c'"
-        << QByteArray(40, 'a') + "!c\n" << "Nie można dopasować wzorca konspektu do wiersza 1: ^(a+)+c|!c" << 2;
+        << QByteArray(40, 'a') + "!c\n" << "the outline pattern cannot be matched against line 1" << 2;
     QTest::newRow("no documents") << json << QByteArray(R"({"documents": []})") << "the inputs hold no documents" << 2;
     QTest::newRow("a missing image") << json << QByteArray(R"([{"items": [{"image": "none.png"}]}])")
                                      << "in.json: document 1, item 1: image \"none.png\": no such file" << 2;
@@ -322,14 +380,16 @@ void tst_Cli::failedRuns_data()
                                                     << QByteArray("a") << "--first-number needs --numbered" << 2;
     // Renders that fail: status 1.
     QTest::newRow("a missing folder") << "$TOOL lines in.txt -o missing/out.pdf" << QByteArray("a")
-                                      << "cannot write missing/out.pdf: No such file or directory" << 1;
+                                      << "cannot write missing/out.pdf: no such file or folder" << 1;
     QTest::newRow("a directory as output") << "$TOOL lines in.txt -o ." << QByteArray("a")
                                            << "cannot write .: it is a directory" << 1;
     QTest::newRow("a full device") << "$TOOL lines in.txt -o /dev/full" << QByteArray("a")
-                                   << "cannot write /dev/full: No space left on device" << 1;
+                                   << "cannot write /dev/full: no space left on the disk" << 1;
     QTest::newRow("a machine without fonts") << "FONTCONFIG_FILE=$PWD/fonts.conf " + lines << QByteArray("a")
-                                             << "Brak czcionek potrzebnych do utworzenia pliku PDF: "
-                                                "Open Sans, Liberation Mono" << 1;
+                                             << "no installed font for Open Sans, Liberation Mono" << 1;
+    // In Polish, the tool says what the library says.
+    QTest::newRow("a machine without fonts, in Polish") << "LANG=pl_PL.UTF-8 FONTCONFIG_FILE=$PWD/fonts.conf " + lines
+        << QByteArray("a") << "Brak czcionek potrzebnych do utworzenia pliku PDF: Open Sans, Liberation Mono" << 1;
 }
 
 // Whatever is wrong with the input, the tool says so in one line, exits with status 2 and
@@ -403,14 +463,14 @@ void tst_Cli::endings_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("message");
     const QString out = QStringLiteral("out.pdf");
-    QTest::newRow("SIGINT") << ":" << out << int(SIGINT) << 130 << "przerwane";
-    QTest::newRow("SIGTERM") << ":" << out << int(SIGTERM) << 130 << "przerwane";
-    QTest::newRow("SIGHUP") << ":" << out << int(SIGHUP) << 130 << "przerwane";
-    QTest::newRow("SIGQUIT") << ":" << out << int(SIGQUIT) << 130 << "przerwane";
-    QTest::newRow("SIGINT while a FIFO has no reader") << ":" << "fifo" << int(SIGINT) << 130 << "przerwane";
+    QTest::newRow("SIGINT") << ":" << out << int(SIGINT) << 130 << "cancelled";
+    QTest::newRow("SIGTERM") << ":" << out << int(SIGTERM) << 130 << "cancelled";
+    QTest::newRow("SIGHUP") << ":" << out << int(SIGHUP) << 130 << "cancelled";
+    QTest::newRow("SIGQUIT") << ":" << out << int(SIGQUIT) << 130 << "cancelled";
+    QTest::newRow("SIGINT while a FIFO has no reader") << ":" << "fifo" << int(SIGINT) << 130 << "cancelled";
     QTest::newRow("SIGINT ignored when the tool started") << "trap '' INT" << out << int(SIGINT) << 0 << "wrote";
     QTest::newRow("file-size limit") << "ulimit -f 16" << out << 0 << 1
-                                     << "Nie można zapisać pliku PDF: out.pdf (File too large)";
+                                     << "cannot write out.pdf (larger than the file-size limit)";
 }
 
 // However a run ends early, it leaves no work file and the earlier report as it was.
@@ -438,7 +498,7 @@ void tst_Cli::endings()
     if (signalNumber != 0) {
         const auto triggered = [&]() {
             err += process.readAllStandardError();
-            return err.contains("Tworzenie strony: 2");
+            return err.contains("page 1 written");
         };
         QTRY_VERIFY_WITH_TIMEOUT(triggered(), 120000);
         // The complete report then waits in open() for the FIFO's reader.
@@ -608,7 +668,7 @@ void tst_Cli::streamedOutput()
     QVERIFY(process.waitForFinished(60000));
     QCOMPARE(process.exitCode(), 0);
     const QByteArray err = process.readAllStandardError();
-    QVERIFY(err.contains("Tworzenie strony: 2"));
+    QVERIFY(err.contains("page 1 written"));
     QVERIFY(err.contains("wrote standard output (3 pages)"));
     QByteArray pdf = appendToFile ? readFile(file) : process.readAllStandardOutput();
     if (appendToFile) {
@@ -648,6 +708,143 @@ void tst_Cli::cancelledMarker()
                                   "PARAGON\n\x1b" "EANULOWANY\nkoniec\n");
     QCOMPARE(result.status, status);
     QVERIFY(result.out.isEmpty());
+}
+
+void tst_Cli::languages_data()
+{
+    QTest::addColumn<QByteArray>("language");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("said");        // all of them
+    QTest::addColumn<QStringList>("notSaid");     // none of them
+    const QStringList report{QStringLiteral("lines"), QStringLiteral("in.txt"), QStringLiteral("-o"),
+                             QStringLiteral("out.pdf"), QStringLiteral("--progress")};
+    QTest::newRow("English") << QByteArray("C.UTF-8") << report
+        << QStringList{QStringLiteral("page 1 written, "), QStringLiteral("% of lines"), QStringLiteral("(3 pages)")}
+        << QStringList{QStringLiteral("zapisano"), QStringLiteral("Tworzenie"), QStringLiteral("stron")};
+    QTest::newRow("Polish") << QByteArray("pl_PL.UTF-8") << report
+        << QStringList{QStringLiteral("zapisano stronę 1, "), QStringLiteral("% wierszy"), QStringLiteral("(3 strony)")}
+        << QStringList{QStringLiteral("page"), QStringLiteral("wrote"), QStringLiteral("lines")};
+    QTest::newRow("Polish help") << QByteArray("pl_PL.UTF-8") << QStringList{QStringLiteral("documents"), QStringLiteral("--help")}
+        << QStringList{QStringLiteral("mvpdfrender documents [opcje] WEJŚCIE..."), QStringLiteral("Numeruje dokumenty")}
+        << QStringList{QStringLiteral("Number the documents"), QStringLiteral("INPUT")};
+    QTest::newRow("Polish usage error") << QByteArray("pl_PL.UTF-8")
+        << QStringList{QStringLiteral("lines"), QStringLiteral("in.txt"), QStringLiteral("-o"), QStringLiteral("out.pdf"),
+                       QStringLiteral("--date"), QStringLiteral("jutro")}
+        << QStringList{QStringLiteral("--date przyjmuje dzień"), QStringLiteral("Spróbuj: 'mvpdfrender lines --help'")}
+        << QStringList{QStringLiteral("takes"), QStringLiteral("Try")};
+}
+
+// A run speaks one language, the locale's: Polish throughout, the library's texts and the
+// tool's alike, or English throughout.
+void tst_Cli::languages()
+{
+    QFETCH(QByteArray, language);
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, said);
+    QFETCH(QStringList, notSaid);
+    writeFile(path(QStringLiteral("in.txt")), receiptLines(700));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LANG"), QString::fromLatin1(language));
+    QStringList withPaths;
+    for (const QString &argument : arguments)
+        withPaths.append(argument.endsWith(QLatin1String(".txt")) || argument.endsWith(QLatin1String(".pdf"))
+                         ? path(argument) : argument);
+    const Result result = runTool(withPaths, QByteArray(), environment);
+    const QString all = result.out + result.err;
+    for (const QString &text : said)
+        QVERIFY2(all.contains(text), qPrintable(text + QStringLiteral(" not in: ") + all.left(600)));
+    for (const QString &text : notSaid)
+        QVERIFY2(!all.contains(text), qPrintable(text + QStringLiteral(" in: ") + all.left(600)));
+}
+
+void tst_Cli::encodings_data()
+{
+    QTest::addColumn<QString>("option");     // --encoding's value; empty: none given
+    QTest::addColumn<QByteArray>("iconvName");
+    QTest::newRow("windows-1250") << "cp1250" << QByteArray("CP1250");
+    QTest::newRow("ISO-8859-2") << "iso-8859-2" << QByteArray("ISO-8859-2");
+    QTest::newRow("CP852") << "cp852" << QByteArray("CP852");
+    QTest::newRow("UTF-16 with a byte-order mark") << "utf-16" << QByteArray("UTF-16");
+    QTest::newRow("UTF-16, its mark alone") << QString() << QByteArray("UTF-16");
+}
+
+// A file in an older encoding renders the same words as its UTF-8 twin.
+void tst_Cli::encodings()
+{
+    QFETCH(QString, option);
+    QFETCH(QByteArray, iconvName);
+    QString text;
+    for (int i = 0; i < 40; ++i)
+        text += QStringLiteral("Zażółć gęślą jaźń %1 ŹĆŃĄŚ 12,50\r\n").arg(i);
+    writeFile(path(QStringLiteral("utf8.txt")), text.toUtf8());
+    const QByteArray older = encoded(text, iconvName.constData());
+    QVERIFY(!older.isEmpty() && older != text.toUtf8());
+    writeFile(path(QStringLiteral("older.txt")), older);
+    QStringList arguments{QStringLiteral("lines"), path(QStringLiteral("older.txt")), QStringLiteral("-o"),
+                          path(QStringLiteral("older.pdf")), QStringLiteral("--title"), QStringLiteral("Kasa")};
+    if (!option.isEmpty())
+        arguments += QStringList{QStringLiteral("--encoding"), option};
+    const Result result = runTool(arguments);
+    QVERIFY2(result.status == 0, qPrintable(result.err));
+    QCOMPARE(runTool({QStringLiteral("lines"), path(QStringLiteral("utf8.txt")), QStringLiteral("-o"),
+                      path(QStringLiteral("utf8.pdf")), QStringLiteral("--title"), QStringLiteral("Kasa")}).status, 0);
+    const QStringList pages = PdfProbe::pageTexts(path(QStringLiteral("older.pdf")));
+    QVERIFY(pages.value(0).contains(QStringLiteral("Zażółć gęślą jaźń 39 ŹĆŃĄŚ 12,50")));
+    QCOMPARE(pages, PdfProbe::pageTexts(path(QStringLiteral("utf8.pdf"))));
+}
+
+// --text-size sets the layout resolution: 5 points is a resolution of 100, the same file.
+void tst_Cli::textSizeIsAResolution()
+{
+    writeFile(path(QStringLiteral("in.txt")), receiptLines(300));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("SOURCE_DATE_EPOCH"), QStringLiteral("1764460800"));
+    const QStringList arguments{QStringLiteral("lines"), path(QStringLiteral("in.txt")), QStringLiteral("-o")};
+    QCOMPARE(runTool(arguments + QStringList{path(QStringLiteral("size.pdf")), QStringLiteral("--text-size"),
+                                            QStringLiteral("5")}, QByteArray(), environment).status, 0);
+    QCOMPARE(runTool(arguments + QStringList{path(QStringLiteral("ppi.pdf")), QStringLiteral("--ppi"),
+                                            QStringLiteral("100")}, QByteArray(), environment).status, 0);
+    QVERIFY(readFile(path(QStringLiteral("size.pdf"))) == readFile(path(QStringLiteral("ppi.pdf"))));
+}
+
+// A reader that stops reading ends quickview quietly, with the status of a SIGPIPE death.
+void tst_Cli::quickViewIntoAClosedPipe()
+{
+    writeFile(path(QStringLiteral("in.txt")), receiptLines(200000));
+    QProcess process;
+    process.start(QStringLiteral("bash"), {QStringLiteral("-c"),
+                  QStringLiteral("set -o pipefail; '%1' quickview '%2' | head -n 1 > /dev/null")
+                          .arg(QStringLiteral(MVPDFRENDER_TOOL), path(QStringLiteral("in.txt")))});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 141);
+    QCOMPARE(process.readAllStandardError(), QByteArray());
+}
+
+// Every option of every command's help is in the manual and in the README, and every option
+// the manual describes is one of the tool's.
+void tst_Cli::everyOptionDocumented()
+{
+    QSet<QString> helped;
+    for (const QString &command : {QStringLiteral("lines"), QStringLiteral("documents"), QStringLiteral("quickview")})
+        helped += helpOptions(runTool({command, QStringLiteral("--help")}).out);
+    QVERIFY(helped.contains(QStringLiteral("encoding")) && helped.contains(QStringLiteral("output")));
+    const QString manual = QString::fromUtf8(readFile(QStringLiteral(MVPDFRENDER_MANUAL))).remove(QLatin1Char('\\'));
+    const QString readme = QString::fromUtf8(readFile(QStringLiteral(MVPDFRENDER_README)));
+    // The manual's options stand in its tagged lines (.B, .BI, .BR).
+    QSet<QString> described;
+    const QRegularExpression option(QStringLiteral("--([a-z][a-z-]*)"));
+    for (const QString &line : manual.split(QLatin1Char('\n'))) {
+        QRegularExpressionMatchIterator found = option.globalMatch(line);
+        while (line.startsWith(QLatin1String(".B")) && found.hasNext())
+            described.insert(found.next().captured(1));
+    }
+    for (const QString &option : qAsConst(helped)) {
+        QVERIFY2(described.contains(option), qPrintable(QStringLiteral("--%1 is not in the manual").arg(option)));
+        QVERIFY2(readme.contains(QStringLiteral("--") + option),
+                 qPrintable(QStringLiteral("--%1 is not in the README").arg(option)));
+    }
+    for (const QString &option : qAsConst(described))
+        QVERIFY2(helped.contains(option), qPrintable(QStringLiteral("--%1 is in the manual only").arg(option)));
 }
 
 QTEST_MAIN(tst_Cli)
