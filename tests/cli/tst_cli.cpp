@@ -4,6 +4,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -718,6 +719,7 @@ void tst_Cli::languages_data()
     QTest::addColumn<QStringList>("notSaid");     // none of them
     const QStringList report{QStringLiteral("lines"), QStringLiteral("in.txt"), QStringLiteral("-o"),
                              QStringLiteral("out.pdf"), QStringLiteral("--progress")};
+    const QString tool = QFileInfo(QStringLiteral(MVPDFRENDER_TOOL)).fileName();   // the flavour's name
     QTest::newRow("English") << QByteArray("C.UTF-8") << report
         << QStringList{QStringLiteral("page 1 written, "), QStringLiteral("% of lines"), QStringLiteral("(3 pages)")}
         << QStringList{QStringLiteral("zapisano"), QStringLiteral("Tworzenie"), QStringLiteral("stron")};
@@ -725,12 +727,12 @@ void tst_Cli::languages_data()
         << QStringList{QStringLiteral("zapisano stronę 1, "), QStringLiteral("% wierszy"), QStringLiteral("(3 strony)")}
         << QStringList{QStringLiteral("page"), QStringLiteral("wrote"), QStringLiteral("lines")};
     QTest::newRow("Polish help") << QByteArray("pl_PL.UTF-8") << QStringList{QStringLiteral("documents"), QStringLiteral("--help")}
-        << QStringList{QStringLiteral("mvpdfrender documents [opcje] WEJŚCIE..."), QStringLiteral("Numeruje dokumenty")}
+        << QStringList{tool + QStringLiteral(" documents [opcje] WEJŚCIE..."), QStringLiteral("Numeruje dokumenty")}
         << QStringList{QStringLiteral("Number the documents"), QStringLiteral("INPUT")};
     QTest::newRow("Polish usage error") << QByteArray("pl_PL.UTF-8")
         << QStringList{QStringLiteral("lines"), QStringLiteral("in.txt"), QStringLiteral("-o"), QStringLiteral("out.pdf"),
                        QStringLiteral("--date"), QStringLiteral("jutro")}
-        << QStringList{QStringLiteral("--date przyjmuje dzień"), QStringLiteral("Spróbuj: 'mvpdfrender lines --help'")}
+        << QStringList{QStringLiteral("--date przyjmuje dzień"), QStringLiteral("Spróbuj: '%1 lines --help'").arg(tool)}
         << QStringList{QStringLiteral("takes"), QStringLiteral("Try")};
 }
 
