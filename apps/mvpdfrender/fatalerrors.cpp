@@ -24,8 +24,8 @@ namespace {
 // The messages, made ready in the tool's language before anything can fail: writing them
 // then needs no memory.
 constexpr size_t kMessageBytes = 256;
-char outOfMemoryText[kMessageBytes] = "mvpdfrender: out of memory\n";
-char internalErrorText[kMessageBytes] = "mvpdfrender: internal error, stopped\n";
+char outOfMemoryText[kMessageBytes] = MVPDFRENDER_TOOL_NAME ": out of memory\n";
+char internalErrorText[kMessageBytes] = MVPDFRENDER_TOOL_NAME ": internal error, stopped\n";
 
 void prepare(char (&buffer)[kMessageBytes], const QString &message)
 {
