@@ -367,17 +367,23 @@ int main(int argc, char *argv[])
 
     std::printf("%-22s %6s %9s %9s %9s %11s %11s %12s %13s %6s\n", "case", "pages", "seconds", "pages/s",
                 "peak MiB", "first page", "median pass", "longest pass", "longest stall", "ratio");
-    double floorRate = 0;
+    const auto rateOf = [&results](const QString &name) {
+        const double seconds = fastest(results.value(name).seconds);
+        return seconds > 0 ? results.value(name).pages / seconds : 0.0;
+    };
     for (const QString &name : cases) {
         const CaseResult &result = results[name];
         const double seconds = fastest(result.seconds);
-        const double rate = seconds > 0 ? result.pages / seconds : 0;
-        const bool floor = name.startsWith(QLatin1String("floor")) || name.startsWith(QLatin1String("docfloor"));
-        if (floor)
-            floorRate = rate;
-        // A single long line, and a run cancelled after its first page, have no floor.
-        const bool compared = !floor && name != longLineCase && !name.startsWith(QLatin1String("firstpage"));
-        const double ratio = floor ? 1.0 : (floorRate > 0 && compared ? rate / floorRate : 0.0);
+        const double rate = rateOf(name);
+        // A line report is compared with the line floor of as many lines, a document report
+        // with the document floor of as many documents; other cases with nothing.
+        const QString size = name.section(QLatin1Char(':'), 1);
+        QString floor;
+        if (name.startsWith(QLatin1String("lines:")) || name.startsWith(QLatin1String("floor:")))
+            floor = QStringLiteral("floor:") + size;
+        else if (name.startsWith(QLatin1String("documents:")) || name.startsWith(QLatin1String("docfloor:")))
+            floor = QStringLiteral("docfloor:") + size;
+        const double ratio = results.contains(floor) && rateOf(floor) > 0 ? rate / rateOf(floor) : 0.0;
         std::printf("%-22s %6d %9.3f %9.1f %9.1f %8.2f ms %8.2f ms %9.2f ms %10.2f ms %6.2f\n",
                     qUtf8Printable(name), result.pages, seconds, rate, result.peakKiB / 1024.0,
                     fastest(result.firstPages), median(result.medianPasses), result.longestPass,
