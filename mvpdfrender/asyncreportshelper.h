@@ -123,7 +123,7 @@ public:
      * The same, for a text item that is only ever placed on a page (appendToColumn() or
      * appendToPage()) or deleted: flushPageItemsForReuse() keeps it for reuse by a later page
      * instead of deleting it, so the caller neither keeps it nor changes anything but its
-     * position.
+     * position and its layout hints (MvKeys::ItemData, which a kept item loses).
      * \since 1.1
      */
     QGraphicsItem *createPageTextItem(const QString &text, const QTextCharFormat &format);

@@ -68,6 +68,14 @@ int pieceEnd(const QString &text, int from, int width)
     return cutAt(text, from, qMin(text.size(), from + width));
 }
 
+// The separator expression, compiled once: copies of a QRegularExpression share their
+// compiled pattern, so a formatter made per receipt does not compile it again.
+QRegularExpression sharedSeparatorExpression()
+{
+    static const QRegularExpression expression(kSeparatorPattern);
+    return expression;
+}
+
 } // namespace
 
 // The printout's lines, its two counters, its width and the expression that tells a
@@ -78,7 +86,7 @@ struct MvStringFormatter::Private
     int allLines = 0;
     int nonSeparatorLines = 0;
     int lineWidth = kDefaultWidth;
-    QRegularExpression separatorExpression{kSeparatorPattern};
+    QRegularExpression separatorExpression = sharedSeparatorExpression();
 };
 
 MvStringFormatter::MvStringFormatter() : d(new Private)

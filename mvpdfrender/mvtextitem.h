@@ -1,6 +1,8 @@
 #ifndef MVTEXTITEM_H
 #define MVTEXTITEM_H
 
+#include "mvkeys.h"
+
 #include <QGraphicsTextItem>
 #include <QTextCharFormat>
 
@@ -19,6 +21,12 @@ public:
     // Makes the document hold text in format, in one edit, its lines set at the composer's
     // line height; whatever it held before is replaced.
     void fill(const QString &text, const QTextCharFormat &format);
+
+    // The layout hints a document's item may carry (QGraphicsItem::setData()): a piece of a
+    // text carries its text's over, and a reused item starts without any.
+    static constexpr MvKeys::ItemData LayoutHints[] = {MvKeys::SpacedKey, MvKeys::TightKey,
+                                                       MvKeys::FullHeightKey, MvKeys::CentredKey,
+                                                       MvKeys::HeightFactorKey};
 
     // Set on items that only the page composer and the renderers ever see; the composer
     // reuses them for a later page instead of deleting them.

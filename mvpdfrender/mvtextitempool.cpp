@@ -38,10 +38,14 @@ void MvTextItemPool::keep(MvTextItem *item)
         return;
     }
     // Back to the state of a new item: no outline effect, at the origin, at its own size (a
-    // renderer may have scaled it down to fit), for anyone.
+    // renderer may have scaled it down to fit), without layout hints, for anyone.
     item->setGraphicsEffect(nullptr);
     item->setPos(0.0, 0.0);
     item->setScale(1.0);
+    for (const MvKeys::ItemData key : MvTextItem::LayoutHints) {
+        if (item->data(key).isValid())
+            item->setData(key, QVariant());
+    }
     item->recyclable = false;
     item->cutFrom = 0;
     items.append(item);

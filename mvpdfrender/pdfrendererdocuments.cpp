@@ -25,9 +25,6 @@ constexpr int kMaxColumns = 3;
 constexpr int kFittingColumns = 2;
 // A scale factor this close to 1 leaves an item as it is: it fits, give or take rounding.
 constexpr double kScaleTolerance = 1e-9;
-// The layout hints a piece of a text item carries over from it.
-constexpr ItemData kPieceHints[] = {SpacedKey, TightKey, FullHeightKey, CentredKey, HeightFactorKey};
-
 bool hasKey(const QGraphicsItem *item, int key)
 {
     return item->data(key).isValid();
@@ -89,7 +86,7 @@ void PDFRendererDocuments::appendDoc(const DocumentGraphics &doc)
         const int number = doc.attributes.value(NumberAttribute).toInt();
         const QString text = QStringLiteral("   Dokument nr %1   ")
                 .arg(number, 0, 10, QLatin1Char(' '));
-        header = hlp.createTextItemWithFormat(text, hlp.formats[DocumentLabelFormat]);
+        header = hlp.createPageTextItem(text, hlp.formats[DocumentLabelFormat]);
         header->setData(CentredKey, QVariant(true));
         // Raised by half its height: placement puts its vertical centre on the flow point.
         header->setPos(0.0, -0.5 * MvConstants::SCALEDBBSIZE(header).height());
@@ -429,8 +426,8 @@ void PDFRendererDocuments::insertContinuationLabel(int doc, int at)
         name = QStringLiteral("Dokument nr %1").arg(document.attributes.value(NumberAttribute).toInt());
     if (name.isEmpty())
         name = QStringLiteral("Dokument %1").arg(d->documentsDone + doc + 1);
-    QGraphicsItem *label = hlp.createTextItemWithFormat(QStringLiteral("%1 (cd.)").arg(name),
-                                                        hlp.formats[DocumentLabelFormat]);
+    QGraphicsItem *label = hlp.createPageTextItem(QStringLiteral("%1 (cd.)").arg(name),
+                                                  hlp.formats[DocumentLabelFormat]);
     label->setData(CentredKey, QVariant(true));
     d->labels.insert(label);
     docs[doc].items.insert(at, label);
@@ -502,13 +499,12 @@ QGraphicsItem *PDFRendererDocuments::takePiece(QList<QGraphicsItem *> &items, in
                                                fitWidth() / text->scale(), text->recyclable, &next);
     piece->setPos(text->pos());
     piece->setScale(text->scale());
-    // A page item holds nothing but its text (the composer reuses it for other texts).
-    if (!text->recyclable) {
+    // A page item keeps the default colour (the composer reuses it for other texts).
+    if (!text->recyclable)
         static_cast<QGraphicsTextItem *>(piece)->setDefaultTextColor(text->defaultTextColor());
-        for (const ItemData key : kPieceHints) {
-            if (hasKey(text, key))
-                piece->setData(key, text->data(key));
-        }
+    for (const ItemData key : MvTextItem::LayoutHints) {
+        if (hasKey(text, key))
+            piece->setData(key, text->data(key));
     }
     items.insert(index, piece);
     ++itemCount;

@@ -67,6 +67,9 @@ bool DocumentFeeder::fail(const QString &reason)
 
 bool DocumentFeeder::topUp(PDFRendererDocuments &renderer)
 {
+    pending = Pending();
+    for (const DocumentGraphics &doc : qAsConst(renderer.documents()))
+        pending.add(doc.items);
     while (!ample(renderer)) {
         if (openItems > 0) {
             if (!feedOpenDocument(renderer))
@@ -81,22 +84,22 @@ bool DocumentFeeder::topUp(PDFRendererDocuments &renderer)
     return true;
 }
 
+void DocumentFeeder::Pending::add(const QList<QGraphicsItem *> &items)
+{
+    for (QGraphicsItem *item : items) {
+        const double slot = PDFRendererDocuments::boundingHeight(item);
+        height += slot;
+        tallest = qMax(tallest, slot);
+    }
+}
+
 // Whether the pending documents are more than a page can take. A column takes at most its
 // height, plus one item placed at its top whatever its height. The items' slots alone are
 // counted (not the gaps between documents, nor the lines a text too wide for a column will be
 // continued on), which only ever keeps more pending.
 bool DocumentFeeder::ample(PDFRendererDocuments &renderer) const
 {
-    double pending = 0.0;
-    double tallest = 0.0;
-    for (const DocumentGraphics &doc : renderer.documents()) {
-        for (QGraphicsItem *item : doc.items) {
-            const double slot = PDFRendererDocuments::boundingHeight(item);
-            pending += slot;
-            tallest = qMax(tallest, slot);
-        }
-    }
-    return pending > kColumnsAhead * (renderer.getHlp().contentHeight() + tallest);
+    return pending.height > kColumnsAhead * (renderer.getHlp().contentHeight() + pending.tallest);
 }
 
 bool DocumentFeeder::startDocument(PDFRendererDocuments &renderer)
@@ -118,6 +121,7 @@ bool DocumentFeeder::startDocument(PDFRendererDocuments &renderer)
         return false;
     }
     renderer.appendDoc(doc);
+    pending.add(renderer.documents().constLast().items);   // with its number label
     openItems = inParts ? firstPart : 0;
     if (!inParts)
         documents[index] = DocumentInput();   // its items live in the renderer now
@@ -136,14 +140,15 @@ bool DocumentFeeder::feedOpenDocument(PDFRendererDocuments &renderer)
     }
     // The document is still pending (more than a page of it always is), so its next part
     // joins it there.
-    QList<DocumentGraphics> &pending = renderer.documents();
-    if (pending.isEmpty()) {
+    QList<DocumentGraphics> &documentsPending = renderer.documents();
+    if (documentsPending.isEmpty()) {
         DocumentGraphics rest;
         rest.items = items;
         renderer.appendDoc(rest);
     } else {
-        pending.last().items.append(items);
+        documentsPending.last().items.append(items);
     }
+    pending.add(items);
     openItems = to;
     if (to == input.items.size()) {
         openItems = 0;
@@ -166,11 +171,8 @@ bool DocumentFeeder::buildItems(const DocumentInput &input, int from, int to,
             continue;
         }
         const QTextCharFormat &format = helper.formats[itemInput.format];
-        const bool hinted = itemInput.spaced || itemInput.tight || itemInput.fullHeight
-                || itemInput.centred || itemInput.heightFactor;
-        // A plain line goes only onto a page: the composer may reuse it afterwards.
-        QGraphicsItem *item = hinted ? helper.createTextItemWithFormat(itemInput.text, format)
-                                     : helper.createPageTextItem(itemInput.text, format);
+        // A line goes only onto a page: the composer may reuse it afterwards.
+        QGraphicsItem *item = helper.createPageTextItem(itemInput.text, format);
         setHints(item, itemInput);
         items->append(item);
     }

@@ -60,6 +60,16 @@ private:
     int openItems = 0;            // items of the last started document fed so far, while some
                                   // are still to come; 0 when it went in whole
     QString failure;
+
+    // What the renderer's pending documents take: counted when a top-up begins, added to as
+    // it appends.
+    struct Pending
+    {
+        void add(const QList<QGraphicsItem *> &items);
+        double height = 0.0;   // their slots, one after another
+        double tallest = 0.0;  // the tallest slot
+    };
+    Pending pending;
 };
 
 #endif // DOCUMENTFEEDER_H

@@ -441,6 +441,11 @@ void tst_Helper::reusedPageItemsAreLikeNew()
     helper.createScene(QRect(0, 0, 900, 1300));
     helper.setDebugColorize(true);
     helper.emitTextList(30.0, 1, QStringList{before}, helper.formats[MvKeys::PrintoutFormat]);
+    // A renderer's label or a document's line carries layout hints while on its page.
+    const MvKeys::ItemData hints[] = {MvKeys::SpacedKey, MvKeys::TightKey, MvKeys::FullHeightKey,
+                                      MvKeys::CentredKey, MvKeys::HeightFactorKey};
+    for (const MvKeys::ItemData key : hints)
+        helper.pageItems.last()->setData(key, 2.0);
     QImage image(90, 130, QImage::Format_ARGB32);
     QPainter painter(&image);
     helper.render(&painter, image.rect());
@@ -457,7 +462,8 @@ void tst_Helper::reusedPageItemsAreLikeNew()
     QCOMPARE(reused->pos(), QPointF(0, 0));
     QCOMPARE(reused->scene(), nullptr);
     QCOMPARE(reused->graphicsEffect(), nullptr);
-    QVERIFY(!reused->data(MvKeys::CentredKey).isValid());
+    for (const MvKeys::ItemData key : hints)
+        QVERIFY(!reused->data(key).isValid());
     QCOMPARE(reusedText->document()->blockCount(), expectedText->document()->blockCount());
     QTextCursor a(reusedText->document()), b(expectedText->document());
     a.movePosition(QTextCursor::End);
