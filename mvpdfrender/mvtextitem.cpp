@@ -3,6 +3,7 @@
 #include "mvtextlayout.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QPainter>
 #include <QStyle>
 #include <QStyleOptionGraphicsItem>
 #include <QTextBlock>
@@ -23,9 +24,26 @@ void MvTextItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *option
         QGraphicsTextItem::paint(painter, option, widget);
         return;
     }
-    // The same drawing as the generic paint: default palette, no selection, no cursor; the
-    // clip it sets is the item's own bounds, which its text never leaves.
-    document()->documentLayout()->draw(painter, QAbstractTextDocumentLayout::PaintContext());
+    // The same drawing as the generic paint: the item's text colour, no selection, no cursor;
+    // the clip it sets is the item's own bounds, which its text never leaves.
+    QTextDocument *textDocument = document();
+    if (!recyclable) {
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.palette.setColor(QPalette::Text, defaultTextColor());
+        textDocument->documentLayout()->draw(painter, context);
+        return;
+    }
+    // A page line's document holds nothing but the plain blocks fill() made: each is drawn by
+    // its own laid-out lines, as the document's layout draws them, without walking its frames.
+    if (textDocument->documentLayout()->documentSize().isEmpty())
+        return;
+    const QColor textColour = defaultTextColor();
+    const QPen itemPen = painter->pen();
+    for (QTextBlock block = textDocument->begin(); block.isValid(); block = block.next()) {
+        painter->setPen(textColour);
+        block.layout()->draw(painter, QPointF());
+        painter->setPen(itemPen);
+    }
 }
 
 void MvTextItem::fill(const QString &newText, const QTextCharFormat &newFormat)

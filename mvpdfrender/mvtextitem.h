@@ -9,7 +9,8 @@
 // The text items of the page composer: plain QGraphicsTextItems that paint their laid-out
 // document directly, without the painter save, clip and restore that the generic item wraps
 // around every paint. Report pages hold thousands of them, and each saved state and clip
-// becomes operations in the PDF page. Selected, focused or editable items paint as usual.
+// becomes operations in the PDF page. Selected, focused or editable items paint as usual; page
+// lines draw their blocks' laid-out lines directly.
 // Their documents are laid out for the library's own text layout device.
 class MvTextItem : public QGraphicsTextItem
 {

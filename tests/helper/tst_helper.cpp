@@ -66,6 +66,7 @@ private slots:
     void debugOutlineOnlyOnPageItems();
     void reusedPageItemsAreLikeNew_data();
     void reusedPageItemsAreLikeNew();
+    void textItemsPaintInTheirColour();
 };
 
 void tst_Helper::columnGeometry_data()
@@ -472,6 +473,33 @@ void tst_Helper::reusedPageItemsAreLikeNew()
     QCOMPARE(a.blockFormat(), b.blockFormat());
     QCOMPARE(a.blockCharFormat(), b.blockCharFormat());
     QVERIFY(!reusedText->document()->isUndoAvailable());
+}
+
+// A host's text item in a colour of its own is painted in that colour, as any
+// QGraphicsTextItem is.
+void tst_Helper::textItemsPaintInTheirColour()
+{
+    AsyncReportsHelper helper;
+    helper.createScene(QRect(0, 0, 200, 100));
+    auto *item = static_cast<QGraphicsTextItem *>(helper.createTextItemWithFormat(
+            QStringLiteral("████"), helper.formats[MvKeys::TitleFormat]));
+    item->setDefaultTextColor(Qt::red);
+    helper.appendToPage(item);
+    QImage image(200, 100, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    helper.render(&painter, image.rect());
+    painter.end();
+    int red = 0, dark = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            red += pixel.red() > 200 && pixel.green() < 60 ? 1 : 0;
+            dark += pixel.red() < 60 ? 1 : 0;
+        }
+    }
+    QVERIFY(red > 50);
+    QCOMPARE(dark, 0);
 }
 
 QTEST_MAIN(tst_Helper)
