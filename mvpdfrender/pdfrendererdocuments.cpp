@@ -4,8 +4,10 @@
 #include "mvlayout.h"
 #include "mvtextfitter.h"
 #include "mvtextitem.h"
+#include "mvtextlayout.h"
 
 #include <QApplication>
+#include <QFontMetricsF>
 #include <QGraphicsLineItem>
 #include <QGraphicsTextItem>
 #include <QSet>
@@ -414,7 +416,8 @@ bool PDFRendererDocuments::followerFits(int doc, double used, int from)
 
 // Puts a continuation label in front of item `at` of document doc, which goes on in another
 // column or page: "Dokument nr N (cd.)" for a numbered document, else its title and "(cd.)",
-// else "Dokument K (cd.)".
+// else "Dokument K (cd.)". A title too long for the narrowest column is shortened with an
+// ellipsis: the label may land in the next column of a page whose columns are already set.
 void PDFRendererDocuments::insertContinuationLabel(int doc, int at)
 {
     if (!canMakeTextItems())
@@ -426,8 +429,21 @@ void PDFRendererDocuments::insertContinuationLabel(int doc, int at)
         name = QStringLiteral("Dokument nr %1").arg(document.attributes.value(NumberAttribute).toInt());
     if (name.isEmpty())
         name = QStringLiteral("Dokument %1").arg(d->documentsDone + doc + 1);
-    QGraphicsItem *label = hlp.createPageTextItem(QStringLiteral("%1 (cd.)").arg(name),
-                                                  hlp.formats[DocumentLabelFormat]);
+    const QTextCharFormat &format = hlp.formats[DocumentLabelFormat];
+    const auto labelFor = [](const QString &shown) { return QStringLiteral("%1 (cd.)").arg(shown); };
+    QGraphicsItem *label = hlp.createPageTextItem(labelFor(name), format);
+    const double limit = hlp.width() / kMaxColumns - hlp.MMTOPT(MvLayout::ThreeColumnReserveMm);
+    if (scaledWidth(label) > limit) {
+        const QFontMetricsF metrics(format.font(), MvTextLayout::device());
+        const double step = qMax(metrics.averageCharWidth(), 1.0);
+        // Narrower by what the label overflows, then a character's width at a time.
+        for (double nameWidth = metrics.horizontalAdvance(name) - (scaledWidth(label) - limit);
+             scaledWidth(label) > limit && nameWidth > 0.0; nameWidth -= step) {
+            delete label;
+            label = hlp.createPageTextItem(
+                    labelFor(metrics.elidedText(name, Qt::ElideRight, nameWidth)), format);
+        }
+    }
     label->setData(CentredKey, QVariant(true));
     d->labels.insert(label);
     docs[doc].items.insert(at, label);
@@ -508,12 +524,18 @@ QGraphicsItem *PDFRendererDocuments::takePiece(QList<QGraphicsItem *> &items, in
     }
     items.insert(index, piece);
     ++itemCount;
+    // The pieces of a label (a long title's) are labels too.
+    const bool label = d->labels.contains(text);
+    if (label)
+        d->labels.insert(piece);
     if (next < text->text.size()) {
         text->cutFrom = next;
         return piece;
     }
     items.removeAt(index + 1);
     --itemCount;
+    if (label)
+        d->labels.remove(text);
     delete text;
     return piece;
 }

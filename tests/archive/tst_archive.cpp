@@ -50,8 +50,10 @@ void appendDocuments(PDFRendererDocuments &renderer, const QList<int> &lengths, 
         DocumentGraphics document;
         if (numbered && doc % 3 != 2)
             document.attributes.insert(MvKeys::NumberAttribute, doc + 1);
+        // Some titles are too long for a column: their continuation labels are shortened.
         if (doc % 7 == 6)
-            document.attributes.insert(MvKeys::TitleAttribute, QStringLiteral("Faktura %1").arg(doc + 1));
+            document.attributes.insert(MvKeys::TitleAttribute, QStringLiteral("Faktura %1").arg(doc + 1)
+                                       + QStringLiteral(" za usługi archiwizacji dokumentów").repeated(doc % 3));
         for (int line = 0; line < lengths.at(doc); ++line)
             document.items.append(helper.createTextItemWithFormat(
                     QStringLiteral("D%1 L%2").arg(doc, 4, 10, QLatin1Char('0')).arg(line, 3, 10, QLatin1Char('0')),
@@ -290,7 +292,7 @@ void tst_Archive::documentsKeptTogether_data()
 // label; a document continued in a column starts there with its continuation label; a
 // document that begins below others keeps two lines there (or its only one); the last line
 // of a document stands alone in a column only where the column before had no line to give;
-// the last page holds more than one line.
+// the last page holds more than one line; every item stands inside its column.
 void tst_Archive::documentsKeptTogether()
 {
     QFETCH(bool, numbered);
@@ -301,6 +303,11 @@ void tst_Archive::documentsKeptTogether()
         lengths.append(1 + int(random.bounded(40)));
     QCOMPARE(runDocuments(lengths, true, numbered), QString());
 
+    for (const PlacedItem &item : qAsConst(placed)) {
+        const double width = sceneWidth / item.columns;
+        const double left = std::floor(item.box.center().x() / width) * width;
+        QVERIFY2(item.box.left() >= left && item.box.right() <= left + width, qPrintable(item.text));
+    }
     const QList<Entry> all = entries();
     QList<QList<Entry>> columns;
     for (const Entry &entry : all) {
