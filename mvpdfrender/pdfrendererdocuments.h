@@ -98,7 +98,8 @@ public:
      * one, when moving one more line avoids it; a document continued in another column or on
      * another page starts there with a continuation label in the label's format ("Dokument nr
      * N (cd.)" for a numbered one, else its title and "(cd.)", else "Dokument K (cd.)", K its
-     * place in the report from 1); and the report's last page
+     * place in the report from 1; a title too long for a column of three is shortened with
+     * "…"); and the report's last page
      * holds more than one line when the page before can give one. "Lines" are a document's
      * items other than labels. Off by default: documents are then placed as they come.
      * \since 1.1
