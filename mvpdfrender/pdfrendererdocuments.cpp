@@ -27,6 +27,7 @@ constexpr int kMaxColumns = 3;
 constexpr int kFittingColumns = 2;
 // A scale factor this close to 1 leaves an item as it is: it fits, give or take rounding.
 constexpr double kScaleTolerance = 1e-9;
+
 bool hasKey(const QGraphicsItem *item, int key)
 {
     return item->data(key).isValid();
