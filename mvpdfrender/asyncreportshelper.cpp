@@ -264,10 +264,17 @@ void AsyncReportsHelper::flushPage(bool keepPageText)
 
 void AsyncReportsHelper::render(QPainter *painter, QRect target)
 {
-    if (debugColorizeEnabled)
+    if (debugColorizeEnabled) {
         debugColorize();
-    if (debugColorizeEnabled || !MvPagePainter::paint(*scene, QRectF(sceneRect), painter, QRectF(target)))
         scene->render(painter, QRectF(target), QRectF(sceneRect), Qt::KeepAspectRatio);
+        return;
+    }
+    if (MvPagePainter::paint(*scene, QRectF(sceneRect), painter, QRectF(target)))
+        return;
+    // The scene paints the page; its lines stand where the page painter puts them.
+    const MvPagePainter::PageViewScope scope(
+            painter, MvPagePainter::pageView(QRectF(sceneRect), painter, QRectF(target)));
+    scene->render(painter, QRectF(target), QRectF(sceneRect), Qt::KeepAspectRatio);
 }
 
 void AsyncReportsHelper::setDebugColorize(bool on)

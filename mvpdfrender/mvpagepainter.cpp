@@ -30,9 +30,41 @@ bool paintsPlainly(const QGraphicsItem *item)
             && !item->isSelected() && !item->hasFocus();
 }
 
+// The scope of the page being painted on this thread, innermost first.
+thread_local const MvPagePainter::PageViewScope *currentScope = nullptr;
+
 } // namespace
 
 namespace MvPagePainter {
+
+PageViewScope::PageViewScope(QPainter *painter, const QTransform &view)
+    : outer(currentScope), painter(painter), view(view)
+{
+    currentScope = this;
+}
+
+PageViewScope::~PageViewScope()
+{
+    currentScope = outer;
+}
+
+const QTransform *PageViewScope::viewFor(const QPainter *painter)
+{
+    for (const PageViewScope *scope = currentScope; scope; scope = scope->outer) {
+        if (scope->painter == painter)
+            return &scope->view;
+    }
+    return nullptr;
+}
+
+QTransform pageView(const QRectF &source, QPainter *painter, const QRectF &target)
+{
+    const double ratio = qMin(target.width() / source.width(), target.height() / source.height());
+    return QTransform()
+            .translate(target.left(), target.top())
+            .scale(ratio, ratio)
+            .translate(-source.left(), -source.top()) * painter->worldTransform();
+}
 
 bool paint(QGraphicsScene &scene, const QRectF &source, QPainter *painter, const QRectF &target)
 {
@@ -46,16 +78,17 @@ bool paint(QGraphicsScene &scene, const QRectF &source, QPainter *painter, const
         || scene.foregroundBrush().style() != Qt::NoBrush)
         return false;
 
-    const double ratio = qMin(target.width() / source.width(), target.height() / source.height());
     painter->save();
     painter->setClipRect(target, Qt::IntersectClip);
-    const QTransform view = QTransform()
-            .translate(target.left(), target.top())
-            .scale(ratio, ratio)
-            .translate(-source.left(), -source.top()) * painter->worldTransform();
+    const QTransform view = pageView(source, painter, target);
+    const PageViewScope scope(painter, view);
     QStyleOptionGraphicsItem option;
     for (QGraphicsItem *item : items) {
-        painter->setWorldTransform(item->sceneTransform() * view);
+        // A page line sets the page's view itself, when it is not set already.
+        const bool pageLine = typeid(*item) == typeid(MvTextItem)
+                && static_cast<const MvTextItem *>(item)->paintsInSceneCoordinates();
+        if (!pageLine)
+            painter->setWorldTransform(item->sceneTransform() * view);
         option.exposedRect = item->boundingRect();
         option.rect = option.exposedRect.toAlignedRect();
         item->paint(painter, &option, nullptr);

@@ -1,5 +1,6 @@
 #include "mvtextitem.h"
 
+#include "mvpagepainter.h"
 #include "mvtextlayout.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -38,12 +39,31 @@ void MvTextItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *option
     if (textDocument->documentLayout()->documentSize().isEmpty())
         return;
     const QColor textColour = defaultTextColor();
+    const QTransform *view = paintsInSceneCoordinates()
+            ? MvPagePainter::PageViewScope::viewFor(painter) : nullptr;
+    if (view) {
+        // The page's transform and the text colour, set once for a run of lines (the page
+        // painter restores the painter when the page is done): the PDF then writes no
+        // graphics state of their own.
+        if (painter->worldTransform() != *view)
+            painter->setWorldTransform(*view);
+        painter->setPen(textColour);
+        for (QTextBlock block = textDocument->begin(); block.isValid(); block = block.next())
+            block.layout()->draw(painter, scenePos());
+        return;
+    }
     const QPen itemPen = painter->pen();
     for (QTextBlock block = textDocument->begin(); block.isValid(); block = block.next()) {
         painter->setPen(textColour);
         block.layout()->draw(painter, QPointF());
         painter->setPen(itemPen);
     }
+}
+
+bool MvTextItem::paintsInSceneCoordinates() const
+{
+    return recyclable && !parentItem() && !graphicsEffect()
+            && sceneTransform().type() <= QTransform::TxTranslate;
 }
 
 void MvTextItem::fill(const QString &newText, const QTextCharFormat &newFormat)

@@ -10,7 +10,7 @@
 // document directly, without the painter save, clip and restore that the generic item wraps
 // around every paint. Report pages hold thousands of them, and each saved state and clip
 // becomes operations in the PDF page. Selected, focused or editable items paint as usual; page
-// lines draw their blocks' laid-out lines directly.
+// lines draw their blocks' laid-out lines directly, all of a page's under one transform.
 // Their documents are laid out for the library's own text layout device.
 class MvTextItem : public QGraphicsTextItem
 {
@@ -18,6 +18,11 @@ public:
     MvTextItem();
 
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
+
+    // Whether paint() draws the text in scene coordinates under the view of the page being
+    // painted (see MvPagePainter::PageViewScope), leaving that view set: a page line placed
+    // without scaling, which nothing but the composer paints otherwise.
+    bool paintsInSceneCoordinates() const;
 
     // Makes the document hold text in format, in one edit, its lines set at the composer's
     // line height; whatever it held before is replaced.
