@@ -79,7 +79,7 @@ void ReportWindow::generate()
     // A document report does not count its share: the bar just shows that work goes on.
     bar->setRange(0, job->documents ? 0 : 100 * kPercentScale);
     bar->setValue(0);
-    status->setText(QStringLiteral("Tworzenie strony: 1"));
+    status->setText(QStringLiteral("Generowanie raportu…"));
     result->clear();
     job->do_process();
 }

@@ -388,9 +388,9 @@ void tst_Cli::failedRuns_data()
                                    << "cannot write /dev/full: no space left on the disk" << 1;
     QTest::newRow("a machine without fonts") << "FONTCONFIG_FILE=$PWD/fonts.conf " + lines << QByteArray("a")
                                              << "no installed font for Open Sans, Liberation Mono" << 1;
-    // In Polish, the tool says what the library says.
+    // In Polish, the tool says it in its own Polish words.
     QTest::newRow("a machine without fonts, in Polish") << "LANG=pl_PL.UTF-8 FONTCONFIG_FILE=$PWD/fonts.conf " + lines
-        << QByteArray("a") << "Brak czcionek potrzebnych do utworzenia pliku PDF: Open Sans, Liberation Mono" << 1;
+        << QByteArray("a") << "brak zainstalowanej czcionki: Open Sans, Liberation Mono" << 1;
 }
 
 // Whatever is wrong with the input, the tool says so in one line, exits with status 2 and

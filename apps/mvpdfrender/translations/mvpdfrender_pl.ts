@@ -9,7 +9,7 @@
     </message>
     <message>
         <source>cancelled</source>
-        <translation>Generowanie dokumentu przerwane przez użytkownika.</translation>
+        <translation>przerwano na żądanie użytkownika</translation>
     </message>
     <message>
         <source>Encoding of text inputs: utf-8 (the default), cp1250, iso-8859-2, cp852, utf-16 and others of iconv.</source>
@@ -187,7 +187,7 @@ Kod wyjścia: 0 sukces, 1 błąd tworzenia, 2 błąd użycia lub danych, 130 prz
     </message>
     <message>
         <source>out of memory</source>
-        <translation>Brak pamięci</translation>
+        <translation>brak pamięci</translation>
     </message>
     <message>
         <source>internal error, stopped</source>
@@ -467,27 +467,27 @@ Kod wyjścia: 0 sukces, 1 błąd tworzenia, 2 błąd użycia lub danych, 130 prz
     </message>
     <message>
         <source>the %1 heading lines leave no room for a line in a column</source>
-        <translation>Nagłówki kolumn nie zostawiają miejsca na wiersz raportu (liczba wierszy nagłówka: %1)</translation>
+        <translation>wiersze nagłówka (%1) nie zostawiają w kolumnie miejsca na wiersz</translation>
     </message>
     <message>
         <source>the outline pattern cannot be matched against line %1</source>
-        <translation>Nie można dopasować wzorca konspektu do wiersza %1</translation>
+        <translation>wzorca konspektu nie da się dopasować do wiersza %1</translation>
     </message>
     <message>
         <source>the outline pattern takes too long to match (line %1)</source>
-        <translation>Wzorzec konspektu jest zbyt wolny (wiersz %1)</translation>
+        <translation>dopasowanie wzorca konspektu trwa zbyt długo (wiersz %1)</translation>
     </message>
     <message>
         <source>no installed font for %1</source>
-        <translation>Brak czcionek potrzebnych do utworzenia pliku PDF: %1</translation>
+        <translation>brak zainstalowanej czcionki: %1</translation>
     </message>
     <message>
         <source>cannot write %1</source>
-        <translation>Nie można zapisać pliku PDF: %1</translation>
+        <translation>nie można zapisać %1</translation>
     </message>
     <message>
         <source>nothing to render</source>
-        <translation>Błąd renderowania PDF. Brak danych?</translation>
+        <translation>brak danych do raportu</translation>
     </message>
     <message numerus="yes">
         <source>wrote %1 (%n page(s))</source>
