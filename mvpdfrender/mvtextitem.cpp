@@ -48,8 +48,9 @@ void MvTextItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *option
         if (painter->worldTransform() != *view)
             painter->setWorldTransform(*view);
         painter->setPen(textColour);
+        const QPointF origin = scenePos();
         for (QTextBlock block = textDocument->begin(); block.isValid(); block = block.next())
-            block.layout()->draw(painter, scenePos());
+            block.layout()->draw(painter, origin);
         return;
     }
     const QPen itemPen = painter->pen();
