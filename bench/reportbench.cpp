@@ -33,7 +33,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QGraphicsItem>
-#include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
@@ -140,8 +139,7 @@ Sample runFloor(const QStringList &lines, const QString &file)
     timer.start();
     AsyncReportsHelper helper;   // only for the formats and the millimetre arithmetic
     QPdfWriter writer(file);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                     QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter, QMarginsF()));
+    writer.setPageLayout(ReportFloor::pageLayout());
     QPainter painter(&writer);
     const double scale = double(writer.logicalDpiX()) / helper.ppi;
     painter.scale(scale, scale);

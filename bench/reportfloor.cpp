@@ -10,7 +10,6 @@
 #include <QGraphicsLineItem>
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
-#include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QTextCursor>
@@ -91,13 +90,20 @@ Recording recordDocuments(const QString &file, std::unique_ptr<DocumentFeeder> f
     return recording;
 }
 
+QPageLayout pageLayout()
+{
+    constexpr double kMarginMm = 15.0;
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                       QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm),
+                       QPageLayout::Millimeter, QMarginsF());
+}
+
 double paint(const Recording &recording, const QString &file)
 {
     QElapsedTimer timer;
     timer.start();
     QPdfWriter writer(file);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                     QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter, QMarginsF()));
+    writer.setPageLayout(pageLayout());
     QPainter painter(&writer);
     const double scale = double(writer.logicalDpiX()) / recording.ppi;
     painter.scale(scale, scale);

@@ -3,6 +3,7 @@
 
 #include <QFont>
 #include <QLineF>
+#include <QPageLayout>
 #include <QPen>
 #include <QPointF>
 #include <QRectF>
@@ -39,6 +40,8 @@ struct Recording
     int ppi = 0;
 };
 
+// The page both floors paint on: A4 with the margins of the reports' PDF pages.
+QPageLayout pageLayout();
 // Runs a document report of the feeder's documents to its end, recording every page as it is
 // painted.
 Recording recordDocuments(const QString &file, std::unique_ptr<DocumentFeeder> feeder);
