@@ -1,10 +1,11 @@
 #include "asyncreportsbase.h"
 
-#include "pdfrendererbase.h"
+#include "pdfrendererbase_p.h"
 
 #include <QMetaObject>
 #include <QPointer>
 #include <QThread>
+#include <QTimer>
 
 namespace {
 
@@ -13,27 +14,87 @@ const char *const kCancelledMessage = "Generowanie dokumentu przerwane przez uż
 const char *const kProgressPattern = "Tworzenie strony: %1 (%2 %)";
 // The percentage shown trails the renderer's share by a tenth, and never drops below zero.
 constexpr double kProgressLag = 0.1;
+// A device that has not passed on what it was given is looked at again after this long.
+constexpr int kDeviceWaitMs = 5;
+
+AsyncReportsBase::Outcome outcomeOf(MvFailure::Reason reason)
+{
+    using Reason = MvFailure::Reason;
+    using Outcome = AsyncReportsBase::Outcome;
+    switch (reason) {
+    case Reason::None:
+        return Outcome::Completed;
+    case Reason::Cancelled:
+        return Outcome::Cancelled;
+    case Reason::NoData:
+        return Outcome::NoData;
+    case Reason::LayoutImpossible:
+    case Reason::OutlinePatternFailed:
+    case Reason::OutlinePatternTooSlow:
+        return Outcome::LayoutFailed;
+    case Reason::TimestampOutOfRange:
+        return Outcome::TimestampOutOfRange;
+    case Reason::NoApplication:
+    case Reason::FontsMissing:
+    case Reason::CannotWrite:
+    case Reason::OutOfMemory:
+        break;
+    }
+    return Outcome::WriteFailed;
+}
+
+MvReportFinisher &finisherOf(PDFRendererBase *renderer)
+{
+    return PDFRendererBase::Private::get(renderer)->finisher;
+}
+
+MvFailure cancelledAt(const QString &path)
+{
+    MvFailure failure(MvFailure::Reason::Cancelled);
+    failure.setPath(path);
+    return failure;
+}
 
 } // namespace
 
-// The state of the job's runs beside its specified fields.
+// The state of the job's runs beside its specified fields. A run goes through explicit phases:
+// its pages, then the finishing of its report (MvReportFinisher, in passes of its own), then
+// its end; every pass it queues carries the run's generation, so that a pass of a run that was
+// abandoned (by a new start) does nothing when it arrives.
 struct AsyncReportsBase::Private
 {
-    // Counts the runs started, so that a pass can tell whether a slot it signalled started
-    // a new run (or destroyed the job) and must then leave the new run alone.
+    enum class Phase {
+        Idle,       // no run installed
+        Pages,      // the renderer writes a page a pass
+        Finishing,  // the report is finished after its last page
+        Ending      // the run's ready() is being sent, its renderer still installed
+    };
+
+    explicit Private(AsyncReportsBase *job) : q(job) {}
+
+    void pass();
+    void pagePass();
+    void finishingPass();
+    void queuePass();
+    void passOf(quint64 generation);
+    // Records how the run ended, then emits ready(message).
+    void endRun(Outcome outcome, const QString &path, const MvFailure &failure, const QString &message);
+    void completeRun();
+    void failRun();
+    void cancelRun();
+    // Deletes the installed renderer, dropping its unfinished report.
+    void disposeOfRenderer();
+
+    AsyncReportsBase *q;
+    Phase phase = Phase::Idle;
+    // Counts the runs started: a pass carries the generation of its run.
     quint64 runGeneration = 0;
-    // The run whose pass is executing now (its generation), or 0 between passes.
-    quint64 passGeneration = 0;
-    // Passes of an abandoned run that are still queued and must do nothing when they arrive.
-    int stalePasses = 0;
-    // Whether the installed run has had its ready() already (a cancel in progress).
-    bool readySent = false;
-    // Whether the installed run has written its last page and paints its page labels.
-    bool labelPasses = false;
-    // Whether the installed run has written its last page and its outline is being written.
-    bool outlineStep = false;
+    // A pass of the run is on its way (queued, timed, or the end of the rewrite): a pass asked
+    // for by name then would start a second chain of passes.
+    bool passOnItsWay = false;
     Outcome outcome = Outcome::NoData;
     QString outputPath;
+    MvFailure failure;
 };
 
 AsyncReportsBase::AsyncReportsBase(QObject *parent)
@@ -45,7 +106,7 @@ AsyncReportsBase::AsyncReportsBase(QObject *parent)
                   QStringLiteral("listopada"), QStringLiteral("grudnia")}),
       renderer(nullptr),
       aborted(false),
-      d(new Private)
+      d(new Private(this))
 {
     // For queued connections and signal spies that carry an outcome.
     qRegisterMetaType<Outcome>();
@@ -55,7 +116,7 @@ AsyncReportsBase::~AsyncReportsBase()
 {
     // Queued passes die with the object; an unfinished run must not leave a half-written file.
     if (renderer)
-        disposeOfRenderer(false);
+        d->disposeOfRenderer();
 }
 
 QString AsyncReportsBase::cancelledMessage()
@@ -78,39 +139,52 @@ QString AsyncReportsBase::lastOutputPath() const
     return d->outputPath;
 }
 
-void AsyncReportsBase::endRun(Outcome how, const QString &path, const QString &message)
+MvFailure AsyncReportsBase::lastFailure() const
 {
-    d->outcome = how;
-    d->outputPath = path;
-    emit ready(message);
+    return d->failure;
+}
+
+void AsyncReportsBase::Private::endRun(Outcome how, const QString &path, const MvFailure &why,
+                                       const QString &message)
+{
+    outcome = how;
+    outputPath = path;
+    failure = why;
+    emit q->ready(message);
 }
 
 bool AsyncReportsBase::startRenderer(PDFRendererBase *newRenderer)
 {
     if (!newRenderer) {
-        endRun(Outcome::NoData, QString(), noDataMessage());
+        d->endRun(Outcome::NoData, QString(), MvFailure(MvFailure::Reason::NoData), noDataMessage());
         return false;
     }
     if (!newRenderer->prepare()) {
         const QString path = newRenderer->outputPath();
+        const MvFailure failure = newRenderer->lastFailure();
         const QString reason = newRenderer->lastError();
-        const Outcome how = newRenderer->layoutRefused() ? Outcome::LayoutFailed
-                                                         : Outcome::WriteFailed;
         delete newRenderer;
-        endRun(how, path, reason);
+        d->endRun(outcomeOf(failure.reason()), path, failure, reason);
         return false;
     }
     newRenderer->startReport();
+    finisherOf(newRenderer).setDrivenByJob(true);
     renderer = newRenderer;
-    QMetaObject::invokeMethod(this, "nextPage", Qt::QueuedConnection);
+    d->phase = Private::Phase::Pages;
+    d->queuePass();
     return true;
 }
 
 void AsyncReportsBase::abortReport()
 {
+    if (thread() != QThread::currentThread()) {
+        QMetaObject::invokeMethod(this, "abortReport", Qt::QueuedConnection);
+        return;
+    }
     aborted = true;
-    if (d->outlineStep && renderer)
-        renderer->stopOutlineStep();
+    // A rewrite on its own thread stops soon, and its end brings the pass that cancels.
+    if (renderer)
+        finisherOf(renderer).requestStop();
 }
 
 void AsyncReportsBase::do_process()
@@ -124,162 +198,171 @@ void AsyncReportsBase::do_process()
     // sent yet gets it now, as a cancel; a slot of that signal may itself start a run, which
     // the loop then ends the same way, so that every start gets exactly one ready().
     while (renderer) {
-        if (!d->readySent) {
-            d->readySent = true;
-            endRun(Outcome::Cancelled, renderer->outputPath(), cancelledMessage());
+        if (d->phase != Private::Phase::Ending) {
+            d->phase = Private::Phase::Ending;
+            const QString path = renderer->outputPath();
+            d->endRun(Outcome::Cancelled, path, cancelledAt(path), cancelledMessage());
             if (!alive)
                 return;
             continue;
         }
-        // Outside its own pass, the run's next pass is already queued, unless its outline is
-        // being written: the end of that step carries its run's generation.
-        disposeOfRenderer(d->passGeneration != d->runGeneration && !d->outlineStep);
+        d->disposeOfRenderer();
     }
     ++d->runGeneration;
-    d->readySent = false;
+    d->passOnItsWay = false;
     aborted = false;
     process();
 }
 
 void AsyncReportsBase::nextPage()
 {
-    if (d->stalePasses > 0) {
-        --d->stalePasses;
+    // Asked for by name (the first pass of a run installed by hand): a pass of the run already
+    // on its way would make this a second chain of passes.
+    if (!d->passOnItsWay)
+        d->pass();
+}
+
+void AsyncReportsBase::Private::queuePass()
+{
+    passOnItsWay = true;
+    const quint64 generation = runGeneration;
+    QMetaObject::invokeMethod(q, [this, generation]() { passOf(generation); }, Qt::QueuedConnection);
+}
+
+void AsyncReportsBase::Private::passOf(quint64 generation)
+{
+    // A pass of a run that was abandoned, or has ended, does nothing.
+    if (generation != runGeneration || !q->renderer)
+        return;
+    passOnItsWay = false;
+    pass();
+}
+
+void AsyncReportsBase::Private::pass()
+{
+    if (!q->renderer) {
+        endRun(Outcome::NoData, QString(), MvFailure(MvFailure::Reason::NoData), noDataMessage());
         return;
     }
-    if (!renderer) {
-        endRun(Outcome::NoData, QString(), noDataMessage());
+    if (phase == Phase::Ending)
+        return;
+    MvReportFinisher &finisher = finisherOf(q->renderer);
+    if (phase == Phase::Idle) {
+        // A renderer installed by hand: its run starts with this pass.
+        finisher.setDrivenByJob(true);
+        phase = Phase::Pages;
+    }
+    // A cancel, or the output dropped by the host, ends the run unless the report has reached
+    // its destination already.
+    if ((q->aborted && finisher.cancellable()) || finisher.phase() == MvReportFinisher::Phase::Discarded) {
+        cancelRun();
         return;
     }
+    if (phase == Phase::Pages)
+        pagePass();
+    else
+        finishingPass();
+}
 
-    QPointer<AsyncReportsBase> alive(this);
-    const quint64 generation = d->runGeneration;
-    d->passGeneration = generation;
-    // After a signal, a slot may have destroyed this job or started a new run on it; the
-    // new run (or the destructor) has then dealt with this run's renderer and file, and this
-    // pass must touch nothing more.
-    auto mayGoOn = [&]() {
-        if (!alive)
-            return false;
-        d->passGeneration = 0;
-        return generation == d->runGeneration;
-    };
-
-    if (aborted) {
-        d->readySent = true;
-        endRun(Outcome::Cancelled, renderer->outputPath(), cancelledMessage());
-        if (mayGoOn() && renderer)
-            disposeOfRenderer(false);
-        return;
-    }
-
-    if (d->labelPasses) {
-        d->passGeneration = 0;
-        if (renderer->paintPageLabels()) {
-            QMetaObject::invokeMethod(this, "nextPage", Qt::QueuedConnection);
-            return;
-        }
-        d->labelPasses = false;
-        finishRun();
-        return;
-    }
-
-    if (renderer->emitPage(false)) {
-        double percent = renderer->perc() - kProgressLag;
+void AsyncReportsBase::Private::pagePass()
+{
+    QPointer<AsyncReportsBase> alive(q);
+    const quint64 generation = runGeneration;
+    PDFRendererBase *current = q->renderer;
+    if (current->emitPage(false)) {
+        double percent = current->perc() - kProgressLag;
         if (!(percent > 0.0))
             percent = 0.0;
         const QChar fill(QLatin1Char(' '));
         const QString text = QString::fromUtf8(kProgressPattern)
-                .arg(renderer->getPageNum(), 0, 10, fill)
+                .arg(current->getPageNum(), 0, 10, fill)
                 .arg(percent, 0, 'f', 1, fill);
-        emit progress(text);
-        if (mayGoOn())
-            QMetaObject::invokeMethod(this, "nextPage", Qt::QueuedConnection);
+        emit q->progress(text);
+        // A slot may have destroyed this job or started a new run on it, which then dealt
+        // with this run's renderer and file.
+        if (alive && generation == runGeneration && q->renderer)
+            queuePass();
         return;
     }
-
-    d->passGeneration = 0;
     // A renderer that found its report cannot be laid out ends the run so.
-    if (renderer->layoutRefused()) {
-        d->readySent = true;
-        const QString reason = renderer->lastError();
-        endRun(Outcome::LayoutFailed, renderer->outputPath(), reason);
-        if (alive && generation == d->runGeneration && renderer)
-            disposeOfRenderer(false);
+    if (current->lastFailure().isFailure()) {
+        failRun();
         return;
     }
-    // The labels of a report that shows its page count are painted now that the count is
-    // known, in passes of their own.
-    if (renderer->startPageLabels()) {
-        d->labelPasses = true;
-        QMetaObject::invokeMethod(this, "nextPage", Qt::QueuedConnection);
-        return;
-    }
-    finishRun();
+    PDFRendererBase::Private::get(current)->startFinishing(*current);
+    phase = Phase::Finishing;
+    finishingPass();
 }
 
-void AsyncReportsBase::finishRun()
+void AsyncReportsBase::Private::finishingPass()
 {
-    renderer->finish();
-    if (renderer->outputComplete()) {
-        const quint64 generation = d->runGeneration;
-        auto announceEnd = [this, generation]() {
-            QMetaObject::invokeMethod(this, "outlineStepEnded", Qt::QueuedConnection,
-                                      Q_ARG(quint64, generation));
-        };
-        if (renderer->startOutlineStep(announceEnd)) {
-            d->outlineStep = true;
-            return;
-        }
-    }
-    completeRun(renderer->outputComplete());
-}
-
-void AsyncReportsBase::outlineStepEnded(quint64 generation)
-{
-    // The step of an abandoned run was waited for when it was abandoned.
-    if (generation != d->runGeneration || !d->outlineStep || !renderer)
+    const quint64 generation = runGeneration;
+    // Called on the rewrite's thread when it ends.
+    auto wake = [this, generation]() {
+        QMetaObject::invokeMethod(q, [this, generation]() { passOf(generation); }, Qt::QueuedConnection);
+    };
+    switch (finisherOf(q->renderer).step(wake)) {
+    case MvReportFinisher::Step::Again:
+        queuePass();
         return;
-    d->outlineStep = false;
-    // A cancel that came while the outline was written wins: the document never takes its
-    // path's name.
-    if (aborted) {
-        d->readySent = true;
-        QPointer<AsyncReportsBase> alive(this);
-        endRun(Outcome::Cancelled, renderer->outputPath(), cancelledMessage());
-        if (alive && generation == d->runGeneration && renderer)
-            disposeOfRenderer(false);
+    case MvReportFinisher::Step::Later:
+        passOnItsWay = true;
+        QTimer::singleShot(kDeviceWaitMs, q, [this, generation]() { passOf(generation); });
+        return;
+    case MvReportFinisher::Step::Waiting:
+        passOnItsWay = true;
+        return;
+    case MvReportFinisher::Step::Completed:
+        completeRun();
+        return;
+    case MvReportFinisher::Step::Failed:
+        PDFRendererBase::Private::get(q->renderer)->takeFinishingFailure(*q->renderer);
+        failRun();
         return;
     }
-    completeRun(renderer->endOutlineStep());
 }
 
-void AsyncReportsBase::completeRun(bool complete)
+void AsyncReportsBase::Private::completeRun()
 {
-    PDFRendererBase *finished = renderer;
-    renderer = nullptr;
-    d->readySent = true;
+    PDFRendererBase *finished = q->renderer;
+    q->renderer = nullptr;
+    phase = Phase::Idle;
     const QString path = finished->outputPath();
-    const QString failure = finished->writeFailureMessage();
-    if (!complete)
-        finished->discardOutput();
     delete finished;
-
-    // A document that did not reach the disk whole is a failure, never a success.
-    if (complete)
-        endRun(Outcome::Completed, path, QString());
-    else
-        endRun(Outcome::WriteFailed, path, failure);
+    endRun(Outcome::Completed, path, MvFailure(), QString());
 }
 
-void AsyncReportsBase::disposeOfRenderer(bool passQueued)
+// Ends the run with the renderer's failure, its report dropped before ready().
+void AsyncReportsBase::Private::failRun()
 {
-    PDFRendererBase *abandoned = renderer;
-    renderer = nullptr;
-    d->outlineStep = false;
-    d->labelPasses = false;
+    PDFRendererBase *failed = q->renderer;
+    q->renderer = nullptr;
+    phase = Phase::Idle;
+    const QString path = failed->outputPath();
+    const MvFailure why = failed->lastFailure();
+    const QString message = failed->lastError();
+    failed->discardOutput();
+    delete failed;
+    endRun(outcomeOf(why.reason()), path, why, message);
+}
+
+// Ends the run as cancelled: ready() first, then the renderer goes with its unfinished report.
+void AsyncReportsBase::Private::cancelRun()
+{
+    QPointer<AsyncReportsBase> alive(q);
+    const quint64 generation = runGeneration;
+    phase = Phase::Ending;
+    const QString path = q->renderer->outputPath();
+    endRun(Outcome::Cancelled, path, cancelledAt(path), cancelledMessage());
+    if (alive && generation == runGeneration && q->renderer)
+        disposeOfRenderer();
+}
+
+void AsyncReportsBase::Private::disposeOfRenderer()
+{
+    PDFRendererBase *abandoned = q->renderer;
+    q->renderer = nullptr;
+    phase = Phase::Idle;
     abandoned->discardOutput();
     delete abandoned;
-    if (passQueued)
-        ++d->stalePasses;
 }

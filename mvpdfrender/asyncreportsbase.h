@@ -3,6 +3,8 @@
 
 #include "mvpdfrender_global.h"
 
+#include "mvfailure.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -20,8 +22,14 @@ class PDFRendererBase;
  * whose text is empty on success and a Polish message otherwise. Every page is a queued call,
  * so a job living in the GUI thread never freezes the user interface.
  *
- * A job lives in one thread (its QObject thread affinity): do_process() may be called from any
- * thread, the other functions from the job's own.
+ * A job lives in one thread (its QObject thread affinity), the GUI thread or a worker thread
+ * with an event loop of its own (QThread::exec(); the process still needs its QApplication):
+ * its passes, its renderer and the host's output device are used only there. do_process() and
+ * abortReport() may be called from any thread, the other functions from the job's own.
+ *
+ * After the last page a run finishes its report before ready(): page labels, the file's
+ * stamp, the outline, and the copy into a host's device (PDFRendererBase), each in passes of
+ * the event loop or on a thread of the library's own, and each ended by a cancel.
  *
  * \code
  * class InvoiceReport : public AsyncReportsBase
@@ -51,17 +59,21 @@ public:
         NoData,      ///< A pass found no renderer (startRenderer() with null, say).
         WriteFailed, ///< The file could not be opened or written completely, or prepare()
                      ///< failed for want of what every report needs: a QApplication, fonts.
-        LayoutFailed ///< prepare() found, before any file was made, that the report cannot be
-                     ///< laid out without losing lines (heading lines that leave no room for a
-                     ///< line in a column), or the outline pattern failed on a line.
+        LayoutFailed, ///< prepare() found, before any file was made, that the report cannot be
+                      ///< laid out without losing lines (heading lines that leave no room for a
+                      ///< line in a column), or the outline pattern failed on a line.
+        TimestampOutOfRange ///< prepare() found, before any file was made, a file timestamp
+                            ///< a PDF date cannot hold (PDFRendererBase::setFileTimestamp()).
+                            ///< \since 1.2
     };
     Q_ENUM(Outcome)
 
     /** Fills monthNames; no run is installed. */
     explicit AsyncReportsBase(QObject *parent = nullptr);
     /**
-     * A job destroyed during a run deletes its renderer and drops the unfinished report: its
-     * path keeps what stood there. A job destroyed after the QApplication does the same, but
+     * A job destroyed during a run (its pages or its finishing) deletes its renderer and drops
+     * the unfinished report: its path keeps what stood there, a device is left as a cancel
+     * leaves it; no ready() is sent. A job destroyed after the QApplication does the same, but
      * leaves Qt's painting objects of the run unfreed, since Qt cannot end its painting without
      * the application.
      */
@@ -74,12 +86,21 @@ public:
      */
     Outcome lastOutcome() const;
     /**
-     * The path of the file the last run wrote or tried to write: empty when it opened none,
-     * and for a report written into a device (PDFRendererBase::setOutputDevice()). Set and
-     * kept as lastOutcome() is.
+     * The path of the file the last run wrote or tried to write (also when it could not be
+     * opened): empty when the run ended before any file was asked for (no renderer, no
+     * QApplication, no fonts, a timestamp out of range, a refused layout), and for a report
+     * written into a device (PDFRendererBase::setOutputDevice()). Set and kept as
+     * lastOutcome() is.
      * \since 1.1
      */
     QString lastOutputPath() const;
+    /**
+     * Why the last run failed, as a value: MvFailure::Reason::None after a complete report,
+     * otherwise the reason of the text of its ready(), with the path, line and system error
+     * that apply. Set and kept as lastOutcome() is.
+     * \since 1.2
+     */
+    MvFailure lastFailure() const;
 
     /**
      * The text of ready() for a cancelled run:
@@ -96,9 +117,12 @@ public:
 
 signals:
     /**
-     * The end of a run, exactly once per do_process(). An empty message means the PDF is
-     * complete and closed at its path (or written into the host's device); otherwise it is the
-     * failure or cancel text, and lastOutcome() tells which.
+     * The end of a run, exactly once per do_process() whose process() starts a renderer
+     * (startRenderer(), or a renderer installed and "nextPage" invoked by hand; a process()
+     * that does neither, as one that waits for its data, gets no ready() until it does). An
+     * empty message means the PDF is complete and closed at its path (or all of it given to
+     * the host's device); otherwise it is the failure or cancel text, and lastOutcome() and
+     * lastFailure() tell which.
      */
     void ready(QString message);
     /**
@@ -109,9 +133,12 @@ signals:
 
 public slots:
     /**
-     * Ends the run at its next pass (or, while the outline of a finished report is being
-     * written, as soon as that stops) with cancelledMessage(). The report's path keeps what
-     * stood there before the run. Only sets a flag: safe to call between passes.
+     * Ends the run at its next pass (or, while the finished report is being written again, as
+     * soon as that stops) with cancelledMessage(). The report's path keeps what stood there
+     * before the run; a device is left as PDFRendererBase::setOutputDevice() says. A cancel
+     * that comes once all of the report has been given to its destination is too late: the run
+     * completes. Only sets a flag: safe to call between passes, and from any thread (it then
+     * re-posts itself to the job's thread).
      */
     void abortReport();
     /**
@@ -124,8 +151,6 @@ public slots:
 
 private slots:
     Q_DECL_HIDDEN void nextPage();
-    // The outline step of run generation has ended on its thread.
-    Q_DECL_HIDDEN void outlineStepEnded(quint64 generation);
 
 public:
     /**
@@ -162,8 +187,9 @@ protected:
      * Starts the run with renderer, which the host made with this job as owner and filled.
      * Prepares it and, when that succeeds, starts its report, installs it, schedules the
      * first pass and returns true. When prepare() fails, deletes it, ends the run with
-     * ready(its lastError()) and the WriteFailed or LayoutFailed outcome, and returns false.
-     * Takes ownership. A null renderer ends the run with the NoData outcome and its text.
+     * ready(its lastError()) and the outcome of its lastFailure() (WriteFailed, LayoutFailed
+     * or TimestampOutOfRange), and returns false. Takes ownership. A null renderer ends the
+     * run with the NoData outcome and its text.
      * \since 1.1
      */
     bool startRenderer(PDFRendererBase *renderer);
@@ -176,15 +202,6 @@ protected:
     bool aborted;
 
 private:
-    // Records how the run ended, then emits ready(message).
-    Q_DECL_HIDDEN void endRun(Outcome outcome, const QString &path, const QString &message);
-    Q_DECL_HIDDEN void finishRun();
-    // Ends the run of the finished renderer: complete, or a failed write.
-    Q_DECL_HIDDEN void completeRun(bool complete);
-    // Deletes the installed renderer, dropping its unfinished report; passQueued: a pass of
-    // that run is still queued and must do nothing when it arrives.
-    Q_DECL_HIDDEN void disposeOfRenderer(bool passQueued);
-
     struct Private;
     std::unique_ptr<Private> d;
 };

@@ -1,8 +1,10 @@
 #include "mvoutlinewriter.h"
 
+#include "mvpdfstamp.h"
 #include "mvpdftext.h"
 #include "mvstage.h"
 
+#include <QCryptographicHash>
 #include <QIODevice>
 
 #include <qpdf/Buffer.hh>
@@ -24,6 +26,8 @@
 namespace {
 
 constexpr qint64 kCopyChunk = 1 << 20;
+// The update's identifier: 16 bytes of its digest, as PDF writes one.
+constexpr int kIdentifierBytes = 16;
 // PDF 1.4's largest array, and the fan-out of a page tree split to stay within it.
 constexpr int kMaxArray = 8191;
 constexpr int kKidsPerNode = 4096;
@@ -91,7 +95,14 @@ public:
             + "\nendobj\n");
     }
 
-    void finish(const QByteArray &trailer)
+    // The digest of what the update holds so far.
+    QByteArray digest() const
+    {
+        return hash.result();
+    }
+
+    // Writes the cross-reference section, then the trailer that trailer() gives.
+    void finish(const std::function<QByteArray()> &trailer)
     {
         std::sort(written.begin(), written.end(),
                   [](const Written &a, const Written &b) { return a.number < b.number; });
@@ -111,7 +122,7 @@ public:
             section.clear();
             first = end;
         }
-        put("trailer\n" + trailer + "\nstartxref\n" + QByteArray::number(crossReference) + "\n%%EOF\n");
+        put("trailer\n" + trailer() + "\nstartxref\n" + QByteArray::number(crossReference) + "\n%%EOF\n");
     }
 
 private:
@@ -128,6 +139,7 @@ private:
             throw Stopped();
         if (target.write(bytes) != bytes.size())
             throw std::runtime_error("cannot write the report file");
+        hash.addData(bytes);
         offset += bytes.size();
     }
 
@@ -135,6 +147,7 @@ private:
     qint64 offset;
     const std::atomic_bool &stop;
     std::vector<Written> written;
+    QCryptographicHash hash{QCryptographicHash::Sha256};
 };
 
 // Copies source to target from its start; returns its length.
@@ -152,6 +165,20 @@ qint64 copy(QIODevice &source, QIODevice &target, const std::atomic_bool &stop)
         length += chunk.size();
     }
     return length;
+}
+
+// Copies source to target stamped as planned; returns the stamped length.
+qint64 copyStamped(const MvPdfStamp &stamp, QIODevice &source, QIODevice &target, const std::atomic_bool &stop)
+{
+    QString reason;
+    const bool copied = stamp.copy(source, [&target](const char *data, qint64 length) {
+        return target.write(data, length) == length;
+    }, stop, &reason);
+    if (stop.load())
+        throw Stopped();
+    if (!copied)
+        throw std::runtime_error(reason.isEmpty() ? std::string("copy failed") : reason.toStdString());
+    return stamp.length();
 }
 
 // The offset of the document's cross-reference table, from the end of its text.
@@ -360,23 +387,25 @@ void overlayPages(Update &update, QPDF &pdf, const QByteArray &overlay,
 
 } // namespace
 
-namespace MvOutlineWriter {} // namespace
-
 namespace MvOutlineWriter {
 
 Result write(QIODevice &source, QIODevice &target, const Additions &additions,
              const std::atomic_bool &stop, QString &reason)
 {
     try {
-        const qint64 length = copy(source, target, stop);
+        const qint64 length = additions.stamp ? copyStamped(*additions.stamp, source, target, stop)
+                                              : copy(source, target, stop);
         MvOutlineEntry first;
         const bool outlined = additions.entries && additions.entries(&first);
+        const bool overlaid = !additions.overlay.isEmpty();
+        // Nothing to add: the structure need not be read.
+        if (!outlined && !overlaid && !additions.balancePages)
+            return Result::Written;
         QByteArray bytes;
         QPDF pdf;
         open(pdf, source, &bytes);
         const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
         const bool split = additions.balancePages && int(pages.size()) > kMaxArray;
-        const bool overlaid = !additions.overlay.isEmpty();
         if ((!outlined && !split && !overlaid) || pages.empty())
             return Result::Written;
 
@@ -405,9 +434,19 @@ Result write(QIODevice &source, QIODevice &target, const Additions &additions,
         }
         if (outlined)
             update.object(root.getObjectID(), root.getGeneration(), dictionary(root, catalog));
-        update.finish(dictionary(trailer, {{"/Size", QByteArray::number(next)},
-                                           {"/Prev", QByteArray::number(startOfCrossReference(source, length))},
-                                           {"/XRefStm", QByteArray()}}));
+        const qint64 previous = additions.stamp ? additions.stamp->crossReference()
+                                                : startOfCrossReference(source, length);
+        update.finish([&]() {
+            std::vector<std::pair<std::string, QByteArray>> keys{
+                    {"/Size", QByteArray::number(next)}, {"/Prev", QByteArray::number(previous)},
+                    {"/XRefStm", QByteArray()}};
+            // A stamped document keeps its identifier; the update gets a second one of its own.
+            if (additions.stamp && !additions.stamp->identifier().isEmpty()) {
+                keys.push_back({"/ID", "[<" + additions.stamp->identifier() + "> <"
+                                + update.digest().left(kIdentifierBytes).toHex() + ">]"});
+            }
+            return dictionary(trailer, keys);
+        });
         return Result::Written;
     } catch (const Stopped &) {
         reason = QStringLiteral("stopped");

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <functional>
 
+class MvPdfStamp;
 class QIODevice;
 
 // One entry of a PDF outline: its title and the place it opens, a page (from 1) at a height
@@ -26,9 +27,11 @@ struct MvOutlineEntry
 // the other at the first level; where asked, lays the pages of another document over its own,
 // page for page (the page labels of a report that shows its page count); and where asked,
 // splits a page tree of more than 8 191 pages (the limit of an array in PDF 1.4, which PDF/A-1
-// makes binding) into a balanced one. The document's own objects, its version and its file
-// identifier stay as they were, so a PDF/A-1 file stays PDF/A-1. The entries are written as
-// they come: memory holds a number per entry.
+// makes binding) into a balanced one; and where asked, copies the document stamped with a moment
+// (MvPdfStamp). The document's own objects, its version and its file identifier stay as they
+// were (a stamped document's identifier is the stamp's, and the update's second identifier is
+// the digest of the update), so a PDF/A-1 file stays PDF/A-1. The entries are written as they
+// come: memory holds a number per entry.
 namespace MvOutlineWriter {
 
 enum class Result { Written, Stopped, Failed, OutOfMemory };
@@ -42,6 +45,7 @@ struct Additions
     Entries entries;          // the outline's entries; none when null
     bool balancePages = false;
     QByteArray overlay;       // a PDF of as many pages, drawn over them; empty for none
+    const MvPdfStamp *stamp = nullptr;   // planned on source; null: copied as it is
 };
 
 // Reads source (a stage of the library's, or any readable device) from its start and writes

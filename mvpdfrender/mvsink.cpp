@@ -1,5 +1,9 @@
 #include "mvsink.h"
 
+#include <QFileDevice>
+
+#include <cerrno>
+
 MvSink::MvSink(QIODevice *target) : target(target)
 {
     QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
@@ -13,6 +17,11 @@ bool MvSink::isSequential() const
 bool MvSink::failed() const
 {
     return writeFailed;
+}
+
+int MvSink::systemError() const
+{
+    return failedWithError;
 }
 
 void MvSink::detach()
@@ -29,8 +38,15 @@ qint64 MvSink::writeData(const char *data, qint64 length)
 {
     if (!target)
         return length;
-    const qint64 written = writeFailed ? -1 : target->write(data, length);
-    if (written != length)
+    if (writeFailed)
+        return -1;
+    errno = 0;
+    const qint64 written = target->write(data, length);
+    if (written != length) {
         writeFailed = true;
+        // A file tells why through errno, as its write left it.
+        if (qobject_cast<QFileDevice *>(target))
+            failedWithError = errno;
+    }
     return written;
 }

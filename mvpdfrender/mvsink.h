@@ -15,6 +15,8 @@ public:
 
     bool isSequential() const override;
     bool failed() const;
+    // The system's error number of the failed write, where the device is a file; else 0.
+    int systemError() const;
     // From now on writes go nowhere (and succeed): for a document given up, whose last words
     // must not reach the device.
     void detach();
@@ -28,6 +30,7 @@ private:
 
     QIODevice *target;
     bool writeFailed = false;
+    int failedWithError = 0;
 };
 
 #endif // MVSINK_H

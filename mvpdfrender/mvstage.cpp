@@ -1,5 +1,6 @@
 #include "mvstage.h"
 
+#include <cerrno>
 #include <cstring>
 #include <unistd.h>
 
@@ -24,6 +25,11 @@ qint64 MvStage::size() const
 bool MvStage::failed() const
 {
     return writeFailed;
+}
+
+int MvStage::systemError() const
+{
+    return failedWithError;
 }
 
 int MvStage::fileHandle() const
@@ -53,6 +59,7 @@ qint64 MvStage::writeData(const char *data, qint64 length)
     const qint64 at = pos();
     if (file.handle() < 0 && at + length > memoryBound && !moveToFile()) {
         writeFailed = true;
+        failedWithError = file.handle() < 0 ? file.systemError() : errno;
         return -1;
     }
     if (file.handle() < 0) {
@@ -66,6 +73,7 @@ qint64 MvStage::writeData(const char *data, qint64 length)
         const ssize_t written = ::pwrite(file.handle(), data + done, size_t(length - done), at + done);
         if (written <= 0) {
             writeFailed = true;
+            failedWithError = written < 0 ? errno : ENOSPC;
             return done > 0 ? done : -1;
         }
         done += written;

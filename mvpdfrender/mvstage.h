@@ -21,6 +21,8 @@ public:
     qint64 size() const override;
     // Whether a write failed: the folder took no file, the disk filled up.
     bool failed() const;
+    // The system's error number of that failure.
+    int systemError() const;
     // The file the stage is in, or -1 while it is in memory ...
     int fileHandle() const;
     // ... and then its bytes.
@@ -41,6 +43,7 @@ private:
     MvWorkFile file;
     qint64 fileSize = 0;
     bool writeFailed = false;
+    int failedWithError = 0;
 };
 
 #endif // MVSTAGE_H

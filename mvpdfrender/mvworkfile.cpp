@@ -163,6 +163,7 @@ bool MvWorkFile::open(const QByteArray &inFolder, bool forPublishing)
     folder = inFolder;
     published = false;
     error.clear();
+    errorNumber = 0;
     // Every later step is taken in this folder, found once: a name swapped for a link to
     // another folder during the run changes nothing.
     folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -216,14 +217,22 @@ QString MvWorkFile::errorString() const
     return error;
 }
 
-bool MvWorkFile::fail(int errorNumber)
+int MvWorkFile::systemError() const
 {
-    return fail(QString::fromLocal8Bit(std::strerror(errorNumber)));
+    return errorNumber;
+}
+
+bool MvWorkFile::fail(int systemErrorNumber)
+{
+    fail(QString::fromLocal8Bit(std::strerror(systemErrorNumber)));
+    errorNumber = systemErrorNumber;
+    return false;
 }
 
 bool MvWorkFile::fail(const QString &reason)
 {
     error = reason;
+    errorNumber = 0;
     return false;
 }
 

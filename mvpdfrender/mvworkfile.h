@@ -56,6 +56,8 @@ public:
     // Closes the file and removes its name, if it has one and it is still this file.
     void discard();
     QString errorString() const;
+    // The system's error number of the last failure; 0 when it was none of the system's.
+    int systemError() const;
 
     // Removes the named work file of a publish or a create under way from a handler of a fatal
     // error: async-signal-safe.
@@ -87,6 +89,7 @@ private:
     ino_t publishedInode = 0;
     bool published = false;
     QString error;
+    int errorNumber = 0;
 };
 
 #endif // MVWORKFILE_H

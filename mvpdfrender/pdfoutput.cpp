@@ -1,17 +1,14 @@
-#include "pdfoutput.h"
+#include "pdfoutput_p.h"
 
 #include "mvpdftext.h"
-#include "mvsink.h"
-#include "mvstage.h"
-#include "mvworkfile.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QPageLayout>
-#include <QPainter>
-#include <QPdfWriter>
+#include <QThread>
 
+#include <cerrno>
 
 namespace {
 
@@ -26,30 +23,6 @@ QByteArray folderOf(const QByteArray &path)
 }
 
 } // namespace
-
-// The document's way out: the writer and painter, what the writer writes into (a sink passing
-// writes on to the destination, or a stage), and the destination (the host's device, a file
-// written directly, or the work file that takes the path's name when complete).
-struct PDFOutput::Private
-{
-    QString title;
-    QString fileName;
-    QString stagingFolder;
-    bool pdfA1b = false;
-    bool staged = false;
-
-    QIODevice *hostDevice = nullptr;       // not owned
-    std::unique_ptr<QFile> directFile;     // not a regular file at the path: written directly
-    MvWorkFile work;                       // a regular file at the path, until complete
-    std::unique_ptr<QFile> workDevice;     // on work's handle
-
-    std::unique_ptr<MvSink> sink;
-    std::unique_ptr<MvStage> stage;
-    std::unique_ptr<QPdfWriter> writer;
-    std::unique_ptr<QPainter> painter;
-    bool stagedWritten = false;
-    bool writeError = false;
-};
 
 PDFOutput::PDFOutput() : d(new Private)
 {
@@ -82,27 +55,36 @@ bool PDFOutput::startPDF(const QString &title, const QString &fileName)
     discard();
     d->title = title;
     d->fileName = fileName;
-    d->hostDevice = nullptr;
     QByteArray resolved;
     struct stat status {};
     bool exists = false;
-    if (!MvWorkFile::resolve(QFile::encodeName(fileName), &resolved, &status, &exists)
-        || (exists && S_ISDIR(status.st_mode)))
+    d->systemError = 0;
+    if (!MvWorkFile::resolve(QFile::encodeName(fileName), &resolved, &status, &exists)) {
+        d->systemError = errno;
         return false;
+    }
+    if (exists && S_ISDIR(status.st_mode)) {
+        d->systemError = EISDIR;
+        return false;
+    }
     if (exists && !S_ISREG(status.st_mode)) {
         // A device or a FIFO takes the document as it comes; its stage waits elsewhere.
         d->directFile = std::make_unique<QFile>(fileName);
+        errno = 0;
         if (!d->directFile->open(QIODevice::WriteOnly)) {
+            d->systemError = errno;
             d->directFile.reset();
             return false;
         }
-        return startWriter(QFile::encodeName(d->stagingFolder), kMemoryStageBytes);
+        return d->startWriter(QFile::encodeName(d->stagingFolder));
     }
-    if (!d->work.create(resolved))
+    if (!d->work.create(resolved)) {
+        d->systemError = d->work.systemError();
         return false;
+    }
     d->workDevice = std::make_unique<QFile>();
     d->workDevice->open(d->work.handle(), QIODevice::ReadWrite, QFileDevice::DontCloseHandle);
-    return startWriter(folderOf(resolved), 0);
+    return d->startWriter(folderOf(resolved));
 }
 
 bool PDFOutput::startPDF(const QString &title, QIODevice *device)
@@ -110,46 +92,78 @@ bool PDFOutput::startPDF(const QString &title, QIODevice *device)
     discard();
     d->title = title;
     d->fileName.clear();
-    if (!device || !device->isWritable())
+    // The device is used from this thread: it must be the device's own.
+    if (!device || !device->isWritable() || device->thread() != QThread::currentThread())
         return false;
     d->hostDevice = device;
-    return startWriter(QFile::encodeName(d->stagingFolder), kMemoryStageBytes);
+    d->hostStartPosition = device->pos();
+    d->hostStartSize = device->isSequential() ? 0 : device->size();
+    return d->startWriter(QFile::encodeName(d->stagingFolder));
 }
 
-bool PDFOutput::startWriter(const QByteArray &stageFolder, qint64 memoryStage)
+// A stage beside the path starts in a file there; any other stays in memory while it is small.
+bool PDFOutput::Private::startWriter(const QByteArray &stageFolder)
 {
-    d->writeError = false;
-    d->stagedWritten = false;
+    writeError = false;
+    systemError = 0;
+    stagedWritten = false;
     QIODevice *into = nullptr;
-    if (d->staged) {
-        d->stage = std::make_unique<MvStage>(
-                stageFolder.isEmpty() ? QFile::encodeName(QDir::tempPath()) : stageFolder, memoryStage);
-        into = d->stage.get();
+    if (staged) {
+        const qint64 memoryBound = workDevice ? 0 : kMemoryStageBytes;
+        stage = std::make_unique<MvStage>(
+                stageFolder.isEmpty() ? QFile::encodeName(QDir::tempPath()) : stageFolder, memoryBound);
+        into = stage.get();
     } else {
-        d->sink = std::make_unique<MvSink>(destination());
-        into = d->sink.get();
+        sink = std::make_unique<MvSink>(destination());
+        into = sink.get();
     }
-    d->writer = std::make_unique<QPdfWriter>(into);
+    writer = std::make_unique<QPdfWriter>(into);
     // The title goes into the document information and, for PDF/A, the XMP packet (XML).
-    d->writer->setTitle(MvPdfText::forMetadata(d->title));
-    d->writer->setCreator(kCreator);
-    if (d->pdfA1b)
-        d->writer->setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
+    writer->setTitle(MvPdfText::forMetadata(title));
+    writer->setCreator(kCreator);
+    if (pdfA1b)
+        writer->setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
     return true;
 }
 
-QIODevice *PDFOutput::destination() const
+QIODevice *PDFOutput::Private::destination() const
 {
-    if (d->hostDevice)
-        return d->hostDevice;
-    if (d->directFile)
-        return d->directFile.get();
-    return d->workDevice.get();
+    if (hostDevice)
+        return hostDevice;
+    if (directFile)
+        return directFile.get();
+    return workDevice.get();
+}
+
+QIODevice *PDFOutput::Private::rewriteTarget()
+{
+    if (!stage || writer || stagedWritten)
+        return nullptr;
+    if (workDevice)
+        return workDevice.get();
+    if (!rewritten) {
+        const QByteArray folder = stagingFolder.isEmpty() ? QFile::encodeName(QDir::tempPath())
+                                                          : QFile::encodeName(stagingFolder);
+        rewritten = std::make_unique<MvStage>(folder, kMemoryStageBytes);
+    }
+    return rewritten.get();
+}
+
+QIODevice *PDFOutput::Private::copyTarget() const
+{
+    return rewritten ? destination() : nullptr;
+}
+
+void PDFOutput::Private::noteWriteFailure(int errorNumber)
+{
+    if (!writeError)
+        systemError = errorNumber;
+    writeError = true;
 }
 
 bool PDFOutput::isValid() const
 {
-    const QIODevice *into = destination();
+    const QIODevice *into = d->destination();
     return d->writer && into && into->isWritable();
 }
 
@@ -197,20 +211,20 @@ int PDFOutput::ppiY() const
 
 // Without the application Qt's painting cannot finish a document (its fonts are gone with
 // it): the writer and painter are left as they are, never freed, and the document is dropped.
-bool PDFOutput::paintingGone()
+bool PDFOutput::Private::paintingGone()
 {
-    if (QCoreApplication::instance() || !d->painter)
+    if (QCoreApplication::instance() || !painter)
         return false;
-    Q_UNUSED(d->painter.release())
-    Q_UNUSED(d->writer.release())
-    d->writeError = true;
-    discard();
+    Q_UNUSED(painter.release())
+    Q_UNUSED(writer.release())
+    writeError = true;
+    drop();
     return true;
 }
 
 void PDFOutput::finishPDF()
 {
-    if (paintingGone())
+    if (d->paintingGone())
         return;
     if (d->painter) {
         d->painter->end();
@@ -220,50 +234,62 @@ void PDFOutput::finishPDF()
     d->writer.reset();
     if (d->stage) {
         if (wasWriting) {
-            // The document waits in the stage for writeStaged().
-            d->writeError = d->writeError || d->stage->failed();
+            // The document waits in the stage to be written again.
+            if (d->stage->failed())
+                d->noteWriteFailure(d->stage->systemError());
             return;
         }
         d->stage.reset();
+        if (d->rewritten && d->rewritten->failed())
+            d->noteWriteFailure(d->rewritten->systemError());
+        d->rewritten.reset();
         if (!d->stagedWritten)
             d->writeError = true;
-        complete(d->stagedWritten);
+        d->complete(d->stagedWritten);
         return;
     }
     if (d->sink) {
-        d->writeError = d->writeError || d->sink->failed();
+        if (d->sink->failed())
+            d->noteWriteFailure(d->sink->systemError());
         d->sink.reset();
     }
-    complete(wasWriting);
+    d->complete(wasWriting);
 }
 
 // Hands the document over to its destination for good: flushed, and at a path, published.
-void PDFOutput::complete(bool documentWritten)
+void PDFOutput::Private::complete(bool documentWritten)
 {
     if (documentWritten) {
         // What is still buffered reaches the destination now: a failure here is a failure of
         // the document.
-        if (auto *file = qobject_cast<QFileDevice *>(destination())) {
-            if (!file->flush() || file->error() != QFileDevice::NoError)
-                d->writeError = true;
-        }
+        auto *file = qobject_cast<QFileDevice *>(destination());
+        errno = 0;
+        if (file && (!file->flush() || file->error() != QFileDevice::NoError))
+            noteWriteFailure(errno);
     }
-    d->workDevice.reset();
-    if (d->directFile) {
-        d->directFile->close();
-        d->writeError = d->writeError || (documentWritten && d->directFile->error() != QFileDevice::NoError);
-        d->directFile.reset();
+    workDevice.reset();
+    if (directFile) {
+        directFile->close();
+        if (documentWritten && directFile->error() != QFileDevice::NoError)
+            noteWriteFailure(0);
+        directFile.reset();
     }
-    if (d->work.handle() < 0)
+    if (hostDevice) {
+        // A device that did not get the whole document goes back to what it held.
+        if (writeError)
+            drop();
+        hostDevice = nullptr;
+    }
+    if (work.handle() < 0)
         return;
-    if (documentWritten && !d->writeError && !d->work.publish())
-        d->writeError = true;
-    d->work.discard();
+    if (documentWritten && !writeError && !work.publish())
+        noteWriteFailure(work.systemError());
+    work.discard();
 }
 
 bool PDFOutput::writeStaged(const std::function<bool(QIODevice &stage, QIODevice &target)> &write)
 {
-    QIODevice *target = destination();
+    QIODevice *target = d->destination();
     if (!d->stage || !target || d->writer || d->stagedWritten)
         return false;
     auto *file = qobject_cast<QFileDevice *>(target);
@@ -274,18 +300,32 @@ bool PDFOutput::writeStaged(const std::function<bool(QIODevice &stage, QIODevice
 
 void PDFOutput::discard()
 {
-    if (paintingGone())
-        return;
+    if (!d->paintingGone())
+        d->drop();
+}
+
+void PDFOutput::Private::drop()
+{
     // Ending the painter finishes the document: its end goes nowhere.
-    if (d->sink)
-        d->sink->detach();
-    d->painter.reset();
-    d->writer.reset();
-    d->sink.reset();
-    d->stage.reset();
-    d->workDevice.reset();
-    d->work.discard();
-    d->directFile.reset();
+    if (sink)
+        sink->detach();
+    painter.reset();
+    writer.reset();
+    sink.reset();
+    stage.reset();
+    rewritten.reset();
+    workDevice.reset();
+    work.discard();
+    directFile.reset();
+    if (hostDevice && !hostDevice->isSequential()) {
+        if (auto *buffer = qobject_cast<QBuffer *>(hostDevice)) {
+            buffer->buffer().truncate(int(hostStartSize));
+        } else if (auto *file = qobject_cast<QFileDevice *>(hostDevice)) {
+            file->resize(hostStartSize);
+        }
+        hostDevice->seek(hostStartPosition);
+    }
+    hostDevice = nullptr;
 }
 
 bool PDFOutput::removeWrittenFile()
@@ -295,7 +335,8 @@ bool PDFOutput::removeWrittenFile()
 
 bool PDFOutput::hasWriteError() const
 {
-    return d->writeError || (d->sink && d->sink->failed()) || (d->stage && d->stage->failed());
+    return d->writeError || (d->sink && d->sink->failed()) || (d->stage && d->stage->failed())
+            || (d->rewritten && d->rewritten->failed());
 }
 
 QString PDFOutput::filePath() const

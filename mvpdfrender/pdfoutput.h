@@ -67,7 +67,9 @@ public:
     /**
      * The same for a document written into device, which the caller has opened for writing
      * and keeps open, and otherwise leaves alone, until the output is finished; it is not
-     * taken over. False when device is null or not writable.
+     * taken over. The output writes into it only from the thread it lives in
+     * (QObject::thread()). False when device is null, not writable, or lives in another thread
+     * than the caller.
      * \since 1.1
      */
     bool startPDF(const QString &title, QIODevice *device);
@@ -99,13 +101,17 @@ public:
      * and the destination (the work file beside the path, or the device); false when write or
      * the flush after it fails. Touches nothing but the stage and the destination, so it may
      * run on another thread while this output is left alone; a second finishPDF() on the
-     * output's own thread then completes the document.
+     * output's own thread then completes the document. A host's device is then written from
+     * the calling thread: call it from the device's thread (the library's own finishing copies
+     * into a device on the device's thread).
      * \since 1.1
      */
     bool writeStaged(const std::function<bool(QIODevice &stage, QIODevice &target)> &write);
     /**
      * Ends the output without completing it: the path keeps what stood there (the work file
-     * and the stage are dropped); a device keeps what it was given.
+     * and the stage are dropped). A random-access device (a QBuffer, a QFile) returns to the
+     * size and position it had when startPDF() was called; a sequential one keeps what it was
+     * given.
      * \since 1.1
      */
     void discard();
@@ -129,15 +135,15 @@ public:
      */
     bool removeWrittenFile();
 
+    /**
+     * \internal The output's private part, declared here for the library's own classes; its
+     * definition is not installed.
+     */
+    struct Private;
+
 private:
     // Owns its writer, painter and files: a copy would release them twice.
     Q_DISABLE_COPY(PDFOutput)
-
-    struct Private;
-    Q_DECL_HIDDEN bool startWriter(const QByteArray &stageFolder, qint64 memoryStage);
-    Q_DECL_HIDDEN QIODevice *destination() const;
-    Q_DECL_HIDDEN void complete(bool documentWritten);
-    Q_DECL_HIDDEN bool paintingGone();
 
     std::unique_ptr<Private> d;
 };

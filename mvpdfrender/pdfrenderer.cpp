@@ -4,6 +4,7 @@
 #include "mvkeys.h"
 #include "mvlayout.h"
 #include "mvtextfitter.h"
+#include "pdfrendererbase_p.h"
 
 #include <QElapsedTimer>
 #include <QGraphicsItem>
@@ -88,7 +89,10 @@ bool PDFRenderer::prepare()
     if (!preparePage())
         return false;
     if (!headingsLeaveRoom()) {
-        refuseLayout(headingsTooTallMessage(owner->continuationHeader().size()));
+        const int headingLines = owner->continuationHeader().size();
+        MvFailure failure(MvFailure::Reason::LayoutImpossible);
+        failure.setLine(headingLines);
+        PDFRendererBase::Private::get(this)->fail(*this, failure, headingsTooTallMessage(headingLines));
         return false;
     }
     return openPdf();
@@ -138,6 +142,9 @@ void PDFRenderer::startReport()
 
 bool PDFRenderer::emitPage(bool)
 {
+    // An output that is not open (discarded, finished) takes no more pages.
+    if (!output.isValid())
+        return false;
     const QTextCharFormat format = hlp.formats[MvKeys::PrintoutFormat];
     d->matchingTime = 0;
     if (!linesRemain()) {
@@ -269,12 +276,15 @@ bool PDFRenderer::matchOutline(double top)
     const QRegularExpressionMatch match = d->outlineExpression.match(line);
     d->matchingTime += timer.nsecsElapsed();
     const QString pattern = d->outlineExpression.pattern();
-    if (!match.isValid()) {
-        refuseLayout(outlinePatternFailedMessage(lineNo, pattern));
-        return false;
-    }
-    if (d->matchingTime > kMaxMatchingPerPass) {
-        refuseLayout(outlinePatternTooSlowMessage(lineNo, pattern));
+    const bool tooSlow = d->matchingTime > kMaxMatchingPerPass;
+    if (!match.isValid() || tooSlow) {
+        MvFailure failure(tooSlow && match.isValid() ? MvFailure::Reason::OutlinePatternTooSlow
+                                                     : MvFailure::Reason::OutlinePatternFailed);
+        failure.setLine(lineNo);
+        failure.setDetail(pattern);
+        PDFRendererBase::Private::get(this)->fail(
+                *this, failure, match.isValid() ? outlinePatternTooSlowMessage(lineNo, pattern)
+                                                : outlinePatternFailedMessage(lineNo, pattern));
         return false;
     }
     if (match.hasMatch())

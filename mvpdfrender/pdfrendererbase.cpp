@@ -1,14 +1,12 @@
-#include "pdfrendererbase.h"
+#include "pdfrendererbase_p.h"
 
 #include "asyncreportsbase.h"
 #include "mvfooterpages.h"
 #include "mvkeys.h"
-#include "mvoutlinewriter.h"
-#include "mvpdfstamp.h"
+#include "pdfoutput_p.h"
 
 #include <QApplication>
 #include <QBuffer>
-#include <QDateTime>
 #include <QFont>
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -19,17 +17,13 @@
 #include <QPdfWriter>
 #include <QSize>
 
-#include <atomic>
-#include <system_error>
-#include <thread>
-
 namespace {
 constexpr double kPageMarginMm = 15.0;
 constexpr double kPointsPerInch = 72.0;
 constexpr double kMmPerInch = 25.4;
-// The page labels of a report that shows its page count are painted after its last page, in
-// passes of the event loop of at most this many milliseconds.
-constexpr qint64 kLabelPassMs = 10;
+// The years a PDF date holds: four digits.
+constexpr int kFirstYear = 1;
+constexpr int kLastYear = 9999;
 
 // A4 portrait, with margins of 15 mm on every side.
 QPageLayout pageLayout()
@@ -39,47 +33,125 @@ QPageLayout pageLayout()
                        QPageLayout::Millimeter, QMarginsF(0, 0, 0, 0));
 }
 
+// Creates the scene of helper at its resolution for the page the PDF writer will give; returns
+// the points a scene unit stands for on the page.
+double sizeScene(AsyncReportsHelper &helper)
+{
+    // The paintable area in device pixels, at the writer's own resolution, asked of a writer
+    // without a file, so that the page can be composed (and found wanting) before any file is
+    // made.
+    QBuffer nowhere;
+    QPdfWriter probe(&nowhere);
+    probe.setPageLayout(pageLayout());
+    const QRect page(0, 0, probe.width(), probe.height());
+    const int devicePpi = probe.logicalDpiX();
+
+    // Scene units are 1/ppi inch. Both dimensions are divided by the horizontal resolution.
+    const int layoutPpi = helper.ppi;
+    const QSize scaled(qRound(double(page.width()) * layoutPpi),
+                       qRound(double(page.height()) * layoutPpi));
+    const QSize sceneSize(qRound(double(scaled.width()) / devicePpi),
+                          qRound(double(scaled.height()) / devicePpi));
+    helper.createScene(QRect(QPoint(0, 0), sceneSize));
+    // The page shows the scene scaled to the printable area, aspect kept, from its top.
+    const double devicePerSceneUnit = qMin(double(page.width()) / sceneSize.width(),
+                                           double(page.height()) / sceneSize.height());
+    return devicePerSceneUnit * kPointsPerInch / devicePpi;
+}
+
+// The font families of the page formats that resolve to no installed font with the glyphs of
+// plain text.
+QStringList missingFonts(const AsyncReportsHelper &helper)
+{
+    QStringList missing;
+    for (const QTextCharFormat &format : helper.formats) {
+        const QFont font = format.font();
+        // Without any font Qt still draws, with an engine of empty boxes that has no family.
+        bool usable = !QFontInfo(font).family().isEmpty();
+        const QFontMetricsF metrics(font);
+        for (const QChar c : QStringLiteral("Aa0"))
+            usable = usable && metrics.inFont(c);
+        if (!usable && !missing.contains(font.family()))
+            missing.append(font.family());
+    }
+    return missing;
+}
+
+bool pdfDateHolds(const QDateTime &moment)
+{
+    const int year = moment.toUTC().date().year();
+    return year >= kFirstYear && year <= kLastYear;
+}
+
+// moment in UTC as YYYY-MM-DDTHH:MM:SSZ, whatever its year.
+QString utcMoment(const QDateTime &moment)
+{
+    const QDateTime utc = moment.toUTC();
+    const QDate day = utc.date();
+    const QTime time = utc.time();
+    const QChar zero(QLatin1Char('0'));
+    return QStringLiteral("%1-%2-%3T%4:%5:%6Z")
+            .arg(day.year(), 4, 10, zero).arg(day.month(), 2, 10, zero).arg(day.day(), 2, 10, zero)
+            .arg(time.hour(), 2, 10, zero).arg(time.minute(), 2, 10, zero).arg(time.second(), 2, 10, zero);
+}
+
 } // namespace
 
-// What the renderer keeps beside its specified fields: the host's device, if the report goes
-// into one, and where its stage may go; the report's date and the file's moment; whether
-// prepare() refused the layout; the page labels of a report that shows its page count; and
-// the outline of the report (whether it was asked for, its entries, the scale from scene
-// units to points on the page, and the thread that writes the file with it after the last
-// page).
-struct PDFRendererBase::Private
+void PDFRendererBase::Private::fail(PDFRendererBase &renderer, const MvFailure &reason,
+                                    const QString &message)
 {
-    QIODevice *outputDevice = nullptr;   // the host's; not owned
-    bool pdfA1b = false;
-    QString stagingFolder;
-    QDate reportDate;
-    QDateTime fileTimestamp;
-    bool layoutRefused = false;
-    bool pageCountVisible = false;
-    std::unique_ptr<MvFooterPages> footerPages;
-    QByteArray pageLabels;    // the painted labels, a PDF of as many pages as the report
-    bool outlineRequested = false;
-    QVector<MvOutlineEntry> entries;
-    QStringList lines;        // the report's lines, for the titles of line entries
-    double pointsPerSceneUnit = 0.0;
-    std::thread writer;
-    std::atomic_bool stop{false};
-    // Set by the writer thread, read after it is joined.
-    bool written = false;
-    bool outOfMemory = false;
+    failure = reason;
+    renderer.errorText = message;
+}
 
-    // Whether the file is written again after its last page: it is staged until then.
-    bool finishedAfterLastPage() const
-    {
-        return outlineRequested || pdfA1b || fileTimestamp.isValid() || pageCountVisible;
-    }
+std::unique_ptr<MvFooterPages> PDFRendererBase::Private::pageLabels(const PDFRendererBase &renderer) const
+{
+    const AsyncReportsHelper &helper = renderer.hlp;
+    if (!pageCountVisible || !helper.footerItem)
+        return nullptr;
+    return std::make_unique<MvFooterPages>(helper.sceneRect, helper.footerItem->pos().y(),
+                                           helper.formats[MvKeys::FooterFormat], pageLayout(), pdfA1b,
+                                           renderer.pageNum);
+}
 
-    void join()
-    {
-        if (writer.joinable())
-            writer.join();
+QStringList PDFRendererBase::Private::entryLines(const PDFRendererBase &renderer) const
+{
+    // The lines as they are now (shared, not copied): the host may change its own list once
+    // the run is over.
+    return outlineRequested && renderer.owner ? renderer.owner->reportLines() : QStringList();
+}
+
+void PDFRendererBase::Private::startFinishing(PDFRendererBase &renderer)
+{
+    finisher.start(pageLabels(renderer), entryLines(renderer));
+}
+
+void PDFRendererBase::Private::takeFinishingFailure(PDFRendererBase &renderer)
+{
+    const MvFailure reason = finisher.failure();
+    switch (reason.reason()) {
+    case MvFailure::Reason::OutOfMemory:
+        fail(renderer, reason, outOfMemoryMessage(reason.path()));
+        return;
+    case MvFailure::Reason::Cancelled:
+        fail(renderer, reason, AsyncReportsBase::cancelledMessage());
+        return;
+    default:
+        fail(renderer, reason, cannotWriteMessage(reason.path()));
+        return;
     }
-};
+}
+
+void PDFRendererBase::Private::endOutput(PDFRendererBase &renderer)
+{
+    // A report that no job runs is completed now; one that a job has not finished is dropped.
+    if (finisher.phase() != MvReportFinisher::Phase::Pages || finisher.drivenByJob()) {
+        finisher.discard();
+        return;
+    }
+    if (!finisher.finishNow(pageLabels(renderer), entryLines(renderer)))
+        takeFinishingFailure(renderer);
+}
 
 PDFRendererBase::PDFRendererBase(AsyncReportsBase *owner)
     : monthNames({QString(), QStringLiteral("stycznia"), QStringLiteral("lutego"),
@@ -90,15 +162,13 @@ PDFRendererBase::PDFRendererBase(AsyncReportsBase *owner)
       owner(owner),
       pageNum(0),
       percDone(0.0),
-      d(new Private)
+      d(new Private(output))
 {
 }
 
 PDFRendererBase::~PDFRendererBase()
 {
-    // The writer thread uses the output, which goes with this renderer.
-    stopOutlineStep();
-    d->join();
+    d->endOutput(*this);
 }
 
 bool PDFRendererBase::prepare()
@@ -108,20 +178,35 @@ bool PDFRendererBase::prepare()
 
 bool PDFRendererBase::preparePage()
 {
-    d->layoutRefused = false;
+    d->fail(*this, MvFailure(), QString());
     // The page scene and its text items need the widgets' application object; without it
     // Qt crashes in the scene.
     if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
-        errorText = noApplicationMessage();
+        d->fail(*this, MvFailure(MvFailure::Reason::NoApplication), noApplicationMessage());
         return false;
     }
-    const QStringList missing = missingFonts();
+    const QStringList missing = missingFonts(hlp);
     if (!missing.isEmpty()) {
-        errorText = missingFontsMessage(missing);
+        MvFailure failure(MvFailure::Reason::FontsMissing);
+        failure.setDetail(missing.join(QStringLiteral(", ")));
+        d->fail(*this, failure, missingFontsMessage(missing));
         return false;
     }
-    sizeScene();
-    const QString dated = datedLine();
+    // A file that only looks stamped is worse than none.
+    if (d->fileTimestamp.isValid() && !pdfDateHolds(d->fileTimestamp)) {
+        MvFailure failure(MvFailure::Reason::TimestampOutOfRange);
+        failure.setDetail(utcMoment(d->fileTimestamp));
+        d->fail(*this, failure, timestampOutOfRangeMessage(d->fileTimestamp));
+        return false;
+    }
+    d->pointsPerSceneUnit = sizeScene(hlp);
+    const QDate day = d->reportDate.isValid() ? d->reportDate : QDateTime::currentDateTime().date();
+    const QString date = QStringLiteral("dnia %1 %2 %3 roku")
+            .arg(QString::number(day.day()), monthNames.value(day.month()), QString::number(day.year()));
+    // Without a place the line starts with the date itself, not with a comma. One substitution
+    // pass: a place marker such as "%2" inside the place stays as written.
+    const QString place = owner->reportPlace();
+    const QString dated = place.trimmed().isEmpty() ? date : QStringLiteral("%1, %2").arg(place, date);
     const QString subtitle = owner->reportSubtitle();
     hlp.createHeader(owner->reportTitle(), subtitle, dated);
     hlp.createFooter();
@@ -133,21 +218,23 @@ bool PDFRendererBase::preparePage()
 
 bool PDFRendererBase::openPdf()
 {
+    d->finisher.setOptions({d->pdfA1b, d->fileTimestamp, d->outlineRequested, d->pageCountVisible});
     output.setPdfA1b(d->pdfA1b);
-    // A PDF/A file too: its page tree may need splitting once its pages are known.
-    output.setStaged(d->finishedAfterLastPage());
+    output.setStaged(d->finisher.rewrites());
     output.setStagingFolder(d->stagingFolder);
-    d->entries.clear();
+    MvFailure failure(MvFailure::Reason::CannotWrite);
     if (d->outputDevice) {
         if (!output.startPDF(owner->reportTitle(), d->outputDevice)) {
-            errorText = writeFailureMessage();
+            d->fail(*this, failure, cannotWriteMessage(QString()));
             return false;
         }
     } else {
         const QString fileName = owner->outputFileName();
         const QString title = owner->reportTitle();
         if (!output.startPDF(title, fileName)) {
-            errorText = cannotWriteMessage(owner->outputFileName());
+            failure.setPath(output.filePath());
+            failure.setSystemError(PDFOutput::Private::get(output)->systemError);
+            d->fail(*this, failure, cannotWriteMessage(owner->outputFileName()));
             return false;
         }
     }
@@ -159,51 +246,7 @@ bool PDFRendererBase::openPdf()
 
 void PDFRendererBase::refuseLayout(const QString &reason)
 {
-    errorText = reason;
-    d->layoutRefused = true;
-}
-
-bool PDFRendererBase::layoutRefused() const
-{
-    return d->layoutRefused;
-}
-
-void PDFRendererBase::sizeScene()
-{
-    // The page the PDF writer will give: its paintable area in device pixels, at the
-    // writer's own resolution. Asked of a writer without a file, so that the page can be
-    // composed (and found wanting) before any file is made.
-    QBuffer nowhere;
-    QPdfWriter probe(&nowhere);
-    probe.setPageLayout(pageLayout());
-    const QRect page(0, 0, probe.width(), probe.height());
-    const int devicePpi = probe.logicalDpiX();
-
-    // Scene units are 1/ppi inch. Both dimensions are divided by the horizontal resolution.
-    const int layoutPpi = hlp.ppi;
-    const QSize scaled(qRound(double(page.width()) * layoutPpi),
-                       qRound(double(page.height()) * layoutPpi));
-    const QSize sceneSize(qRound(double(scaled.width()) / devicePpi),
-                          qRound(double(scaled.height()) / devicePpi));
-    hlp.createScene(QRect(QPoint(0, 0), sceneSize));
-    // The page shows the scene scaled to the printable area, aspect kept, from its top.
-    const double devicePerSceneUnit = qMin(double(page.width()) / sceneSize.width(),
-                                           double(page.height()) / sceneSize.height());
-    d->pointsPerSceneUnit = devicePerSceneUnit * kPointsPerInch / devicePpi;
-}
-
-QString PDFRendererBase::datedLine() const
-{
-    const QDate day = d->reportDate.isValid() ? d->reportDate : QDateTime::currentDateTime().date();
-    const QString date = QStringLiteral("dnia %1 %2 %3 roku")
-            .arg(QString::number(day.day()), monthNames.value(day.month()),
-                 QString::number(day.year()));
-    // Without a place the line starts with the date itself, not with a comma.
-    const QString place = owner->reportPlace();
-    if (place.trimmed().isEmpty())
-        return date;
-    // One substitution pass: a place marker such as "%2" inside the place stays as written.
-    return QStringLiteral("%1, %2").arg(place, date);
+    d->fail(*this, MvFailure(MvFailure::Reason::LayoutImpossible), reason);
 }
 
 double PDFRendererBase::perc() const
@@ -222,7 +265,7 @@ void PDFRendererBase::startReport()
 
 void PDFRendererBase::finish()
 {
-    output.finishPDF();
+    d->endOutput(*this);
 }
 
 AsyncReportsHelper &PDFRendererBase::getHlp()
@@ -240,6 +283,11 @@ QString PDFRendererBase::lastError() const
     return errorText;
 }
 
+MvFailure PDFRendererBase::lastFailure() const
+{
+    return d->failure;
+}
+
 QString PDFRendererBase::outputPath() const
 {
     return output.filePath();
@@ -247,15 +295,14 @@ QString PDFRendererBase::outputPath() const
 
 bool PDFRendererBase::outputComplete() const
 {
-    return !output.hasWriteError();
+    const MvReportFinisher::Phase phase = d->finisher.phase();
+    return !output.hasWriteError() && phase != MvReportFinisher::Phase::Failed
+            && phase != MvReportFinisher::Phase::Discarded;
 }
 
 void PDFRendererBase::discardOutput()
 {
-    // A step still writing the file stops first: it uses the output.
-    stopOutlineStep();
-    d->join();
-    output.discard();
+    d->finisher.discard();
 }
 
 void PDFRendererBase::setOutputDevice(QIODevice *device)
@@ -276,15 +323,6 @@ void PDFRendererBase::setStagingFolder(const QString &folder)
 QString PDFRendererBase::stagingFolder() const
 {
     return d->stagingFolder;
-}
-
-QString PDFRendererBase::writeFailureMessage() const
-{
-    if (d->outOfMemory)
-        return outOfMemoryMessage(outputPath());
-    if (d->outputDevice)
-        return QStringLiteral("Nie można zapisać pliku PDF");
-    return cannotWriteMessage(outputPath());
 }
 
 void PDFRendererBase::setPdfA1b(bool on)
@@ -309,95 +347,19 @@ bool PDFRendererBase::outlineRequested() const
 
 void PDFRendererBase::addOutlineEntry(const QString &title, double sceneTop)
 {
-    d->entries.append({title, -1, pageNum, pointsFromPageTop(sceneTop)});
+    const double marginPoints = kPageMarginMm * kPointsPerInch / kMmPerInch;
+    d->finisher.addEntry({title, -1, pageNum, float(marginPoints + qMax(0.0, sceneTop) * d->pointsPerSceneUnit)});
 }
 
 void PDFRendererBase::addOutlineLine(int line, double sceneTop)
 {
-    d->entries.append({QString(), line, pageNum, pointsFromPageTop(sceneTop)});
-}
-
-float PDFRendererBase::pointsFromPageTop(double sceneTop) const
-{
     const double marginPoints = kPageMarginMm * kPointsPerInch / kMmPerInch;
-    return float(marginPoints + qMax(0.0, sceneTop) * d->pointsPerSceneUnit);
+    d->finisher.addEntry({QString(), line, pageNum, float(marginPoints + qMax(0.0, sceneTop) * d->pointsPerSceneUnit)});
 }
 
 void PDFRendererBase::dropOutlineEntriesOfPage()
 {
-    QVector<MvOutlineEntry> &entries = d->entries;
-    while (!entries.isEmpty() && entries.last().page == pageNum)
-        entries.removeLast();
-}
-
-bool PDFRendererBase::startOutlineStep(const std::function<void()> &whenDone)
-{
-    if (!d->finishedAfterLastPage() || d->writer.joinable())
-        return false;
-    d->stop = false;
-    d->written = false;
-    d->outOfMemory = false;
-    // The lines as they are now (shared, not copied): the host may change its own list later.
-    if (d->outlineRequested)
-        d->lines = owner->reportLines();
-    Private *state = d.get();
-    PDFOutput *target = &output;
-    auto step = [state, target, whenDone]() {
-        int next = 0;
-        MvOutlineWriter::Additions additions;
-        additions.entries = [state, &next](MvOutlineEntry *entry) {
-            if (next >= state->entries.size())
-                return false;
-            *entry = state->entries.at(next++);
-            if (entry->line >= 0)
-                entry->title = state->lines.value(entry->line).simplified();
-            return true;
-        };
-        additions.balancePages = state->pdfA1b;
-        additions.overlay = state->pageLabels;
-        state->written = target->writeStaged([&](QIODevice &stage, QIODevice &file) {
-            QString reason;
-            if (state->pageCountVisible && state->pageLabels.isEmpty())
-                return false;
-            if (state->fileTimestamp.isValid()
-                && !MvPdfStamp::apply(stage, state->fileTimestamp, &reason))
-                return false;
-            const MvOutlineWriter::Result result = MvOutlineWriter::write(
-                    stage, file, additions, state->stop, reason);
-            state->outOfMemory = result == MvOutlineWriter::Result::OutOfMemory;
-            return result == MvOutlineWriter::Result::Written;
-        });
-        whenDone();
-    };
-    try {
-        d->writer = std::thread(step);
-    } catch (const std::system_error &) {
-        // No thread to be had (a process or memory limit): the step runs here instead, in
-        // this one pass, rather than leaving the report without its outline.
-        step();
-    }
-    return true;
-}
-
-bool PDFRendererBase::startPageLabels()
-{
-    if (!d->pageCountVisible || !hlp.footerItem)
-        return false;
-    d->footerPages = std::make_unique<MvFooterPages>(
-            hlp.sceneRect, hlp.footerItem->pos().y(), hlp.formats[MvKeys::FooterFormat],
-            pageLayout(), d->pdfA1b, pageNum);
-    return true;
-}
-
-bool PDFRendererBase::paintPageLabels()
-{
-    if (!d->footerPages)
-        return false;
-    if (d->footerPages->paintSome(kLabelPassMs))
-        return true;
-    d->pageLabels = d->footerPages->document();
-    d->footerPages.reset();
-    return false;
+    d->finisher.dropEntriesOfPage(pageNum);
 }
 
 void PDFRendererBase::setReportDate(const QDate &date)
@@ -435,34 +397,6 @@ QString PDFRendererBase::pageLabel(int page, int pageCount)
     return MvFooterPages::label(page, pageCount);
 }
 
-void PDFRendererBase::stopOutlineStep()
-{
-    d->stop = true;
-}
-
-bool PDFRendererBase::endOutlineStep()
-{
-    d->join();
-    output.finishPDF();
-    return d->written && !output.hasWriteError();
-}
-
-QStringList PDFRendererBase::missingFonts() const
-{
-    QStringList missing;
-    for (const QTextCharFormat &format : hlp.formats) {
-        const QFont font = format.font();
-        // Without any font Qt still draws, with an engine of empty boxes that has no family.
-        bool usable = !QFontInfo(font).family().isEmpty();
-        const QFontMetricsF metrics(font);
-        for (const QChar c : QStringLiteral("Aa0"))
-            usable = usable && metrics.inFont(c);
-        if (!usable && !missing.contains(font.family()))
-            missing.append(font.family());
-    }
-    return missing;
-}
-
 QString PDFRendererBase::outOfMemoryMessage(const QString &path)
 {
     const QString text = QStringLiteral("Brak pamięci do zapisania pliku PDF");
@@ -482,5 +416,11 @@ QString PDFRendererBase::missingFontsMessage(const QStringList &families)
 
 QString PDFRendererBase::cannotWriteMessage(const QString &path)
 {
-    return QStringLiteral("Nie można zapisać pliku PDF: %1").arg(path, 0, QLatin1Char(' '));
+    const QString text = QStringLiteral("Nie można zapisać pliku PDF");
+    return path.isEmpty() ? text : QStringLiteral("%1: %2").arg(text, path);
+}
+
+QString PDFRendererBase::timestampOutOfRangeMessage(const QDateTime &timestamp)
+{
+    return QStringLiteral("Data pliku PDF spoza zakresu lat od 1 do 9999: %1").arg(utcMoment(timestamp));
 }

@@ -4,6 +4,7 @@
 #include "mvpdfrender_global.h"
 
 #include "asyncreportshelper.h"
+#include "mvfailure.h"
 #include "pdfoutput.h"
 
 #include <QDate>
@@ -11,7 +12,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <memory>
 
 class AsyncReportsBase;
@@ -24,13 +24,23 @@ class QIODevice;
  * builds the header (title, subtitle, dated line) and the footer (page number). Derived
  * renderers decide what goes on each page, one page per emitPage() call. A renderer renders
  * one report; the job (AsyncReportsBase) owns it during a run and calls it from its thread.
+ *
+ * After the last page the job finishes the report in passes of its event loop: the page
+ * labels of setPageCountVisible(), then (on a thread of the library's own, which touches only
+ * the library's files) the stamp of setFileTimestamp(), the outline and the page-tree split of
+ * PDF/A, and last, on the job's thread, the copy into the host's device. A renderer driven by
+ * other means than a job is finished at once by finish() or its deletion.
  */
 class MVPDFRENDER_EXPORT PDFRendererBase
 {
 public:
     /** A renderer for the job owner (not owned; it owns this renderer and outlives it). */
     explicit PDFRendererBase(AsyncReportsBase *owner);
-    /** Deleting a renderer completes and closes its PDF file. */
+    /**
+     * Deleting a renderer ends its report as finish() does: a report that a job runs and has
+     * not finished (its last page not yet written, or its finishing under way) is dropped, and
+     * its path keeps what stood there; any other is completed and closed.
+     */
     virtual ~PDFRendererBase();
 
     /**
@@ -40,10 +50,12 @@ public:
      * needs one; a QCoreApplication or QGuiApplication is not enough), "Brak czcionek
      * potrzebnych do utworzenia pliku PDF: FAMILIES" when the font families of the page formats
      * resolve to no installed font (not even a substitute) with the glyphs of plain text, as on
-     * a machine without fonts, where the PDF would hold no text at all; a derived renderer may
-     * refuse a report it cannot lay out (see PDFRenderer::prepare()). Then "Nie można zapisać
-     * pliku PDF: PATH" when the file cannot be created. On success getPageNum() is 1 and
-     * perc() 0.0.
+     * a machine without fonts, where the PDF would hold no text at all;
+     * timestampOutOfRangeMessage() for a file timestamp outside the years 1 to 9999; a derived
+     * renderer may refuse a report it cannot lay out (see PDFRenderer::prepare()). Then
+     * cannotWriteMessage() when the file cannot be created, or the device (setOutputDevice())
+     * is not open for writing or lives in another thread than the caller. On success
+     * getPageNum() is 1 and perc() 0.0. lastFailure() holds the reason as a value.
      */
     virtual bool prepare();
     /** The share of the report already written, in percent (0 to 100). */
@@ -56,7 +68,15 @@ public:
     virtual bool emitPage(bool);
     /** Resets the per-report counters before the first page. */
     virtual void startReport();
-    /** Closes the file without deleting the renderer; harmless before the destructor. */
+    /**
+     * Ends the report without deleting the renderer; harmless before the destructor, which
+     * then does nothing more. A report that a job runs and has not finished is dropped (its
+     * path keeps what stood there; a device, see discardOutput()), and the job's next pass ends
+     * the run as cancelled. Any other, as one driven by hand (prepare(), startReport(),
+     * emitPage() until it returns false), is completed here and now: page labels, stamp,
+     * outline and all, into its path or device (a sequential device is given all of it
+     * without waiting for it to pass it on). outputComplete() tells whether it succeeded.
+     */
     virtual void finish();
 
     /**
@@ -66,8 +86,13 @@ public:
     AsyncReportsHelper &getHlp();
     /** The number of the page being composed, from 1. */
     int getPageNum() const;
-    /** Why prepare() failed; empty otherwise. */
+    /** Why prepare() failed, or the run of a job ended in failure; empty otherwise. */
     QString lastError() const;
+    /**
+     * The reason of lastError() as a value: MvFailure::Reason::None when there was no failure.
+     * \since 1.2
+     */
+    MvFailure lastFailure() const;
 
     /** The path of the PDF file; empty for a report written into a device. \since 1.1 */
     QString outputPath() const;
@@ -78,8 +103,11 @@ public:
     bool outputComplete() const;
     /**
      * Ends the output without completing it, for a run that is abandoned or failed: the path
-     * keeps what stood there before (the document never took its name); a device keeps what
-     * it was given.
+     * keeps what stood there before (the document never took its name); a random-access device
+     * returns to the size it had before the run, a sequential one keeps what it was given. May
+     * be called at any time on the renderer's thread, also from a slot of the job's progress()
+     * during a run: the job's next pass then ends the run as cancelled. Once the whole report
+     * has been handed over to its destination it does nothing.
      * \since 1.1
      */
     void discardOutput();
@@ -88,13 +116,23 @@ public:
      * Before prepare(): the report is written into device instead of the file that the job's
      * outputFileName() names, which is then not asked for. The host opens the device for
      * writing, keeps it open and otherwise leaves it alone until the job's ready(); the
-     * renderer neither closes nor deletes it. The pages go into it as they are made; a report
-     * with an outline is staged (in memory up to 16 MiB, beyond that in a file without a name
-     * in stagingFolder(), by default the system's temporary folder) and goes into the device
-     * once complete, from the thread that adds the outline. After a cancel or a failure the
-     * device holds what it was given by then (nothing, for a report with an outline), and the
-     * host discards it. The job's lastOutputPath() is empty. Null (the default) writes to the
-     * path again.
+     * renderer neither closes nor deletes it. The device must live in the job's thread
+     * (QObject::thread()): the library uses it only from there, so a QProcess, a QLocalSocket
+     * or a QTcpSocket serves as well as a QBuffer or a QFile; prepare() refuses a device of
+     * another thread.
+     *
+     * The pages of a plain report go into it as they are made. A report that is written again
+     * after its last page (an outline, PDF/A, a file timestamp or the page count) is staged
+     * (in memory up to 16 MiB, beyond that in a file without a name in stagingFolder(), by
+     * default the system's temporary folder) and goes into the device once complete, in
+     * passes of the job's event loop, as fast as a sequential device passes it on
+     * (QIODevice::bytesToWrite()). The run is Completed only when the device has been given
+     * all of the report and a sequential one has passed all of it on.
+     *
+     * After a cancel or a failure a random-access device (QBuffer, QFile) returns to the size
+     * it had when the run began; a sequential one holds the part it was given (nothing, for a
+     * staged report cancelled before its copy began). The job's lastOutputPath() is empty.
+     * Null (the default) writes to the path again.
      * \since 1.1
      */
     void setOutputDevice(QIODevice *device);
@@ -138,7 +176,11 @@ public:
      * document information and the dates of the XMP metadata (PDF/A) become timestamp,
      * written in UTC, and the file identifier (PDF/A) is derived from the file's content
      * instead of being random. Such a file is staged like one with an outline. An invalid
-     * timestamp (the default) leaves the moment of the run.
+     * timestamp (the default) leaves the moment of the run. The moment is written the same
+     * way whatever the machine's time zone (UTC, with "Z"), so the same moment gives the same
+     * bytes everywhere. A moment outside the years 1 to 9999 (in UTC), which a PDF date cannot
+     * hold, makes prepare() fail before any file is made (timestampOutOfRangeMessage(),
+     * MvFailure::Reason::TimestampOutOfRange).
      *
      * Qt orders the fonts of a file by its hash seed, which differs from process to process:
      * identical files also need a fixed seed, set before the QApplication (QT_HASH_SEED=0 in
@@ -156,8 +198,7 @@ public:
      * number of pages of the report, instead of "- Strona N -". The labels are painted once
      * the last page is known, a batch per pass of the event loop, and laid over the pages when
      * the file is finished, after the last page: such a file is staged like one with an
-     * outline. Only a job (AsyncReportsBase) running the renderer does that; a report driven
-     * by other means gets no labels.
+     * outline. A report driven by other means than a job gets them when finish() completes it.
      * \since 1.1
      */
     void setPageCountVisible(bool on);
@@ -167,7 +208,9 @@ public:
     static QString pageLabel(int page, int pageCount);
 
     /**
-     * lastError() for a file that cannot be made: "Nie można zapisać pliku PDF: PATH".
+     * lastError() for a file that cannot be made or written completely: "Nie można zapisać
+     * pliku PDF: PATH", or for a report written into a device (path empty) "Nie można zapisać
+     * pliku PDF".
      * \since 1.1
      */
     static QString cannotWriteMessage(const QString &path);
@@ -186,6 +229,19 @@ public:
      * \since 1.1
      */
     static QString outOfMemoryMessage(const QString &path);
+    /**
+     * lastError() for a file timestamp a PDF date cannot hold (setFileTimestamp()): "Data pliku
+     * PDF spoza zakresu lat od 1 do 9999: MOMENT", the moment in UTC as
+     * YYYY-MM-DDTHH:MM:SSZ.
+     * \since 1.2
+     */
+    static QString timestampOutOfRangeMessage(const QDateTime &timestamp);
+
+    /**
+     * \internal The renderer's private part, declared here for the library's own classes;
+     * its definition is not installed.
+     */
+    struct Private;
 
 protected:
     /**
@@ -203,7 +259,8 @@ protected:
     bool openPdf();
     /**
      * Ends a prepare() that found that the report cannot be laid out: lastError() is reason,
-     * and a job started by AsyncReportsBase::startRenderer() ends with Outcome::LayoutFailed.
+     * lastFailure() MvFailure::Reason::LayoutImpossible, and a job started by
+     * AsyncReportsBase::startRenderer() ends with Outcome::LayoutFailed.
      * \since 1.1
      */
     void refuseLayout(const QString &reason);
@@ -253,32 +310,6 @@ protected:
 
 private:
     Q_DISABLE_COPY(PDFRendererBase)   // the output and the pending items are owned
-
-    // The job drives the last step of an outlined report, which runs on a thread of its own,
-    // and tells a refused layout from other failures of prepare().
-    friend class AsyncReportsBase;
-    struct Private;
-
-    // After finish(), for a report with an outline: starts writing the file with it on
-    // another thread; whenDone is called on that thread when that ends. False when there is
-    // no such step to take.
-    Q_DECL_HIDDEN bool startOutlineStep(const std::function<void()> &whenDone);
-    // Asks a running step to stop soon; its end then reports a failure.
-    Q_DECL_HIDDEN void stopOutlineStep();
-    // Waits for the step to end; whether the file at its path is complete.
-    Q_DECL_HIDDEN bool endOutlineStep();
-
-    // After the last page of a report that shows its page count: starts painting its labels;
-    // false when it shows none. Then paints a batch of them; false once all are painted.
-    Q_DECL_HIDDEN bool startPageLabels();
-    Q_DECL_HIDDEN bool paintPageLabels();
-    Q_DECL_HIDDEN bool layoutRefused() const;
-    Q_DECL_HIDDEN float pointsFromPageTop(double sceneTop) const;
-    // The text of a failed write: with the path, or for a device without one.
-    Q_DECL_HIDDEN QString writeFailureMessage() const;
-    Q_DECL_HIDDEN void sizeScene();
-    Q_DECL_HIDDEN QString datedLine() const;
-    Q_DECL_HIDDEN QStringList missingFonts() const;
 
     std::unique_ptr<Private> d;
 };

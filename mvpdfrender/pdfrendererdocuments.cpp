@@ -188,7 +188,8 @@ double PDFRendererDocuments::heightTopOffset(QGraphicsItem *item)
 
 bool PDFRendererDocuments::emitPage(bool)
 {
-    if (docs.isEmpty())
+    // An output that is not open (discarded, finished) takes no more pages.
+    if (docs.isEmpty() || !output.isValid())
         return false;
 
     hlp.setColumnCount(fitsThreeColumns() ? kMaxColumns : kFittingColumns);

@@ -22,7 +22,6 @@ void CliJob::process()
 {
     pages = 0;
     percent = 0.0;
-    wasPrepared = false;
     failureText.clear();
     PDFRendererBase *report = nullptr;
     PDFRendererDocuments *documents = nullptr;
@@ -45,8 +44,7 @@ void CliJob::process()
     if (settings.ppi > 0)
         report->getHlp().setPpi(settings.ppi);
     report->getHlp().setDebugColorize(settings.debugOutline);
-    wasPrepared = startRenderer(report);
-    if (!wasPrepared || !documents)
+    if (!startRenderer(report) || !documents)
         return;
     // Documents go in after startReport(), so that the renderer's counter sees them; the
     // first page is only queued yet.
@@ -81,11 +79,6 @@ int CliJob::pagesWritten() const
 double CliJob::percentDone() const
 {
     return percent;
-}
-
-bool CliJob::prepared() const
-{
-    return wasPrepared;
 }
 
 QString CliJob::failureReason() const

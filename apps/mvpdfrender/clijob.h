@@ -61,9 +61,6 @@ public:
     // A failure of the job's own (an image that could not be loaded any more) in one line,
     // or empty; the run then ended with the cancel message.
     QString failureReason() const;
-    // Whether the renderer of the current run was prepared: a failure after that is one of
-    // writing the report.
-    bool prepared() const;
 
 private:
     void afterPage();
@@ -73,7 +70,6 @@ private:
     std::unique_ptr<DocumentFeeder> feeder;
     int pages = 0;
     double percent = 0.0;
-    bool wasPrepared = false;
     QString failureText;
 };
 

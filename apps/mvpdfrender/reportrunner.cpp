@@ -7,7 +7,6 @@
 #include "tool.h"
 
 #include <QEventLoop>
-#include <QRegularExpression>
 
 #include <cstdio>
 
@@ -31,36 +30,56 @@ int exitStatusOf(OutputTarget::Status status)
     return RenderFailed;
 }
 
-// The library's text of a refused layout in the tool's words.
-QString layoutFailure(const QString &message, const CliJob::Settings &settings)
+// Why the report could not be written to OUT, in the tool's words.
+QString writeFailure(const MvFailure &failure, const OutputTarget &target)
 {
-    if (message == PDFRenderer::headingsTooTallMessage(int(settings.headings.size())))
-        return Tool::tr("the %1 heading lines leave no room for a line in a column").arg(settings.headings.size());
-    static const QRegularExpression number(QStringLiteral("\\d+"));
-    const int line = number.match(message).captured(0).toInt();
-    if (message == PDFRenderer::outlinePatternFailedMessage(line, settings.outlinePattern))
-        return Tool::tr("the outline pattern cannot be matched against line %1").arg(line);
-    if (message == PDFRenderer::outlinePatternTooSlowMessage(line, settings.outlinePattern))
-        return Tool::tr("the outline pattern takes too long to match (line %1)").arg(line);
-    return message;
+    // The work file shows why it could not be written (a file-size limit, a full disk);
+    // else the system's error as the library met it.
+    QString reason = target.writeFailureReason();
+    if (reason.isEmpty() && failure.systemError() != 0)
+        reason = Tool::systemError(failure.systemError());
+    const QString text = Tool::tr("cannot write %1").arg(target.displayPath());
+    return reason.isEmpty() ? text : QStringLiteral("%1 (%2)").arg(text, reason);
 }
 
-// Why the report could not be written, in the tool's words.
-QString writeFailure(const CliJob &job, const QString &message, const OutputTarget &target)
+// Says how the job failed, in the tool's words; returns the exit status.
+int reportFailure(const MvFailure &failure, const OutputTarget &target)
 {
-    if (!job.prepared()) {
-        // prepare() refuses a machine without the fonts of the pages before it opens a file.
-        const QString fonts = PDFRendererBase::missingFontsMessage(QStringList());
-        if (message.startsWith(fonts))
-            return Tool::tr("no installed font for %1").arg(message.mid(fonts.size()));
+    using Reason = MvFailure::Reason;
+    switch (failure.reason()) {
+    case Reason::None:
+        break;
+    case Reason::Cancelled:
+        return reportCancelled();
+    case Reason::NoData:
+        Tool::printError(Tool::tr("nothing to render"));
+        return RenderFailed;
+    case Reason::NoApplication:
+        Tool::printError(Tool::tr("no graphics application to compose the pages"));
+        return RenderFailed;
+    case Reason::FontsMissing:
+        Tool::printError(Tool::tr("no installed font for %1").arg(failure.detail()));
+        return RenderFailed;
+    case Reason::CannotWrite:
+        Tool::printError(writeFailure(failure, target));
+        return RenderFailed;
+    case Reason::OutOfMemory:
+        Tool::printError(Tool::tr("out of memory"));
+        return RenderFailed;
+    case Reason::LayoutImpossible:
+        Tool::printError(Tool::tr("the %1 heading lines leave no room for a line in a column").arg(failure.line()));
+        return UsageError;
+    case Reason::OutlinePatternFailed:
+        Tool::printError(Tool::tr("the outline pattern cannot be matched against line %1").arg(failure.line()));
+        return UsageError;
+    case Reason::OutlinePatternTooSlow:
+        Tool::printError(Tool::tr("the outline pattern takes too long to match (line %1)").arg(failure.line()));
+        return UsageError;
+    case Reason::TimestampOutOfRange:
+        Tool::printError(Tool::tr("the file timestamp %1 is outside the years 1 to 9999").arg(failure.detail()));
+        return UsageError;
     }
-    if (message == PDFRendererBase::outOfMemoryMessage(QString()))
-        return Tool::tr("out of memory");
-    // A report that could not be written into the work file could not be written to OUT, for
-    // the reason the work file shows (a file-size limit, a full disk).
-    const QString reason = target.writeFailureReason();
-    const QString failure = Tool::tr("cannot write %1").arg(target.displayPath());
-    return reason.isEmpty() ? failure : QStringLiteral("%1 (%2)").arg(failure, reason);
+    return Success;
 }
 
 } // namespace
@@ -88,11 +107,7 @@ int run(CliJob::Settings settings, const JobFactory &makeJob, const Display &dis
         view.update(job->pagesWritten(), job->percentDone());
     });
     QEventLoop loop;
-    QString result;
-    QObject::connect(job.get(), &AsyncReportsBase::ready, &loop, [&](const QString &message) {
-        result = message;
-        loop.quit();
-    }, Qt::QueuedConnection);
+    QObject::connect(job.get(), &AsyncReportsBase::ready, &loop, &QEventLoop::quit, Qt::QueuedConnection);
     job->do_process();
     loop.exec();
     view.finish();
@@ -108,25 +123,11 @@ int run(CliJob::Settings settings, const JobFactory &makeJob, const Display &dis
         target.discard();
         return reportCancelled();
     }
-    switch (job->lastOutcome()) {
-    case AsyncReportsBase::Outcome::Completed:
-        break;
-    case AsyncReportsBase::Outcome::Cancelled:
+    if (job->lastFailure().isFailure()) {
+        // Said before the work file goes: it shows why it could not be written.
+        const int status = reportFailure(job->lastFailure(), target);
         target.discard();
-        return reportCancelled();
-    case AsyncReportsBase::Outcome::WriteFailed:
-        Tool::printError(writeFailure(*job, result, target));
-        target.discard();
-        return RenderFailed;
-    case AsyncReportsBase::Outcome::NoData:
-        target.discard();
-        Tool::printError(Tool::tr("nothing to render"));
-        return RenderFailed;
-    case AsyncReportsBase::Outcome::LayoutFailed:
-        // Headings that leave no room for a line, or an outline pattern that cannot be matched.
-        target.discard();
-        Tool::printError(layoutFailure(result, settings));
-        return UsageError;
+        return status;
     }
     const OutputTarget::Status committed = target.commit(&error);
     if (committed == OutputTarget::Status::Cancelled)

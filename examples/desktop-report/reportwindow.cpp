@@ -114,6 +114,7 @@ void ReportWindow::showResult(const QString &message)
     case AsyncReportsBase::Outcome::NoData:
     case AsyncReportsBase::Outcome::WriteFailed:
     case AsyncReportsBase::Outcome::LayoutFailed:
+    case AsyncReportsBase::Outcome::TimestampOutOfRange:
         bar->setValue(0);
         result->setText(message);
         break;

@@ -9,8 +9,8 @@
 
 namespace {
 
-// A renderer that calls the job's afterPrepare once it is prepared, its lastPageComposed when
-// emitPage() has written the last page, and its afterLastPage once the output is finished.
+// A renderer that calls the job's afterPrepare once it is prepared and its lastPageComposed
+// when emitPage() has written the last page.
 template <class Renderer>
 class HookedRenderer : public Renderer
 {
@@ -32,13 +32,6 @@ public:
         if (!more && job->lastPageComposed)
             job->lastPageComposed();
         return more;
-    }
-
-    void finish() override
-    {
-        Renderer::finish();
-        if (job->afterLastPage)
-            job->afterLastPage();
     }
 
 private:

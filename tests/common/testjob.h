@@ -50,13 +50,12 @@ public:
     bool outline = false;         // documents: an entry per document
     QString outlinePattern;       // lines: entries of matching lines
     bool pdfA1b = false;
-    // Called right after the last page is written, before the run goes on to its end.
-    std::function<void()> afterLastPage;
     // Called when the renderer's prepare() has succeeded.
     std::function<void(PDFRendererBase &)> afterPrepare;
     // Called on the renderer just before the job starts it: options of its own.
     std::function<void(PDFRendererBase &)> configure;
-    // Called when the renderer's emitPage() has written the last page.
+    // Called when the renderer's emitPage() has written the last page, before the report is
+    // finished.
     std::function<void()> lastPageComposed;
     int processCalls = 0;
 };

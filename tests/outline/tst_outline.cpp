@@ -241,9 +241,10 @@ void tst_Outline::endsDuringRewrite()
         for (int k = 1; k <= kRewrittenDocuments; ++k)
             renderer.appendDoc(receipt(k, renderer.getHlp(), titles));
     };
-    // The action is queued as the last page ends, so it arrives while the outline is written.
+    // The action is queued as the last page is written, so it arrives while the report is
+    // finished.
     bool acted = false;
-    job->afterLastPage = [&]() {
+    job->lastPageComposed = [&]() {
         TestJob *target = job;
         QMetaObject::invokeMethod(target, [target, action, first = !std::exchange(acted, true)]() {
             if (first && action == QLatin1String("abort"))

@@ -581,5 +581,13 @@ Kod wyjścia: 0 sukces, 1 błąd tworzenia, 2 błąd użycia lub danych, 130 prz
         <source>[INPUT]</source>
         <translation>[WEJŚCIE]</translation>
     </message>
+    <message>
+        <source>no graphics application to compose the pages</source>
+        <translation>brak aplikacji graficznej do składania stron</translation>
+    </message>
+    <message>
+        <source>the file timestamp %1 is outside the years 1 to 9999</source>
+        <translation>data pliku %1 wykracza poza lata od 1 do 9999</translation>
+    </message>
 </context>
 </TS>
