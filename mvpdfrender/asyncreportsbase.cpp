@@ -232,7 +232,7 @@ void AsyncReportsBase::Private::queuePass()
 void AsyncReportsBase::Private::passOf(quint64 generation)
 {
     // A pass of a run that was abandoned, or has ended, does nothing.
-    if (generation != runGeneration || !q->renderer)
+    if (generation != runGeneration || (phase == Phase::Idle && !q->renderer))
         return;
     passOnItsWay = false;
     pass();
@@ -241,6 +241,8 @@ void AsyncReportsBase::Private::passOf(quint64 generation)
 void AsyncReportsBase::Private::pass()
 {
     if (!q->renderer) {
+        // Nothing installed, or a host took its renderer away during the run.
+        phase = Phase::Idle;
         endRun(Outcome::NoData, QString(), MvFailure(MvFailure::Reason::NoData), noDataMessage());
         return;
     }
@@ -280,13 +282,18 @@ void AsyncReportsBase::Private::pagePass()
         emit q->progress(text);
         // A slot may have destroyed this job or started a new run on it, which then dealt
         // with this run's renderer and file.
-        if (alive && generation == runGeneration && q->renderer)
+        if (alive && generation == runGeneration)
             queuePass();
         return;
     }
-    // A renderer that found its report cannot be laid out ends the run so.
+    // A renderer that found its report cannot be laid out ends the run so; a cancel that
+    // came during the last page still keeps the report from its destination.
     if (current->lastFailure().isFailure()) {
         failRun();
+        return;
+    }
+    if (q->aborted) {
+        cancelRun();
         return;
     }
     PDFRendererBase::Private::get(current)->startFinishing(*current);

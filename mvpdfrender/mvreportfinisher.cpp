@@ -16,7 +16,7 @@ namespace {
 // loop of at most this many milliseconds.
 constexpr qint64 kLabelPassMs = 10;
 constexpr qint64 kCopyPassMs = 10;
-constexpr qint64 kCopyChunk = 256 * 1024;
+constexpr qint64 kCopyChunk = 64 * 1024;
 // A sequential device holding this much that it has not passed on yet is given no more.
 constexpr qint64 kBacklogBytes = 1024 * 1024;
 
@@ -227,6 +227,8 @@ MvReportFinisher::Step MvReportFinisher::copySome()
     QElapsedTimer timer;
     timer.start();
     while (copied < size) {
+        if (stop.load())
+            return fail(MvFailure::Reason::Cancelled);
         if (!synchronous && into->isSequential() && into->bytesToWrite() >= kBacklogBytes)
             return Step::Later;
         if (!synchronous && timer.elapsed() >= kCopyPassMs)
