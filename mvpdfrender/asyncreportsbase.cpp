@@ -61,7 +61,7 @@ MvFailure cancelledAt(const QString &path)
 // its pages, then the finishing of its report (MvReportFinisher, in passes of its own), then
 // its end; every pass it queues carries the run's generation, so that a pass of a run that was
 // abandoned (by a new start) does nothing when it arrives.
-struct AsyncReportsBase::Private
+struct Q_DECL_HIDDEN AsyncReportsBase::Private
 {
     enum class Phase {
         Idle,       // no run installed

@@ -319,7 +319,7 @@ bool MvPdfStamp::planDates(QIODevice &document, const QDateTime &moment, QString
     }
     // A title cannot hold "<": the dates stand after the end of its element.
     const QByteArray packet = text.mid(content, int(length));
-    const int afterTitle = std::max(0, packet.indexOf("</dc:title>"));
+    const int afterTitle = std::max(0, int(packet.indexOf("</dc:title>")));
     QRegularExpressionMatchIterator dates = kXmpDate.globalMatch(QString::fromLatin1(packet), afterTitle);
     qint64 change = 0;
     while (dates.hasNext()) {
@@ -344,13 +344,13 @@ bool MvPdfStamp::planIdentifier(QIODevice &document, QString *reason)
     QCryptographicHash hash(QCryptographicHash::Sha256);
     const std::atomic_bool never{false};
     const Sink digest = [&hash](const char *data, qint64 length) {
-        hash.addData(data, int(length));
+        hash.addData(QByteArray::fromRawData(data, int(length)));
         return true;
     };
     if (!copyEdited(document, digest, never, reason))
         return false;
-    hash.addData(table.constData(), identifierAt);
-    hash.addData(table.constData() + identifierEnd, table.size() - identifierEnd);
+    hash.addData(table.left(identifierAt));
+    hash.addData(table.mid(identifierEnd));
     id = hash.result().left(kIdentifierBytes).toHex();
     table.replace(identifierAt, id.size(), id);
     table.replace(identifierEnd - id.size(), id.size(), id);

@@ -18,7 +18,7 @@
 // written directly, or the work file that takes the path's name when complete). A staged
 // document is written again after its last page: into the work file, or for a device into a
 // second stage that is then copied into the device on the device's own thread.
-struct PDFOutput::Private
+struct Q_DECL_HIDDEN PDFOutput::Private
 {
     static Private *get(PDFOutput &output) { return output.d.get(); }
 

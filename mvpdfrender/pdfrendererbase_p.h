@@ -12,7 +12,7 @@
 // into one, and where its stage may go; the report's date and the file's moment; the page
 // labels and outline it asks for; its last failure; and the finishing of its report after the
 // last page, which the job drives.
-struct PDFRendererBase::Private
+struct Q_DECL_HIDDEN PDFRendererBase::Private
 {
     explicit Private(PDFOutput &output) : finisher(output) {}
 
