@@ -5,7 +5,7 @@
 #include "mvstage.h"
 
 #include <QCryptographicHash>
-#include <QIODevice>
+#include <QFileDevice>
 
 #include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
@@ -14,6 +14,7 @@
 #include <qpdf/QPDFPageObjectHelper.hh>
 
 #include <algorithm>
+#include <cerrno>
 #include <map>
 #include <set>
 #include <cstdio>
@@ -40,6 +41,19 @@ constexpr int kHeightDecimals = 2;
 struct Stopped
 {
 };
+
+// Thrown when target does not take a write: the system's error number, for a file.
+struct WriteFailed
+{
+    int systemError;
+};
+
+void writeAll(QIODevice &target, const char *data, qint64 length)
+{
+    errno = 0;
+    if (target.write(data, length) != length)
+        throw WriteFailed{qobject_cast<QFileDevice *>(&target) ? errno : 0};
+}
 
 QByteArray reference(const QPDFObjGen &object)
 {
@@ -137,8 +151,7 @@ private:
     {
         if (stop.load())
             throw Stopped();
-        if (target.write(bytes) != bytes.size())
-            throw std::runtime_error("cannot write the report file");
+        writeAll(target, bytes.constData(), bytes.size());
         hash.addData(bytes);
         offset += bytes.size();
     }
@@ -160,8 +173,9 @@ qint64 copy(QIODevice &source, QIODevice &target, const std::atomic_bool &stop)
         if (stop.load())
             throw Stopped();
         const QByteArray chunk = source.read(kCopyChunk);
-        if (chunk.isEmpty() || target.write(chunk) != chunk.size())
-            throw std::runtime_error("copy failed");
+        if (chunk.isEmpty())
+            throw std::runtime_error("cannot read the finished document");
+        writeAll(target, chunk.constData(), chunk.size());
         length += chunk.size();
     }
     return length;
@@ -172,7 +186,8 @@ qint64 copyStamped(const MvPdfStamp &stamp, QIODevice &source, QIODevice &target
 {
     QString reason;
     const bool copied = stamp.copy(source, [&target](const char *data, qint64 length) {
-        return target.write(data, length) == length;
+        writeAll(target, data, length);
+        return true;
     }, stop, &reason);
     if (stop.load())
         throw Stopped();
@@ -390,7 +405,7 @@ void overlayPages(Update &update, QPDF &pdf, const QByteArray &overlay,
 namespace MvOutlineWriter {
 
 Result write(QIODevice &source, QIODevice &target, const Additions &additions,
-             const std::atomic_bool &stop, QString &reason)
+             const std::atomic_bool &stop, QString &reason, int *systemError)
 {
     try {
         const qint64 length = additions.stamp ? copyStamped(*additions.stamp, source, target, stop)
@@ -451,6 +466,10 @@ Result write(QIODevice &source, QIODevice &target, const Additions &additions,
     } catch (const Stopped &) {
         reason = QStringLiteral("stopped");
         return Result::Stopped;
+    } catch (const WriteFailed &failure) {
+        reason = QStringLiteral("cannot write the report file");
+        if (systemError)
+            *systemError = failure.systemError;
     } catch (const std::bad_alloc &) {
         reason = QStringLiteral("out of memory");
         return Result::OutOfMemory;

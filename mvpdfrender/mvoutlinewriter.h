@@ -49,9 +49,10 @@ struct Additions
 };
 
 // Reads source (a stage of the library's, or any readable device) from its start and writes
-// to target where it stands. Stops early once stop turns true. On failure, reason says why.
+// to target where it stands. Stops early once stop turns true. On failure, reason says why,
+// and *systemError (when not null) the system's error number of a failed write into a file.
 Result write(QIODevice &source, QIODevice &target, const Additions &additions,
-             const std::atomic_bool &stop, QString &reason);
+             const std::atomic_bool &stop, QString &reason, int *systemError = nullptr);
 
 } // namespace MvOutlineWriter
 

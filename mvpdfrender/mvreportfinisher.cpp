@@ -5,10 +5,10 @@
 #include "pdfoutput_p.h"
 
 #include <QElapsedTimer>
-#include <QProcess>
 
 #include <cerrno>
 #include <system_error>
+#include <utility>
 
 namespace {
 
@@ -76,7 +76,12 @@ MvFailure MvReportFinisher::failure() const
 void MvReportFinisher::start(std::unique_ptr<MvFooterPages> pageLabels, const QStringList &reportLines)
 {
     PDFOutput::Private *out = PDFOutput::Private::get(output);
-    device = out->hostDevice;
+    // An output never opened (its renderer not prepared) has nothing to deliver, and no
+    // failure of its own to tell.
+    if (!out->writer && !out->stage) {
+        current = Phase::Failed;
+        return;
+    }
     // A staged document now waits in its stage; any other is complete at its destination.
     output.finishPDF();
     if (output.hasWriteError()) {
@@ -190,10 +195,13 @@ void MvReportFinisher::rewrite()
     additions.balancePages = options.pdfA1b;
     additions.overlay = labelPages;
     additions.stamp = options.timestamp.isValid() ? &stamp : nullptr;
-    rewriteResult = MvOutlineWriter::write(*out->stage, *target, additions, stop, reason);
+    rewriteResult = MvOutlineWriter::write(*out->stage, *target, additions, stop, reason, &rewriteError);
     auto *file = qobject_cast<QFileDevice *>(target);
-    if (rewriteResult == MvOutlineWriter::Result::Written && file && !file->flush())
+    errno = 0;
+    if (rewriteResult == MvOutlineWriter::Result::Written && file && !file->flush()) {
         rewriteResult = MvOutlineWriter::Result::Failed;
+        rewriteError = errno;
+    }
 }
 
 MvReportFinisher::Step MvReportFinisher::endRewrite()
@@ -214,7 +222,8 @@ MvReportFinisher::Step MvReportFinisher::endRewrite()
     case MvOutlineWriter::Result::Failed:
         break;
     }
-    return fail(MvFailure::Reason::CannotWrite, out->rewritten ? out->rewritten->systemError() : 0);
+    return fail(MvFailure::Reason::CannotWrite, out->rewritten && out->rewritten->failed()
+                ? out->rewritten->systemError() : rewriteError);
 }
 
 // On the job's thread, the device's own: a share of the rewritten document into the device.
@@ -223,10 +232,13 @@ MvReportFinisher::Step MvReportFinisher::copySome()
     PDFOutput::Private *out = PDFOutput::Private::get(output);
     QIODevice *into = out->copyTarget();
     MvStage &from = *out->rewritten;
+    // A device with a buffer of its own gets the last bytes once it has passed on the rest.
     const qint64 size = from.size();
+    const qint64 end = into == out->delivery.target() && out->delivery.buffered()
+            ? qMax(qint64(0), size - PDFOutput::Private::kHeldTailBytes) : size;
     QElapsedTimer timer;
     timer.start();
-    while (copied < size) {
+    while (copied < end) {
         if (stop.load())
             return fail(MvFailure::Reason::Cancelled);
         if (!synchronous && into->isSequential() && into->bytesToWrite() >= kBacklogBytes)
@@ -235,14 +247,18 @@ MvReportFinisher::Step MvReportFinisher::copySome()
             return Step::Again;
         if (!from.seek(copied))
             return fail(MvFailure::Reason::CannotWrite);
-        const QByteArray chunk = from.read(qMin(kCopyChunk, size - copied));
+        const QByteArray chunk = from.read(qMin(kCopyChunk, end - copied));
         if (chunk.isEmpty())
             return fail(MvFailure::Reason::CannotWrite);
         errno = 0;
         if (into->write(chunk) != chunk.size())
             return fail(MvFailure::Reason::CannotWrite, qobject_cast<QFileDevice *>(into) ? errno : 0);
+        out->delivery.given(chunk.size());
         copied += chunk.size();
     }
+    if (!from.seek(end))
+        return fail(MvFailure::Reason::CannotWrite);
+    out->heldTail = from.read(size - end);
     return complete();
 }
 
@@ -258,14 +274,23 @@ MvReportFinisher::Step MvReportFinisher::complete()
     return drain();
 }
 
-// A sequential device has taken the document when it has passed all of it on.
+// A device with a buffer of its own has taken the document when it has passed all of it on:
+// its last bytes, held back until it has passed on the rest, then those.
 MvReportFinisher::Step MvReportFinisher::drain()
 {
-    if (!synchronous && device && device->isSequential() && device->bytesToWrite() > 0) {
-        auto *process = qobject_cast<QProcess *>(device.data());
-        if (!device->isOpen() || (process && process->state() == QProcess::NotRunning))
-            return fail(MvFailure::Reason::CannotWrite);
+    PDFOutput::Private *out = PDFOutput::Private::get(output);
+    MvDelivery &delivery = out->delivery;
+    if (!synchronous && delivery.broken())
+        return fail(MvFailure::Reason::CannotWrite);
+    if (!synchronous && delivery.pending())
         return Step::Later;
+    if (!out->heldTail.isEmpty()) {
+        const QByteArray tail = std::exchange(out->heldTail, QByteArray());
+        QIODevice *into = delivery.target();
+        if (!into || into->write(tail) != tail.size())
+            return fail(MvFailure::Reason::CannotWrite);
+        delivery.given(tail.size());
+        return synchronous ? drain() : Step::Later;
     }
     current = Phase::Done;
     return Step::Completed;
@@ -273,6 +298,7 @@ MvReportFinisher::Step MvReportFinisher::drain()
 
 MvReportFinisher::Step MvReportFinisher::fail(MvFailure::Reason reason, int systemError)
 {
+    join();
     failed = MvFailure(reason);
     failed.setPath(output.filePath());
     failed.setSystemError(systemError);
@@ -288,8 +314,7 @@ void MvReportFinisher::requestStop()
 
 bool MvReportFinisher::cancellable() const
 {
-    return current != Phase::Drain && current != Phase::Done && current != Phase::Failed
-            && current != Phase::Discarded;
+    return current != Phase::Done && current != Phase::Failed && current != Phase::Discarded;
 }
 
 void MvReportFinisher::discard()

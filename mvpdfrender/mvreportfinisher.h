@@ -6,7 +6,6 @@
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QPointer>
 #include <QStringList>
 #include <QVector>
 
@@ -28,7 +27,8 @@ class QIODevice;
 // - Copy: the rewritten document copied into the host's device on the job's thread (the
 //   device's own), a bounded share a pass, waiting while a sequential device has not passed on
 //   what it was given;
-// - Drain: a sequential device passes on the rest before the report counts as delivered;
+// - Drain: a device with a buffer of its own (a process, a socket) passes on the rest before the
+//   report counts as delivered, and fails it when it drops what it holds;
 // - then the document is handed over (a file at a path takes its name): Done, or Failed.
 // Every phase can be cancelled (requestStop(), discard()) and ends with a failure value.
 // Only the rewrite runs on another thread, and it touches nothing but the stage and the
@@ -84,11 +84,11 @@ public:
     bool finishNow(std::unique_ptr<MvFooterPages> labels, const QStringList &lines);
     // Asks a rewrite or a copy under way to stop soon.
     void requestStop();
-    // Whether a cancel can still keep the report from its destination: not once all of it is
-    // handed over (a sequential device passing on the rest, or done).
+    // Whether finishing is still under way, and a cancel ends it: not once the report is
+    // delivered or finishing has failed.
     bool cancellable() const;
-    // Stops, waits for the rewrite and drops the unfinished report; nothing once the report
-    // is handed over or has ended.
+    // Stops, waits for the rewrite and drops the unfinished report; nothing once finishing has
+    // ended. (A device with a buffer of its own may still pass on what it holds.)
     void discard();
     MvFailure failure() const;
 
@@ -114,7 +114,6 @@ private:
     QStringList lines;
     std::unique_ptr<MvFooterPages> labels;
     QByteArray labelPages;            // the painted labels, a PDF of as many pages as the report
-    QPointer<QIODevice> device;       // the host's device, for the drain; not owned
     QIODevice *target = nullptr;      // what the rewrite writes into
     qint64 copied = 0;
     bool synchronous = false;         // finishNow(): no passes, no waiting for a device
@@ -124,6 +123,7 @@ private:
     std::atomic_bool rewriteEnded{false};
     // Set by the rewrite, read once it has ended.
     MvOutlineWriter::Result rewriteResult = MvOutlineWriter::Result::Failed;
+    int rewriteError = 0;
     MvFailure failed;
 };
 

@@ -1,10 +1,14 @@
 #include "mvsink.h"
 
+#include "mvdelivery.h"
+
 #include <QFileDevice>
 
 #include <cerrno>
+#include <utility>
 
-MvSink::MvSink(QIODevice *target) : target(target)
+MvSink::MvSink(QIODevice *target, MvDelivery *delivery, qint64 holdBack)
+    : target(target), delivery(delivery), holdBack(holdBack)
 {
     QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
 }
@@ -27,6 +31,12 @@ int MvSink::systemError() const
 void MvSink::detach()
 {
     target = nullptr;
+    held.clear();
+}
+
+QByteArray MvSink::takeHeld()
+{
+    return std::exchange(held, QByteArray());
 }
 
 qint64 MvSink::readData(char *, qint64)
@@ -40,6 +50,23 @@ qint64 MvSink::writeData(const char *data, qint64 length)
         return length;
     if (writeFailed)
         return -1;
+    // What goes on now: all but the last holdBack bytes of what is held and what comes.
+    const qint64 passing = held.size() + length - holdBack;
+    if (passing <= 0) {
+        held.append(data, int(length));
+        return length;
+    }
+    const qint64 fromHeld = qMin(qint64(held.size()), passing);
+    if (!give(held.constData(), fromHeld) || !give(data, passing - fromHeld))
+        return -1;
+    held = held.mid(int(fromHeld)) + QByteArray(data + (passing - fromHeld), int(length - (passing - fromHeld)));
+    return length;
+}
+
+bool MvSink::give(const char *data, qint64 length)
+{
+    if (length <= 0)
+        return true;
     errno = 0;
     const qint64 written = target->write(data, length);
     if (written != length) {
@@ -47,6 +74,9 @@ qint64 MvSink::writeData(const char *data, qint64 length)
         // A file tells why through errno, as its write left it.
         if (qobject_cast<QFileDevice *>(target))
             failedWithError = errno;
+        return false;
     }
-    return written;
+    if (delivery)
+        delivery->given(written);
+    return true;
 }

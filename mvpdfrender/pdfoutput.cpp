@@ -9,6 +9,7 @@
 #include <QThread>
 
 #include <cerrno>
+#include <unistd.h>
 
 namespace {
 
@@ -98,6 +99,7 @@ bool PDFOutput::startPDF(const QString &title, QIODevice *device)
     d->hostDevice = device;
     d->hostStartPosition = device->pos();
     d->hostStartSize = device->isSequential() ? 0 : device->size();
+    d->delivery.watch(device);
     return d->startWriter(QFile::encodeName(d->stagingFolder));
 }
 
@@ -114,7 +116,7 @@ bool PDFOutput::Private::startWriter(const QByteArray &stageFolder)
                 stageFolder.isEmpty() ? QFile::encodeName(QDir::tempPath()) : stageFolder, memoryBound);
         into = stage.get();
     } else {
-        sink = std::make_unique<MvSink>(destination());
+        sink = std::make_unique<MvSink>(destination(), &delivery, delivery.buffered() ? kHeldTailBytes : 0);
         into = sink.get();
     }
     writer = std::make_unique<QPdfWriter>(into);
@@ -251,6 +253,7 @@ void PDFOutput::finishPDF()
     if (d->sink) {
         if (d->sink->failed())
             d->noteWriteFailure(d->sink->systemError());
+        d->heldTail = d->sink->takeHeld();
         d->sink.reset();
     }
     d->complete(wasWriting);
@@ -314,6 +317,7 @@ void PDFOutput::Private::drop()
     sink.reset();
     stage.reset();
     rewritten.reset();
+    heldTail.clear();
     workDevice.reset();
     work.discard();
     directFile.reset();
@@ -321,11 +325,19 @@ void PDFOutput::Private::drop()
         if (auto *buffer = qobject_cast<QBuffer *>(hostDevice)) {
             buffer->buffer().truncate(int(hostStartSize));
         } else if (auto *file = qobject_cast<QFileDevice *>(hostDevice)) {
-            file->resize(hostStartSize);
+            // A file whose buffer cannot be written (its disk full of the report) cannot
+            // resize itself: its file is cut back beneath it, which makes room for the buffer,
+            // and then cut back again once the buffer is out.
+            if (!file->resize(hostStartSize) && file->handle() >= 0) {
+                [[maybe_unused]] const int cut = ::ftruncate(file->handle(), hostStartSize);
+                file->flush();
+                file->resize(hostStartSize);
+            }
         }
         hostDevice->seek(hostStartPosition);
     }
     hostDevice = nullptr;
+    delivery.watch(nullptr);
 }
 
 bool PDFOutput::removeWrittenFile()

@@ -5,6 +5,7 @@
 
 #include "pdfoutput.h"
 
+#include "mvdelivery.h"
 #include "mvsink.h"
 #include "mvstage.h"
 #include "mvworkfile.h"
@@ -20,6 +21,10 @@
 // second stage that is then copied into the device on the device's own thread.
 struct Q_DECL_HIDDEN PDFOutput::Private
 {
+    // The last bytes of a document that a device with a buffer of its own gets only once it
+    // has passed on all before them: the end of the file, with its "%%EOF".
+    static constexpr qint64 kHeldTailBytes = 16;
+
     static Private *get(PDFOutput &output) { return output.d.get(); }
 
     bool startWriter(const QByteArray &stageFolder);
@@ -47,6 +52,8 @@ struct Q_DECL_HIDDEN PDFOutput::Private
     QIODevice *hostDevice = nullptr;       // not owned
     qint64 hostStartPosition = 0;          // ... where it stood and how long it was at the start
     qint64 hostStartSize = 0;
+    MvDelivery delivery;                   // what the host's device took of the document
+    QByteArray heldTail;                   // the document's last bytes, held back from it
     std::unique_ptr<QFile> directFile;     // not a regular file at the path: written directly
     MvWorkFile work;                       // a regular file at the path, until complete
     std::unique_ptr<QFile> workDevice;     // on work's handle

@@ -83,15 +83,17 @@ bool pdfDateHolds(const QDateTime &moment)
     return year >= kFirstYear && year <= kLastYear;
 }
 
-// moment in UTC as YYYY-MM-DDTHH:MM:SSZ, whatever its year.
+// moment in UTC in ISO 8601, YYYY-MM-DDTHH:MM:SSZ, a year before 1 with its sign ("-0001").
 QString utcMoment(const QDateTime &moment)
 {
     const QDateTime utc = moment.toUTC();
     const QDate day = utc.date();
     const QTime time = utc.time();
     const QChar zero(QLatin1Char('0'));
-    return QStringLiteral("%1-%2-%3T%4:%5:%6Z")
-            .arg(day.year(), 4, 10, zero).arg(day.month(), 2, 10, zero).arg(day.day(), 2, 10, zero)
+    const QString year = QString::number(qAbs(day.year())).rightJustified(4, zero);
+    return QStringLiteral("%1%2-%3-%4T%5:%6:%7Z")
+            .arg(day.year() < 0 ? QStringLiteral("-") : QString(), year)
+            .arg(day.month(), 2, 10, zero).arg(day.day(), 2, 10, zero)
             .arg(time.hour(), 2, 10, zero).arg(time.minute(), 2, 10, zero).arg(time.second(), 2, 10, zero);
 }
 
@@ -130,6 +132,8 @@ void PDFRendererBase::Private::takeFinishingFailure(PDFRendererBase &renderer)
 {
     const MvFailure reason = finisher.failure();
     switch (reason.reason()) {
+    case MvFailure::Reason::None:
+        return;
     case MvFailure::Reason::OutOfMemory:
         fail(renderer, reason, outOfMemoryMessage(reason.path()));
         return;
@@ -295,9 +299,7 @@ QString PDFRendererBase::outputPath() const
 
 bool PDFRendererBase::outputComplete() const
 {
-    const MvReportFinisher::Phase phase = d->finisher.phase();
-    return !output.hasWriteError() && phase != MvReportFinisher::Phase::Failed
-            && phase != MvReportFinisher::Phase::Discarded;
+    return d->finisher.phase() == MvReportFinisher::Phase::Done && !output.hasWriteError();
 }
 
 void PDFRendererBase::discardOutput()

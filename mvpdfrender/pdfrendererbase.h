@@ -97,7 +97,9 @@ public:
     /** The path of the PDF file; empty for a report written into a device. \since 1.1 */
     QString outputPath() const;
     /**
-     * Whether all of the document reached its destination, once the output is finished.
+     * Whether all of the document reached its destination: true once the report is finished
+     * and delivered whole, false before that and after a failure, a discard, or a prepare()
+     * that failed.
      * \since 1.1
      */
     bool outputComplete() const;
@@ -127,11 +129,16 @@ public:
      * default the system's temporary folder) and goes into the device once complete, in
      * passes of the job's event loop, as fast as a sequential device passes it on
      * (QIODevice::bytesToWrite()). The run is Completed only when the device has been given
-     * all of the report and a sequential one has passed all of it on.
+     * all of the report, and one with a buffer of its own (a process, a socket) has passed all
+     * of it on without an error; such a device gets the report's last bytes only once it has
+     * passed on the rest, and one that reports an error, drops what it holds or whose process
+     * ends fails the run.
      *
      * After a cancel or a failure a random-access device (QBuffer, QFile) returns to the size
-     * it had when the run began; a sequential one holds the part it was given (nothing, for a
-     * staged report cancelled before its copy began). The job's lastOutputPath() is empty.
+     * and position it had when the run began (bytes after that position that the report
+     * overwrote stay overwritten); a sequential one holds the part it was given, never a
+     * complete document (nothing, for a staged report cancelled before its copy began). The
+     * job's lastOutputPath() is empty.
      * Null (the default) writes to the path again.
      * \since 1.1
      */

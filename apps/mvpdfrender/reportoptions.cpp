@@ -22,9 +22,6 @@ constexpr int kMaxPpi = 1200;
 // The printout text sizes those resolutions give, in points, rounded inwards.
 constexpr double kMinTextSize = 0.5;
 constexpr double kMaxTextSize = 6.9;
-// PDF dates have four digits for the year.
-constexpr int kMaxYear = 9999;
-
 // The size in points at which printout text prints for each unit of layout resolution: its
 // format's size, laid out at the text layout device's resolution, printed at ppi.
 double printoutPointsTimesPpi()
@@ -51,7 +48,8 @@ bool readMoment(CliJob::Settings *settings, QString *error)
     bool ok = false;
     const qint64 seconds = text.toLongLong(&ok);
     const QDateTime moment = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
-    if (!ok || seconds < 0 || text.startsWith('+') || !moment.isValid() || moment.date().year() > kMaxYear) {
+    // A moment past the years a PDF date holds is the library's to refuse, by name.
+    if (!ok || seconds < 0 || text.startsWith('+') || !moment.isValid()) {
         *error = Tool::tr("SOURCE_DATE_EPOCH takes whole seconds since 1970-01-01 UTC, not \"%1\"")
                 .arg(QString::fromLocal8Bit(text));
         return false;
