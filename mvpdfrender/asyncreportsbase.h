@@ -136,9 +136,9 @@ public slots:
      * Ends the run at its next pass (or, while the finished report is being written again, as
      * soon as that stops) with cancelledMessage(). The report's path keeps what stood there
      * before the run; a device is left as PDFRendererBase::setOutputDevice() says. A cancel
-     * that comes once all of the report has been given to its destination is too late: the run
-     * completes. Only sets a flag: safe to call between passes, and from any thread (it then
-     * re-posts itself to the job's thread).
+     * that comes once all of the report has been given to its destination is too late: the
+     * destination decides the outcome. Only sets a flag: safe to call between passes, and from
+     * any thread (it then re-posts itself to the job's thread).
      */
     void abortReport();
     /**

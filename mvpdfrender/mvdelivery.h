@@ -8,10 +8,10 @@
 
 // What a host's device has been given of a report and what it has passed on. A device with a
 // buffer of its own (a process, a socket) has taken the report only once it has passed on all
-// it was given (QIODevice::bytesWritten()) and reported no error meanwhile: one that dropped
-// part of its buffer, lost its connection (as a socket does when its reader goes away) or whose
-// process ended has not. A file, or a device without a buffer of its own, has taken what its
-// writes accepted.
+// it was given (QIODevice::bytesWritten()) while it could: one that dropped part of its buffer,
+// lost its reader (a socket's read channel finished, as when its peer goes away), was closed,
+// or whose process ended has not. A file, or a device without a buffer of its own, has taken
+// what its writes accepted.
 class MvDelivery
 {
 public:
@@ -30,9 +30,8 @@ public:
     void given(qint64 bytes);
     // Whether the device still holds part of what it was given, and may pass it on yet.
     bool pending() const;
-    // Whether the device can no longer pass on what it was given: it dropped part of it,
-    // reported an error (QIODevice::errorString() changed), was closed or deleted, or its
-    // process ended.
+    // Whether the device can no longer pass on what it was given: it dropped part of it, lost
+    // its reader, was closed or deleted, or its process ended.
     bool broken() const;
 
 private:
@@ -40,10 +39,10 @@ private:
 
     QPointer<QIODevice> device;         // the host's; not owned
     std::unique_ptr<QObject> listener;  // the context of the bytesWritten() connection
-    QString errorAtStart;
     qint64 givenBytes = 0;
     qint64 passedOn = 0;
     bool buffers = false;
+    bool lost = false;
 };
 
 #endif // MVDELIVERY_H

@@ -275,12 +275,13 @@ MvReportFinisher::Step MvReportFinisher::complete()
 }
 
 // A device with a buffer of its own has taken the document when it has passed all of it on:
-// its last bytes, held back until it has passed on the rest, then those.
+// its last bytes, held back until it has passed on the rest, then those. Once they are given
+// the report is handed over whole: a cancel is too late, and the device decides the outcome.
 MvReportFinisher::Step MvReportFinisher::drain()
 {
     PDFOutput::Private *out = PDFOutput::Private::get(output);
     MvDelivery &delivery = out->delivery;
-    if (!synchronous && delivery.broken())
+    if (delivery.broken())
         return fail(MvFailure::Reason::CannotWrite);
     if (!synchronous && delivery.pending())
         return Step::Later;
@@ -290,7 +291,8 @@ MvReportFinisher::Step MvReportFinisher::drain()
         if (!into || into->write(tail) != tail.size())
             return fail(MvFailure::Reason::CannotWrite);
         delivery.given(tail.size());
-        return synchronous ? drain() : Step::Later;
+        tailGiven = true;
+        return drain();
     }
     current = Phase::Done;
     return Step::Completed;
@@ -314,7 +316,7 @@ void MvReportFinisher::requestStop()
 
 bool MvReportFinisher::cancellable() const
 {
-    return current != Phase::Done && current != Phase::Failed && current != Phase::Discarded;
+    return current != Phase::Done && current != Phase::Failed && current != Phase::Discarded && !tailGiven;
 }
 
 void MvReportFinisher::discard()

@@ -84,8 +84,8 @@ public:
     bool finishNow(std::unique_ptr<MvFooterPages> labels, const QStringList &lines);
     // Asks a rewrite or a copy under way to stop soon.
     void requestStop();
-    // Whether finishing is still under way, and a cancel ends it: not once the report is
-    // delivered or finishing has failed.
+    // Whether finishing is still under way, and a cancel ends it: not once the device has been
+    // given all of the report, nor once finishing has ended.
     bool cancellable() const;
     // Stops, waits for the rewrite and drops the unfinished report; nothing once finishing has
     // ended. (A device with a buffer of its own may still pass on what it holds.)
@@ -118,6 +118,7 @@ private:
     qint64 copied = 0;
     bool synchronous = false;         // finishNow(): no passes, no waiting for a device
     bool rewriteStarted = false;
+    bool tailGiven = false;           // the device has all of the report: too late to cancel
     std::thread rewriter;
     std::atomic_bool stop{false};
     std::atomic_bool rewriteEnded{false};

@@ -130,14 +130,14 @@ public:
      * passes of the job's event loop, as fast as a sequential device passes it on
      * (QIODevice::bytesToWrite()). The run is Completed only when the device has been given
      * all of the report, and one with a buffer of its own (a process, a socket) has passed all
-     * of it on without an error; such a device gets the report's last bytes only once it has
-     * passed on the rest, and one that reports an error, drops what it holds or whose process
-     * ends fails the run.
+     * of it on while it could; such a device gets the report's last bytes only once it has
+     * passed on the rest (a cancel after that is too late), and one that drops what it holds,
+     * loses its reader or whose process ends fails the run.
      *
      * After a cancel or a failure a random-access device (QBuffer, QFile) returns to the size
      * and position it had when the run began (bytes after that position that the report
-     * overwrote stay overwritten); a sequential one holds the part it was given, never a
-     * complete document (nothing, for a staged report cancelled before its copy began). The
+     * overwrote stay overwritten); a sequential one holds the part it was given, without the
+     * document's end (nothing, for a staged report cancelled before its copy began). The
      * job's lastOutputPath() is empty.
      * Null (the default) writes to the path again.
      * \since 1.1

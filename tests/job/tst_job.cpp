@@ -212,6 +212,7 @@ private slots:
     void cancelAnywhere();
     void cancelWhileTheReaderStalls_data();
     void cancelWhileTheReaderStalls();
+    void cancelOnceTheLastBytesAreGiven();
     void discardOutputDuringARun_data();
     void discardOutputDuringARun();
     void rendererDeletedMidRun();
@@ -420,6 +421,23 @@ void tst_Job::cancelWhileTheReaderStalls()
     QVERIFY(received.open(QIODevice::ReadOnly));
     const QByteArray document = received.readAll();
     QVERIFY(document.startsWith("%PDF-") && !document.endsWith("%%EOF\n"));
+}
+
+// Once a process has been given the report's last bytes a cancel is too late: it has them,
+// and the run completes.
+void tst_Job::cancelOnceTheLastBytesAreGiven()
+{
+    TestJob job;
+    setReportKind(job, QStringLiteral("timestamped"));
+    Destination to = destination(QStringLiteral("process"), dir->path());
+    job.device = to.device;
+    const qint64 lastBytes = 16;   // what a device gets only once it has passed on the rest
+    connect(to.device, &QIODevice::bytesWritten, &job, [&job, lastBytes](qint64 bytes) {
+        if (bytes <= lastBytes)
+            job.abortReport();
+    });
+    QCOMPARE(job.run(), QString());
+    QVERIFY(completePdf(to.received(), dir->path()));
 }
 
 void tst_Job::discardOutputDuringARun_data()
