@@ -88,7 +88,7 @@ public:
     /**
      * The path of the file the last run wrote or tried to write (also when it could not be
      * opened): empty when the run ended before any file was asked for (no renderer, no
-     * QApplication, no fonts, a timestamp out of range, a refused layout), and for a report
+     * QApplication, no fonts, a timestamp out of range, a layout prepare() refused), and for a report
      * written into a device (PDFRendererBase::setOutputDevice()). Set and kept as
      * lastOutcome() is.
      * \since 1.1
