@@ -89,6 +89,9 @@ void MvReportFinisher::start(std::unique_ptr<MvFooterPages> pageLabels, const QS
         return;
     }
     if (!rewrites()) {
+        // The destination has the whole document unless a device with a buffer of its own
+        // waits for its last bytes: a cancel that came while it was written is too late.
+        handedOver = out->heldTail.isEmpty();
         current = Phase::Drain;
         return;
     }
@@ -291,7 +294,7 @@ MvReportFinisher::Step MvReportFinisher::drain()
         if (!into || into->write(tail) != tail.size())
             return fail(MvFailure::Reason::CannotWrite);
         delivery.given(tail.size());
-        tailGiven = true;
+        handedOver = true;
         return drain();
     }
     current = Phase::Done;
@@ -316,7 +319,7 @@ void MvReportFinisher::requestStop()
 
 bool MvReportFinisher::cancellable() const
 {
-    return current != Phase::Done && current != Phase::Failed && current != Phase::Discarded && !tailGiven;
+    return current != Phase::Done && current != Phase::Failed && current != Phase::Discarded && !handedOver;
 }
 
 void MvReportFinisher::discard()

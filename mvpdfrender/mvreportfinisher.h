@@ -118,7 +118,7 @@ private:
     qint64 copied = 0;
     bool synchronous = false;         // finishNow(): no passes, no waiting for a device
     bool rewriteStarted = false;
-    bool tailGiven = false;           // the device has all of the report: too late to cancel
+    bool handedOver = false;          // the device has all of the report: too late to cancel
     std::thread rewriter;
     std::atomic_bool stop{false};
     std::atomic_bool rewriteEnded{false};

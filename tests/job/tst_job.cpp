@@ -44,21 +44,24 @@ void collectWarnings(QtMsgType type, const QMessageLogContext &context, const QS
     testHandler(type, context, text);
 }
 
-// What a device has been given so far; once it reaches cancelAt bytes, cancel is called (as a
-// host's slot would be), and a write that would take it past failAt fails.
+// What a device has been given so far; once it reaches cancelAt bytes, or takes the end of the
+// document when cancelAtEnd is set, cancel is called (as a host's slot would be), and a write
+// that would take it past failAt fails.
 struct Tripwire
 {
     qint64 cancelAt = -1;
+    bool cancelAtEnd = false;
     qint64 failAt = -1;
     std::function<void()> cancel;
     qint64 given = 0;
 
-    bool take(qint64 length)
+    bool take(const char *data, qint64 length)
     {
         if (failAt >= 0 && given + length > failAt)
             return false;
         given += length;
-        if (cancel && cancelAt >= 0 && given >= cancelAt)
+        const bool end = cancelAtEnd && QByteArray::fromRawData(data, int(length)).endsWith("%%EOF\n");
+        if (cancel && ((cancelAt >= 0 && given >= cancelAt) || end))
             std::exchange(cancel, nullptr)();
         return true;
     }
@@ -73,7 +76,7 @@ public:
 protected:
     qint64 writeData(const char *data, qint64 length) override
     {
-        return take(length) ? Device::writeData(data, length) : -1;
+        return take(data, length) ? Device::writeData(data, length) : -1;
     }
 };
 
@@ -251,8 +254,8 @@ void tst_Job::outcomeMatchesTheDevice_data()
     QTest::addColumn<QString>("report");
     QTest::addColumn<QString>("ending");
     const QStringList endings{QStringLiteral("complete"), QStringLiteral("cancel before the copy"),
-                              QStringLiteral("cancel during the copy"), QStringLiteral("failing device"),
-                              QStringLiteral("reader goes away")};
+                              QStringLiteral("cancel during the copy"), QStringLiteral("cancel on the last byte"),
+                              QStringLiteral("failing device"), QStringLiteral("reader goes away")};
     for (const QString device : {"buffer", "file", "process", "local socket"}) {
         const bool sequential = device == QLatin1String("process") || device == QLatin1String("local socket");
         for (const QString report : {"plain", "timestamped", "outlined"}) {
@@ -281,11 +284,14 @@ void tst_Job::outcomeMatchesTheDevice()
     if (ending == QLatin1String("cancel before the copy"))
         job.lastPageComposed = [&job]() { job.abortReport(); };
     to.wire->cancelAt = ending == QLatin1String("cancel during the copy") ? kCancelAtBytes : -1;
+    to.wire->cancelAtEnd = ending == QLatin1String("cancel on the last byte");
     to.wire->cancel = [&job]() { job.abortReport(); };
     to.wire->failAt = ending == QLatin1String("failing device") ? kFailAtBytes : -1;
 
     const QString message = job.run();
-    const Outcome expected = ending == QLatin1String("complete") ? Outcome::Completed
+    // A device that has taken the whole report has it: a cancel then is too late.
+    const bool whole = ending == QLatin1String("complete") || ending == QLatin1String("cancel on the last byte");
+    const Outcome expected = whole ? Outcome::Completed
                            : ending.startsWith(QLatin1String("cancel")) ? Outcome::Cancelled : Outcome::WriteFailed;
     QCOMPARE(job.lastOutcome(), expected);
     QCOMPARE(job.lastFailure().reason(), reasonOf(expected));
