@@ -1,6 +1,6 @@
 // Measures report throughput against a raw-Qt floor on the same generated receipt lines.
 //
-//   reportbench [--runs N] [--smoke] [--long] [--outline] [--long-line] [--archive]
+//   reportbench [--runs N] [--smoke] [--long] [--outline] [--long-line] [--archive] [--long-title]
 //
 // --long adds 300 000 lines as one line report and as one single document, to compare what a
 // long document costs with the same lines in a line report. --outline adds a report of 20 000
@@ -10,7 +10,10 @@
 // adds a line report of a single line of 5 MB, which the renderer cuts into pieces a page at a
 // time (its rate in MB/s follows the table). --archive adds the line report of 100 000 lines
 // and the document report with "Strona N z M" footers, and the document report without
-// keeping documents together (what both cost follows the table).
+// keeping documents together (what both cost follows the table). --long-title adds one document
+// of 20 000 lines titled with 4 MB of text, whose every column begins with a continuation label
+// naming it, beside the same document titled as usual (the longest page passes of both follow
+// the table).
 //
 // Every run of a case is a child process of its own (reportbench --case NAME), so that its
 // peak resident memory is its own. The table gives pages, the median wall time of N runs,
@@ -195,6 +198,9 @@ long peakResidentKiB()
     return 0;
 }
 
+// The title of the long-title case: 4 MB of text.
+constexpr int kLongTitleSize = 4 * 1024 * 1024;
+
 // Numbered receipts as documents of text lines.
 QList<DocumentInput> receipts(int count)
 {
@@ -227,10 +233,14 @@ int runCase(const QString &name, int runs)
             sample.seconds = ReportFloor::paint(recording, file);
         } else if (parts.first() == QLatin1String("documents") || parts.first() == QLatin1String("document")
                    || parts.first() == QLatin1String("outlined") || parts.first() == QLatin1String("counteddocuments")
-                   || parts.first() == QLatin1String("loosedocuments")) {
+                   || parts.first() == QLatin1String("loosedocuments") || parts.first() == QLatin1String("longtitle")) {
             QList<DocumentInput> documents = receipts(size);
             if (parts.first() == QLatin1String("document"))
                 documents = {DocumentReader::fromLines(SampleReceipts::lines(size), name)};
+            if (parts.first() == QLatin1String("longtitle")) {
+                documents = {DocumentReader::fromLines(SampleReceipts::lines(size), name)};
+                documents.first().title = QString(kLongTitleSize, QLatin1Char('T'));
+            }
             InputReader reader;
             ImageLoader images(reader);
             CliJob::Settings settings = benchSettings(file);
@@ -351,6 +361,14 @@ int main(int argc, char *argv[])
     const QString looseDocumentsCase = QStringLiteral("loosedocuments:%1").arg(documents);
     if (args.contains(QStringLiteral("--archive")) || smoke)
         cases += QStringList{countedLinesCase, countedDocumentsCase, looseDocumentsCase};
+    const int titledLines = smoke ? 2000 : 20000;
+    const QString shortTitleCase = QStringLiteral("document:%1").arg(titledLines);
+    const QString longTitleCase = QStringLiteral("longtitle:%1").arg(titledLines);
+    if (args.contains(QStringLiteral("--long-title")) || smoke) {
+        if (!cases.contains(shortTitleCase))
+            cases += shortTitleCase;
+        cases += longTitleCase;
+    }
     // Rounds interleave the cases, each run in a fresh process, so that a slow spell of the
     // machine hits the floor and the reports alike; the table shows each case's fastest run.
     QMap<QString, CaseResult> results;
@@ -406,6 +424,11 @@ int main(int argc, char *argv[])
                 * 1024.0 / outlinedLines;
         std::printf("\n%s: an outline entry for every line costs %.1f bytes of peak memory an entry\n",
                     qUtf8Printable(outlinedLinesCase), perEntry);
+    }
+    if (results.contains(longTitleCase)) {
+        std::printf("\n%s: with a title of %d MB the longest page pass takes %.2f ms (%.2f ms with a short one)\n",
+                    qUtf8Printable(longTitleCase), kLongTitleSize / (1024 * 1024), results[longTitleCase].longestPass,
+                    results[shortTitleCase].longestPass);
     }
     if (results.contains(longLineCase)) {
         const double seconds = median(results[longLineCase].seconds);

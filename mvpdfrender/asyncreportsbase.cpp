@@ -29,6 +29,7 @@ AsyncReportsBase::Outcome outcomeOf(MvFailure::Reason reason)
     case Reason::NoData:
         return Outcome::NoData;
     case Reason::LayoutImpossible:
+    case Reason::HeaderTooTall:
     case Reason::OutlinePatternFailed:
     case Reason::OutlinePatternTooSlow:
         return Outcome::LayoutFailed;

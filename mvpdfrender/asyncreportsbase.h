@@ -60,8 +60,9 @@ public:
         WriteFailed, ///< The file could not be opened or written completely, or prepare()
                      ///< failed for want of what every report needs: a QApplication, fonts.
         LayoutFailed, ///< prepare() found, before any file was made, that the report cannot be
-                      ///< laid out without losing lines (heading lines that leave no room for a
-                      ///< line in a column), or the outline pattern failed on a line.
+                      ///< laid out without losing lines (a page header or heading lines that
+                      ///< leave no room for a line in a column), or the outline pattern failed
+                      ///< on a line.
         TimestampOutOfRange ///< prepare() found, before any file was made, a file timestamp
                             ///< a PDF date cannot hold (PDFRendererBase::setFileTimestamp()).
                             ///< \since 1.2

@@ -5,6 +5,7 @@
 QSizeF MvConstants::SCALEDBBSIZE(const QGraphicsItem *item)
 {
     const qreal scale = item->scale();
-    const QRectF bounds = item->boundingRect();
+    // A composite item's children count, wherever they stand: the item takes their room too.
+    const QRectF bounds = item->boundingRect() | item->childrenBoundingRect();
     return QSizeF(scale * bounds.width(), scale * bounds.height());
 }

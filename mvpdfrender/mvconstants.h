@@ -23,8 +23,10 @@ public:
     MvConstants &operator=(MvConstants &&) = default;
 
     /**
-     * The size of item's bounding rectangle times its scale; position, rotation and other
-     * transformations play no part. Reentrant.
+     * The size of item's bounding rectangle, united with its children's
+     * (QGraphicsItem::childrenBoundingRect(): a composite item takes its children's room too),
+     * times its scale; position, rotation and other transformations of the item play no part.
+     * For an item without children, its bounding rectangle's size times its scale. Reentrant.
      */
     static QSizeF SCALEDBBSIZE(const QGraphicsItem *item);
 };

@@ -51,6 +51,8 @@ public:
                               ///< PDFRendererBase::outOfMemoryMessage().
         LayoutImpossible,     ///< Heading lines leave no room for a line in a column; line() is
                               ///< their number: PDFRenderer::headingsTooTallMessage().
+        HeaderTooTall,        ///< The page header leaves no room for a line of the report:
+                              ///< PDFRendererBase::headerTooTallMessage().
         OutlinePatternFailed, ///< The outline pattern cannot be matched against report line
                               ///< line(); detail() is the pattern:
                               ///< PDFRenderer::outlinePatternFailedMessage().

@@ -214,6 +214,13 @@ bool PDFRendererBase::preparePage()
     const QString subtitle = owner->reportSubtitle();
     hlp.createHeader(owner->reportTitle(), subtitle, dated);
     hlp.createFooter();
+    // A header that leaves no room for a line would leave every page empty (and scale a
+    // document's items to nothing).
+    const std::unique_ptr<QGraphicsItem> line(hlp.createTextItemWithFormat(QString(), hlp.formats[MvKeys::PrintoutFormat]));
+    if (!(hlp.contentHeight() > line->boundingRect().height())) {
+        d->fail(*this, MvFailure(MvFailure::Reason::HeaderTooTall), headerTooTallMessage());
+        return false;
+    }
     // The labels that show the page count are laid over the pages once the count is known.
     if (d->pageCountVisible && hlp.footerItem)
         hlp.footerItem->hide();
@@ -420,6 +427,11 @@ QString PDFRendererBase::cannotWriteMessage(const QString &path)
 {
     const QString text = QStringLiteral("Nie można zapisać pliku PDF");
     return path.isEmpty() ? text : QStringLiteral("%1: %2").arg(text, path);
+}
+
+QString PDFRendererBase::headerTooTallMessage()
+{
+    return QStringLiteral("Nagłówek strony nie zostawia miejsca na treść raportu");
 }
 
 QString PDFRendererBase::timestampOutOfRangeMessage(const QDateTime &timestamp)

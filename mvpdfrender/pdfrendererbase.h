@@ -51,8 +51,10 @@ public:
      * potrzebnych do utworzenia pliku PDF: FAMILIES" when the font families of the page formats
      * resolve to no installed font (not even a substitute) with the glyphs of plain text, as on
      * a machine without fonts, where the PDF would hold no text at all;
-     * timestampOutOfRangeMessage() for a file timestamp outside the years 1 to 9999; a derived
-     * renderer may refuse a report it cannot lay out (see PDFRenderer::prepare()). Then
+     * timestampOutOfRangeMessage() for a file timestamp outside the years 1 to 9999;
+     * headerTooTallMessage() for a header that leaves no room for a line of the report (a job
+     * then ends with Outcome::LayoutFailed); a derived renderer may refuse a report it cannot
+     * lay out (see PDFRenderer::prepare()). Then
      * cannotWriteMessage() when the file cannot be created, or the device (setOutputDevice())
      * is not open for writing or lives in another thread than the caller. On success
      * getPageNum() is 1 and perc() 0.0. lastFailure() holds the reason as a value.
@@ -243,6 +245,12 @@ public:
      * \since 1.2
      */
     static QString timestampOutOfRangeMessage(const QDateTime &timestamp);
+    /**
+     * lastError() for a page header (title, subtitle and dated line) so tall that it leaves no
+     * room for a line of the report: "Nagłówek strony nie zostawia miejsca na treść raportu".
+     * \since 1.2
+     */
+    static QString headerTooTallMessage();
 
     /**
      * \internal The renderer's private part, declared here for the library's own classes;

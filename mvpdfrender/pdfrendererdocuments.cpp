@@ -27,6 +27,9 @@ constexpr int kMaxColumns = 3;
 constexpr int kFittingColumns = 2;
 // A scale factor this close to 1 leaves an item as it is: it fits, give or take rounding.
 constexpr double kScaleTolerance = 1e-9;
+// The most of a title a continuation label measures: more than a column of the narrowest
+// format shows (the label is shortened with an ellipsis to its column anyway).
+constexpr int kLongestLabelName = 512;
 
 bool hasKey(const QGraphicsItem *item, int key)
 {
@@ -36,6 +39,19 @@ bool hasKey(const QGraphicsItem *item, int key)
 double scaledWidth(const QGraphicsItem *item)
 {
     return MvConstants::SCALEDBBSIZE(item).width();
+}
+
+// How far the children of a composite item reach above and to the left of the item's own
+// rectangle, in scene units: the item is placed that much further in, so that all of it
+// stands in its slot.
+QPointF childrenReach(const QGraphicsItem *item)
+{
+    const QRectF own = item->boundingRect();
+    const QRectF children = item->childrenBoundingRect();
+    if (children.isNull())
+        return QPointF();
+    const QRectF all = own | children;
+    return (own.topLeft() - all.topLeft()) * item->scale();
 }
 
 // Text items need the widgets' application object; without one no report is made anyway
@@ -285,6 +301,10 @@ PDFRendererDocuments::PageEnd PDFRendererDocuments::placeDocuments()
             int count = itemsFitting(items, next, used);
             if (d->keepTogether)
                 count = keptInColumn(doc, next, count, used, column == lastColumn);
+            // Keeping together yields: an empty column always takes the next item (fitted to
+            // it), so that every column of every page places something.
+            if (count == 0 && used <= 0.0)
+                count = 1;
             for (const int last = next + count; next < last; ++next) {
                 QGraphicsItem *item = items.at(next);
                 placeItem(item, column, used, centredWidth);
@@ -420,13 +440,15 @@ bool PDFRendererDocuments::followerFits(int doc, double used, int from)
 // column or page: "Dokument nr N (cd.)" for a numbered document, else its title and "(cd.)",
 // else "Dokument K (cd.)". A title too long for the narrowest column is shortened with an
 // ellipsis: the label may land in the next column of a page whose columns are already set.
+// An item that fills a column by itself gets no label: with one it would fit no column.
 void PDFRendererDocuments::insertContinuationLabel(int doc, int at)
 {
     if (!canMakeTextItems())
         return;
-    // Named as the reader saw it begin: by its number label, else by its title.
+    // Named as the reader saw it begin: by its number label, else by its title (as much of it
+    // as a column could ever show, so that a label costs the same whatever the title's length).
     const DocumentGraphics &document = docs.at(doc);
-    QString name = document.attributes.value(TitleAttribute).toString();
+    QString name = document.attributes.value(TitleAttribute).toString().left(kLongestLabelName);
     if (document.attributes.contains(NumberAttribute))
         name = QStringLiteral("Dokument nr %1").arg(document.attributes.value(NumberAttribute).toInt());
     if (name.isEmpty())
@@ -445,6 +467,10 @@ void PDFRendererDocuments::insertContinuationLabel(int doc, int at)
             label = hlp.createPageTextItem(
                     labelFor(metrics.elidedText(name, Qt::ElideRight, nameWidth)), format);
         }
+    }
+    if (boundingHeight(label) + boundingHeight(fitItem(docs[doc].items, at)) > hlp.contentHeight()) {
+        delete label;
+        return;
     }
     label->setData(CentredKey, QVariant(true));
     d->labels.insert(label);
@@ -548,8 +574,9 @@ void PDFRendererDocuments::placeItem(QGraphicsItem *item, int column, double use
     double offset = 0.0;
     if (hasKey(item, CentredKey))
         offset = std::trunc((blockWidth - scaledWidth(item)) * 0.5);
-    item->moveBy(hlp.columnOffset(column) + offset,
-                 heightTopOffset(item) + used + hlp.contentTop);
+    const QPointF reach = childrenReach(item);
+    item->moveBy(hlp.columnOffset(column) + offset + reach.x(),
+                 heightTopOffset(item) + used + hlp.contentTop + reach.y());
 }
 
 void PDFRendererDocuments::drawSeparator(int column, double y)

@@ -20,8 +20,13 @@ void PageRecorder::paint(QPainter *, const QStyleOptionGraphicsItem *, QWidget *
     ++pages;
     for (QGraphicsItem *item : helper.pageItems) {
         auto *text = qgraphicsitem_cast<QGraphicsTextItem *>(item);
-        if (item->type() != QGraphicsLineItem::Type)
-            placed->append({pages, helper.getColumnCount(), item->sceneBoundingRect(),
-                            text ? text->toPlainText() : QString(), item->scale()});
+        if (item->type() == QGraphicsLineItem::Type)
+            continue;
+        QRectF box = item->sceneBoundingRect();
+        if (!item->childItems().isEmpty())
+            box |= item->mapRectToScene(item->childrenBoundingRect());
+        const QVariant tag = item->data(kTagKey);
+        placed->append({pages, helper.getColumnCount(), box, text ? text->toPlainText() : QString(),
+                        item->scale(), tag.isValid() ? tag.toInt() : -1});
     }
 }

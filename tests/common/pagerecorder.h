@@ -13,9 +13,10 @@ struct PlacedItem
 {
     int page;         // from 1
     int columns;      // of its page
-    QRectF box;       // scene units
+    QRectF box;       // scene units, its children's boxes included
     QString text;     // of a text item
     double scale;
+    int tag;          // the item's data under PageRecorder::kTagKey, -1 if it has none
 };
 
 // Stays on the page scene (it is no page item) and records, whenever a page is painted, the
@@ -23,6 +24,9 @@ struct PlacedItem
 class PageRecorder : public QGraphicsItem
 {
 public:
+    // The data key a test tags its own items with, to find them again.
+    static constexpr int kTagKey = 0x7E57;
+
     PageRecorder(const AsyncReportsHelper &helper, QList<PlacedItem> *placed);
 
     QRectF boundingRect() const override;

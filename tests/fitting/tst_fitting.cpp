@@ -1,4 +1,5 @@
 #include "mvkeys.h"
+#include "mvfailure.h"
 #include "mvlayout.h"
 #include "pagerecorder.h"
 #include "pdfprobe.h"
@@ -8,6 +9,7 @@
 
 #include <QGraphicsRectItem>
 #include <QGraphicsScene>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextBoundaryFinder>
@@ -30,6 +32,83 @@ QString sequence(int length)
     return text;
 }
 
+// Seeds for the generated reports: fresh ones every run, or MVPDFRENDER_TEST_SEED's (the seed a
+// failing row printed) to replay one.
+void addSeedRows(int rows)
+{
+    QTest::addColumn<quint32>("seed");
+    bool fixed = false;
+    const quint32 chosen = qEnvironmentVariableIntValue("MVPDFRENDER_TEST_SEED", &fixed);
+    for (int row = 0; row < (fixed ? 1 : rows); ++row) {
+        const quint32 seed = fixed ? chosen : QRandomGenerator::global()->generate();
+        QTest::addRow("seed %u", seed) << seed;
+    }
+}
+
+// A rectangle without a pen (which would reach beyond its rectangle).
+QGraphicsRectItem *rectangle(double width, double height, QGraphicsItem *parent = nullptr)
+{
+    auto *item = new QGraphicsRectItem(0, 0, width, height, parent);
+    item->setPen(Qt::NoPen);
+    return item;
+}
+
+// Appends documents drawn from random: up to six, numbered, titled (some titles far longer
+// than a column), or neither, of up to five items of every kind the flow measures differently
+// (text lines with height factors up to 1000, images, rectangles, composites with a child
+// outside their own rectangle), up to twice a column tall; now and then one wider than a
+// third of the page makes a page of two columns. Each item carries its order as its tag;
+// returns how many there are.
+int appendRandomDocuments(PDFRendererDocuments &renderer, QRandomGenerator &random)
+{
+    AsyncReportsHelper &helper = renderer.getHlp();
+    const double columnHeight = helper.contentHeight();
+    const double narrow = helper.width() / 3.0 - helper.MMTOPT(MvLayout::ThreeColumnReserveMm);
+    const QTextCharFormat format = helper.formats[MvKeys::PrintoutFormat];
+    const double factors[] = {0.3, 1.0, 6.0, 1000.0};
+    constexpr int kLongTitle = 3000;
+    int tag = 0;
+    for (int documents = random.bounded(1, 7); documents > 0; --documents) {
+        DocumentGraphics doc;
+        if (random.bounded(3) == 0)
+            doc.attributes.insert(MvKeys::NumberAttribute, random.bounded(1, 1000));
+        if (random.bounded(3) == 0)
+            doc.attributes.insert(MvKeys::TitleAttribute, sequence(random.bounded(2) ? 20 : kLongTitle));
+        for (int items = random.bounded(1, 6); items > 0; --items) {
+            const double height = 1.0 + random.bounded(2.0 * columnHeight);
+            const double width = random.bounded(10) == 0 ? 1.5 * narrow : 5.0 + random.bounded(narrow - 5.0);
+            QGraphicsItem *item = nullptr;
+            switch (random.bounded(4)) {
+            case 0:
+                item = helper.createTextItemWithFormat(sequence(random.bounded(1, 60)), format);
+                if (random.bounded(2))
+                    item->setData(MvKeys::HeightFactorKey, factors[random.bounded(4)]);
+                break;
+            case 1: {
+                QImage image(int(width), int(height), QImage::Format_Mono);
+                image.fill(0);
+                item = new QGraphicsImageItem(image);
+                break;
+            }
+            case 2:
+                item = rectangle(width, height);
+                break;
+            default:
+                // A composite: a child above and to the left of its parent's rectangle, or
+                // below it.
+                item = rectangle(width, height);
+                rectangle(width, 20.0, item)->setPos(random.bounded(2) ? QPointF(-15.0, -20.0)
+                                                                     : QPointF(0.0, height));
+                break;
+            }
+            item->setData(PageRecorder::kTagKey, tag++);
+            doc.items.append(item);
+        }
+        renderer.appendDoc(doc);
+    }
+    return tag;
+}
+
 } // namespace
 
 class tst_Fitting : public QObject
@@ -43,6 +122,12 @@ private slots:
     void documentItemsFitTheirColumns_data();
     void documentItemsFitTheirColumns();
     void headingsLeavingNoRoomRefuseTheReport();
+    void documentFlowInvariants_data();
+    void documentFlowInvariants();
+    void lineFlowInvariants_data();
+    void lineFlowInvariants();
+    void headerLeavingNoRoomRefusesTheReport_data();
+    void headerLeavingNoRoomRefusesTheReport();
     void cancelDuringAFiveMegabyteLine();
 
 private:
@@ -215,6 +300,128 @@ void tst_Fitting::headingsLeavingNoRoomRefuseTheReport()
                                         "(liczba wierszy nagłówka: 100)"));
     QCOMPARE(job->lastOutcome(), AsyncReportsBase::Outcome::LayoutFailed);
     QVERIFY(job->lastOutputPath().isEmpty() && !QFile::exists(job->fileName));
+}
+
+void tst_Fitting::documentFlowInvariants_data()
+{
+    addSeedRows(6);
+}
+
+// Generated document sets, kept together or not: every run ends, with no more pages than
+// items; every item is placed once, in order, its children with it, inside its column and
+// the content area, below the one before it in its column; no column ends with a
+// continuation label.
+void tst_Fitting::documentFlowInvariants()
+{
+    QFETCH(quint32, seed);
+    QRandomGenerator random(seed);
+    constexpr int kSets = 200;
+    for (int set = 0; set < kSets; ++set) {
+        init();
+        const bool keepTogether = random.bounded(2);
+        int items = 0;
+        job->fillDocuments = [&](PDFRendererDocuments &renderer) { renderer.setKeepTogether(keepTogether); };
+        // Measured against the prepared page.
+        job->afterPrepare = [&, recordPage = job->afterPrepare](PDFRendererBase &renderer) {
+            recordPage(renderer);
+            items = appendRandomDocuments(static_cast<PDFRendererDocuments &>(renderer), random);
+        };
+        // A runaway is stopped where it breaks the bound.
+        int pages = 0;
+        connect(job, &AsyncReportsBase::progress, job, [&]() {
+            if (++pages > items)
+                job->abortReport();
+        });
+        const QString context = QStringLiteral("set %1, keep-together %2").arg(set).arg(keepTogether);
+        const QString said = job->run();
+        QVERIFY2(said.isEmpty() && pages <= items,
+                 qPrintable(context + QStringLiteral(": %1 pages for %2 items; %3").arg(pages).arg(items).arg(said)));
+
+        QList<int> tags;
+        QMap<QPair<int, int>, const PlacedItem *> lastInColumn;
+        for (const PlacedItem &item : qAsConst(placed)) {
+            const double width = content.width() / item.columns;
+            const int column = int(std::floor((item.box.left() + kTolerance) / width));
+            const bool text = item.tag < 0 || !item.text.isEmpty();
+            // A text line reaches out of its slot by what its height factor leaves out (a
+            // number header stands half its height above its slot): its slot begins inside.
+            const bool inside = text ? item.box.top() < content.bottom() && item.box.bottom() > content.top()
+                                     : item.box.top() >= content.top() - kTolerance
+                                             && item.box.bottom() <= content.bottom() + kTolerance;
+            QVERIFY2(column >= 0 && item.box.right() <= (column + 1) * width + kTolerance && inside,
+                     qPrintable(context + QStringLiteral(": item %1 at %2, %3 to %4, %5").arg(item.tag)
+                                .arg(item.box.left()).arg(item.box.top()).arg(item.box.right()).arg(item.box.bottom())));
+            const QPair<int, int> where(item.page, column);
+            const PlacedItem *above = lastInColumn.value(where);
+            if (above) {
+                const QString order = QStringLiteral(": item %1 below item %2").arg(item.tag).arg(above->tag);
+                QVERIFY2(above->box.top() < item.box.top(), qPrintable(context + order));
+                QVERIFY2(!above->text.isEmpty() || item.box.top() >= above->box.bottom() - kTolerance,
+                         qPrintable(context + order + QStringLiteral(" overlaps it")));
+            }
+            lastInColumn.insert(where, &item);
+            if (item.tag >= 0)
+                tags.append(item.tag);
+        }
+        QList<int> expected;
+        for (int tag = 0; tag < items; ++tag)
+            expected.append(tag);
+        QVERIFY2(tags == expected, qPrintable(context));
+        for (const PlacedItem *last : qAsConst(lastInColumn))
+            QVERIFY2(!last->text.endsWith(QLatin1String("(cd.)")), qPrintable(context));
+    }
+}
+
+void tst_Fitting::lineFlowInvariants_data()
+{
+    addSeedRows(4);
+}
+
+// Generated line reports (lines of every length, some of several text lines, heading lines
+// of every width, narrow and wide pages): every character of every line is placed once, in
+// order, inside its column.
+void tst_Fitting::lineFlowInvariants()
+{
+    QFETCH(quint32, seed);
+    QRandomGenerator random(seed);
+    constexpr int kReports = 15;
+    constexpr int kLongest = 400;
+    for (int report = 0; report < kReports; ++report) {
+        init();
+        for (int count = random.bounded(1, 400); count > 0; --count) {
+            QString line = sequence(random.bounded(random.bounded(8) ? 45 : kLongest));
+            if (random.bounded(50) == 0 && !line.isEmpty())
+                line[random.bounded(line.size())] = QLatin1Char('\n');
+            job->lines.append(line);
+        }
+        for (int count = random.bounded(4); count > 0; --count)
+            job->headings.append(QString(random.bounded(1, kLongest), QLatin1Char('#')));
+        job->wide = random.bounded(4) == 0;
+        QVERIFY2(job->run().isEmpty(), qPrintable(QStringLiteral("report %1").arg(report)));
+        verifyPlaced(job->lines);
+    }
+}
+
+void tst_Fitting::headerLeavingNoRoomRefusesTheReport_data()
+{
+    QTest::addColumn<bool>("documents");
+    QTest::newRow("lines") << false;
+    QTest::newRow("documents") << true;
+}
+
+// A title of a hundred lines leaves a page no room: the report is refused before any file is
+// made, and the message names the header, whatever the report.
+void tst_Fitting::headerLeavingNoRoomRefusesTheReport()
+{
+    QFETCH(bool, documents);
+    job->title = numberedLines(100).join(QLatin1Char('\n'));
+    job->lines = numberedLines(10);
+    if (documents)
+        job->fillDocuments = [](PDFRendererDocuments &renderer) { renderer.appendDoc(numberedLines(10)); };
+    QCOMPARE(job->run(), PDFRendererBase::headerTooTallMessage());
+    QCOMPARE(job->lastOutcome(), AsyncReportsBase::Outcome::LayoutFailed);
+    QCOMPARE(job->lastFailure().reason(), MvFailure::Reason::HeaderTooTall);
+    QVERIFY(!QFile::exists(job->fileName));
 }
 
 // A line of 5 MB is cut a page at a time: the first page comes at once, showing the share of
