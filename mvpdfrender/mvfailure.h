@@ -51,17 +51,17 @@ public:
                               ///< PDFRendererBase::outOfMemoryMessage().
         LayoutImpossible,     ///< Heading lines leave no room for a line in a column; line() is
                               ///< their number: PDFRenderer::headingsTooTallMessage().
-        HeaderTooTall,        ///< The page header leaves no room for a line of the report:
-                              ///< PDFRendererBase::headerTooTallMessage().
         OutlinePatternFailed, ///< The outline pattern cannot be matched against report line
                               ///< line(); detail() is the pattern:
                               ///< PDFRenderer::outlinePatternFailedMessage().
         OutlinePatternTooSlow,///< Matching the outline pattern took too long at report line
                               ///< line(); detail() is the pattern:
                               ///< PDFRenderer::outlinePatternTooSlowMessage().
-        TimestampOutOfRange   ///< The file timestamp is outside the years 1 to 9999 that a PDF
+        TimestampOutOfRange,  ///< The file timestamp is outside the years 1 to 9999 that a PDF
                               ///< date holds; detail() is the moment in ISO 8601:
                               ///< PDFRendererBase::timestampOutOfRangeMessage().
+        HeaderTooTall         ///< The page header (title, subtitle, dated line) leaves no room
+                              ///< for a line of the report: PDFRendererBase::headerTooTallMessage().
     };
     Q_ENUM(Reason)
 

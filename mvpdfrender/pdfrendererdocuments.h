@@ -36,6 +36,14 @@ class QGraphicsItem;
  * later page, say) is wider than the column it stands in is centred as a block as wide as the
  * column.
  *
+ * An item is measured with its children: a composite item (children placed around their
+ * parent, outside its own boundingRect()) takes the room of boundingRect() united with
+ * childrenBoundingRect(), and stands with all of it inside its slot.
+ *
+ * Every page places something: a column that is still empty takes the next item, fitted to
+ * it, whatever keeping together would prefer, so a report of N items takes at most N pages
+ * (N passes of emitPage()).
+ *
  * \code
  * void ReceiptsJob::process()
  * {
@@ -99,9 +107,12 @@ public:
      * another page starts there with a continuation label in the label's format ("Dokument nr
      * N (cd.)" for a numbered one, else its title and "(cd.)", else "Dokument K (cd.)", K its
      * place in the report from 1; a title too long for a column of three is shortened with
-     * "…"); and the report's last page
-     * holds more than one line when the page before can give one. "Lines" are a document's
-     * items other than labels. Off by default: documents are then placed as they come.
+     * "…"); and the report's last page holds more than one line when the page before can
+     * give one. "Lines" are a document's items other than labels. These rules are preferences
+     * that yield, never a reason to stop moving on: an empty column takes the next item
+     * whatever they prefer, and an item that fills a column by itself continues there without
+     * a label (the two would fit no column). Off by default: documents are then placed as
+     * they come.
      * \since 1.1
      */
     void setKeepTogether(bool on);
