@@ -169,14 +169,20 @@ bool MvWorkFile::open(const QByteArray &inFolder, bool forPublishing)
     folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd < 0)
         return fail(errno);
-    // A file without a name cannot be left behind, however the process ends.
-    fd = ::openat(folderFd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, kPrivateMode);
+    // A file without a name cannot be left behind, however the process ends. Nobody can open
+    // it before it is linked, so a new destination's file is made with the mode an ordinary
+    // new file gets there (the umask, or the folder's default ACL); one that replaces a file
+    // is private until it takes that file's permissions.
+    const mode_t mode = forPublishing && !replacing ? kNewFileMode : kPrivateMode;
+    fd = ::openat(folderFd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+    finalMode = fd >= 0 && mode == kNewFileMode;
     if (fd >= 0 && (!forPublishing || reachableThroughProc(fd)))
         return true;
     if (fd >= 0) {
         ::close(fd);
         fd = -1;
     }
+    finalMode = false;
     if (!openNamed())
         return false;
     if (!forPublishing && ::unlinkat(folderFd, name.constData(), 0) == 0)
@@ -256,6 +262,8 @@ void MvWorkFile::applyPermissions() const
         ::fchmod(fd, replaced.st_mode & kPermissionBits);
         return;
     }
+    if (finalMode)
+        return;
     const mode_t mask = ::umask(0);
     ::umask(mask);
     ::fchmod(fd, kNewFileMode & ~mask);
@@ -320,6 +328,23 @@ bool MvWorkFile::publishedStillThere() const
             && ::fstatat(folderFd, targetName.constData(), &current, AT_SYMLINK_NOFOLLOW) == 0
             && S_ISREG(current.st_mode) && current.st_dev == publishedDevice
             && current.st_ino == publishedInode;
+}
+
+bool MvWorkFile::publishedAtDestination() const
+{
+    struct stat current {};
+    return published && ::stat(target.constData(), &current) == 0 && current.st_dev == publishedDevice
+            && current.st_ino == publishedInode;
+}
+
+QByteArray MvWorkFile::publishedLocation() const
+{
+    char folderNow[PATH_MAX];
+    const ssize_t length = folderFd < 0 ? -1 : ::readlink(procPath(folderFd).constData(), folderNow, sizeof folderNow);
+    if (length <= 0 || length == ssize_t(sizeof folderNow))
+        return target;
+    const QByteArray folderPath(folderNow, int(length));
+    return (folderPath == "/" ? QByteArray() : folderPath) + '/' + targetName;
 }
 
 bool MvWorkFile::removePublished()

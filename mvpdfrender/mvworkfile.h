@@ -52,6 +52,11 @@ public:
     // Whether the file published is still the one at the destination (same device and inode),
     // and removing it while it is.
     bool publishedStillThere() const;
+    // Whether the destination, as its path reads now, leads to the file published: not when
+    // its folder was moved (and another put in its place) during the run.
+    bool publishedAtDestination() const;
+    // Where the published file stands now: its folder's present path and its name.
+    QByteArray publishedLocation() const;
     bool removePublished();
     // Closes the file and removes its name, if it has one and it is still this file.
     void discard();
@@ -84,6 +89,7 @@ private:
     int folderFd = -1;        // the folder, opened once: every step is taken in it
     QByteArray name;          // the work file's own name in the folder, while it has one
     bool replacing = false;   // a regular file stands at the destination
+    bool finalMode = false;   // made without a name and with a new file's mode already
     struct stat replaced {};  // ... and what it was
     dev_t publishedDevice = 0;
     ino_t publishedInode = 0;

@@ -204,6 +204,12 @@ OutputTarget::Status OutputTarget::commitFile(QString *error)
         discard();
         return Status::Failed;
     }
+    // The report stands in the folder the run began with; OUT's path may lead elsewhere now.
+    if (!workFile.publishedAtDestination()) {
+        fail(Tool::tr("its folder was moved during the run; the report is %1")
+                     .arg(QFile::decodeName(workFile.publishedLocation())), error);
+        return Status::Failed;
+    }
     return Status::Ok;
 }
 

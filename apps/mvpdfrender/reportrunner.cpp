@@ -69,6 +69,9 @@ int reportFailure(const MvFailure &failure, const OutputTarget &target)
     case Reason::LayoutImpossible:
         Tool::printError(Tool::tr("the %1 heading lines leave no room for a line in a column").arg(failure.line()));
         return UsageError;
+    case Reason::HeaderTooTall:
+        Tool::printError(Tool::tr("the page header (title, subtitle and date line) leaves no room for the report"));
+        return UsageError;
     case Reason::OutlinePatternFailed:
         Tool::printError(Tool::tr("the outline pattern cannot be matched against line %1").arg(failure.line()));
         return UsageError;

@@ -10,23 +10,49 @@
 #endif
 
 #include <algorithm>
+#include <cerrno>
 #include <iconv.h>
 
 namespace {
 
 // How many faulty line numbers a message lists before it says "and more".
 constexpr int kListedLines = 10;
-// The start of a file, where its kind shows: magic numbers, and NUL bytes of binary data.
+// The start of a file, where its kind shows: magic numbers, and the control bytes of binary data.
 constexpr int kSniffedBytes = 64 * 1024;
-// Text holds no NUL, a printer line now and then one; binary data (or UTF-16 without its
-// byte-order mark) many: more than one byte in this many.
-constexpr int kBytesPerNul = 4;
-// UTF-8 expands a byte of a single-byte encoding into at most 3 bytes, UTF-16 into at most 1.5.
-constexpr int kUtf8Expansion = 3;
+// Text holds no control bytes but line ends, tabs and the printer's escapes (and now and then
+// one more); binary data many: more than one byte in this many.
+constexpr int kBytesPerControl = 16;
+// What iconv's output starts at, as a multiple of its input; it grows as iconv asks.
+constexpr int kFirstExpansion = 2;
+constexpr int kExpansionSlack = 16;
 
-// Files often mistaken for text: images, PDFs, archives, programs.
-const char *const kBinaryMagic[] = {"\x89PNG", "%PDF-", "\xFF\xD8\xFF", "GIF8", "PK\x03\x04", "\x1F\x8B",
-                                    "\x7F" "ELF", "BZh", "\xFD" "7zXZ"};
+// Files often mistaken for text: images, PDFs, archives, programs, with what they are.
+struct Magic
+{
+    const char *bytes;
+    const char *kind;
+};
+const Magic kBinaryMagic[] = {
+    {"\x89PNG", QT_TRANSLATE_NOOP("Tool", "a PNG image")},
+    {"%PDF-", QT_TRANSLATE_NOOP("Tool", "a PDF document")},
+    {"\xFF\xD8\xFF", QT_TRANSLATE_NOOP("Tool", "a JPEG image")},
+    {"GIF8", QT_TRANSLATE_NOOP("Tool", "a GIF image")},
+    {"PK\x03\x04", QT_TRANSLATE_NOOP("Tool", "a ZIP archive")},
+    {"\x1F\x8B", QT_TRANSLATE_NOOP("Tool", "a gzip archive")},
+    {"\x7F" "ELF", QT_TRANSLATE_NOOP("Tool", "a program")},
+    {"BZh", QT_TRANSLATE_NOOP("Tool", "a bzip2 archive")},
+    {"\xFD" "7zXZ", QT_TRANSLATE_NOOP("Tool", "an xz archive")}};
+
+// Byte-order marks, the longer first (UTF-32's starts like UTF-16's), with their encodings.
+struct Mark
+{
+    const char *bytes;
+    int length;
+    const char *encoding;
+};
+const Mark kMarks[] = {{"\xFF\xFE\x00\x00", 4, "UTF-32"}, {"\x00\x00\xFE\xFF", 4, "UTF-32"},
+                       {"\xFF\xFE", 2, "UTF-16"}, {"\xFE\xFF", 2, "UTF-16"},
+                       {"\xEF\xBB\xBF", 3, "UTF-8"}};
 
 // The older encodings of Polish text, as the hint names them, and the name to ask for them.
 struct Candidate
@@ -42,14 +68,33 @@ bool isUtf8(const QString &encoding)
     return name.isEmpty() || name == QLatin1String("utf-8") || name == QLatin1String("utf8");
 }
 
-bool looksBinary(const QByteArray &data)
+// Encodings whose text is made of code units wider than a byte: NULs are part of their text.
+bool wideEncoding(const QByteArray &encoding)
 {
-    for (const char *magic : kBinaryMagic) {
-        if (data.startsWith(magic))
-            return true;
+    const QByteArray name = encoding.toUpper();
+    return name.startsWith("UTF-16") || name.startsWith("UTF16") || name.startsWith("UTF-32")
+            || name.startsWith("UTF32") || name.startsWith("UCS-2") || name.startsWith("UCS-4");
+}
+
+// What a file that is no text looks like ("a PNG image"), or empty for what may be text read
+// as encoding: a known magic number, or (for an encoding of byte-wide code units) a share of
+// control bytes that text never has.
+QString binaryKind(const QByteArray &data, const QByteArray &encoding)
+{
+    for (const Magic &magic : kBinaryMagic) {
+        if (data.startsWith(magic.bytes))
+            return Tool::tr(magic.kind);
     }
+    if (wideEncoding(encoding))
+        return QString();
     const QByteArray start = data.left(kSniffedBytes);
-    return start.count('\0') * kBytesPerNul > start.size();
+    // Line ends, tabs, form feeds and the printer's ESC are text's own control bytes.
+    const auto control = [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 && byte != '\n' && byte != '\r' && byte != '\t' && byte != '\f' && byte != 0x1B;
+    };
+    const qint64 controls = std::count_if(start.cbegin(), start.cend(), control);
+    return controls * kBytesPerControl > start.size() ? Tool::tr("binary data") : QString();
 }
 
 // data converted from encoding by iconv; false for an unknown encoding or at the first byte
@@ -60,20 +105,37 @@ bool convert(const QByteArray &data, const QByteArray &encoding, QString *text, 
     const iconv_t converter = ::iconv_open("UTF-8", encoding.constData());
     if (converter == iconv_t(-1))
         return false;
-    QByteArray utf8(data.size() * kUtf8Expansion + 16, Qt::Uninitialized);
+    QByteArray utf8(data.size() * kFirstExpansion + kExpansionSlack, Qt::Uninitialized);
     char *in = const_cast<char *>(data.constData());
     size_t inLeft = size_t(data.size());
-    char *out = utf8.data();
-    size_t outLeft = size_t(utf8.size());
-    const bool converted = ::iconv(converter, &in, &inLeft, &out, &outLeft) != size_t(-1)
-            && ::iconv(converter, nullptr, nullptr, &out, &outLeft) != size_t(-1);
+    qint64 written = 0;
+    // The input, then the end of a stateful encoding; more room whenever iconv asks (E2BIG).
+    bool ending = false;
+    bool converted = true;
+    for (;;) {
+        char *out = utf8.data() + written;
+        size_t outLeft = size_t(utf8.size() - written);
+        const size_t result = ending ? ::iconv(converter, nullptr, nullptr, &out, &outLeft)
+                                     : ::iconv(converter, &in, &inLeft, &out, &outLeft);
+        written = out - utf8.data();
+        if (result != size_t(-1)) {
+            if (ending)
+                break;
+            ending = true;
+        } else if (errno == E2BIG) {
+            utf8.resize(utf8.size() * 2);
+        } else {
+            converted = false;
+            break;
+        }
+    }
     ::iconv_close(converter);
     if (!converted) {
         *badOffset = in - data.constData();
         return false;
     }
-    utf8.truncate(int(out - utf8.data()));
-    *text = QString::fromUtf8(utf8);
+    // All of it, NULs included (the QByteArray overload of Qt 5 stops at the first).
+    *text = QString::fromUtf8(utf8.constData(), int(written));
     return true;
 }
 
@@ -181,18 +243,26 @@ bool knownEncoding(const QString &encoding)
 bool decodeLines(const QByteArray &data, const QString &name, const QString &encoding,
                  QStringList *lines, QString *error)
 {
-    // A byte-order mark says what the text is.
+    // A byte-order mark says what the text is, unless the operator named an encoding: then
+    // only that encoding's own mark counts (iconv reads UTF-16's and UTF-32's itself).
+    const bool named = !encoding.trimmed().isEmpty();
     QByteArray from = isUtf8(encoding) ? QByteArray("UTF-8") : encoding.trimmed().toLatin1();
-    if (data.startsWith("\xFF\xFE") || data.startsWith("\xFE\xFF"))
-        from = "UTF-16";
-    else if (data.startsWith("\xEF\xBB\xBF"))
-        from = "UTF-8";
-    if ((from == "UTF-8" && looksBinary(data)) || data.startsWith("%PDF-") || data.startsWith("\x89PNG")) {
-        *error = Tool::tr("%1: not a text file").arg(name);
+    for (const Mark &mark : kMarks) {
+        if (data.startsWith(QByteArray::fromRawData(mark.bytes, mark.length))) {
+            if (!named)
+                from = mark.encoding;
+            break;
+        }
+    }
+    const bool markedUtf8 = from == "UTF-8" && data.startsWith("\xEF\xBB\xBF");
+    const QByteArray text8 = markedUtf8 ? data.mid(3) : data;
+    const QString kind = binaryKind(text8, from);
+    if (!kind.isEmpty()) {
+        *error = Tool::tr("%1: not a text file (it looks like %2)").arg(name, kind);
         return false;
     }
     if (from == "UTF-8")
-        return decodeUtf8Lines(data.startsWith("\xEF\xBB\xBF") ? data.mid(3) : data, name, lines, error);
+        return decodeUtf8Lines(text8, name, lines, error);
     QString text;
     qint64 badOffset = 0;
     if (!convert(data, from, &text, &badOffset)) {

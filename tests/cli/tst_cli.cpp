@@ -14,6 +14,7 @@
 #include <csignal>
 #include <iconv.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -68,21 +69,50 @@ QByteArray receiptLines(int count)
     return lines;
 }
 
+// bytes converted by iconv (into at most 16 bytes a byte), or nothing.
+QByteArray converted(const QByteArray &bytes, const char *from, const char *into)
+{
+    constexpr int kMostBytesAByte = 16;
+    QByteArray out(bytes.size() * kMostBytesAByte + kMostBytesAByte, '\0');
+    const iconv_t converter = ::iconv_open(into, from);
+    if (converter == iconv_t(-1))
+        return QByteArray();
+    char *in = const_cast<char *>(bytes.constData());
+    size_t inLeft = size_t(bytes.size());
+    char *to = out.data();
+    size_t outLeft = size_t(out.size());
+    const bool done = ::iconv(converter, &in, &inLeft, &to, &outLeft) != size_t(-1)
+            && ::iconv(converter, nullptr, nullptr, &to, &outLeft) != size_t(-1);
+    ::iconv_close(converter);
+    return done ? out.left(int(to - out.data())) : QByteArray();
+}
+
 // text in encoding, converted by iconv.
 QByteArray encoded(const QString &text, const char *encoding)
 {
-    const QByteArray utf8 = text.toUtf8();
-    QByteArray out(utf8.size() * 4 + 16, '\0');
-    const iconv_t converter = ::iconv_open(encoding, "UTF-8");
-    if (converter == iconv_t(-1))
-        return QByteArray();
-    char *in = const_cast<char *>(utf8.constData());
-    size_t inLeft = size_t(utf8.size());
-    char *to = out.data();
-    size_t outLeft = size_t(out.size());
-    const bool done = ::iconv(converter, &in, &inLeft, &to, &outLeft) != size_t(-1);
-    ::iconv_close(converter);
-    return done ? out.left(int(to - out.data())) : QByteArray();
+    return converted(text.toUtf8(), "UTF-8", encoding);
+}
+
+// Gives folder a default ACL that grants group gid read and write (what setfacl -d -m
+// g:GID:rw- does): false where the file system has no ACLs.
+bool grantGroupByDefault(const QString &folder, quint32 gid)
+{
+    // The extended attribute's form: a version, then entries of tag, permissions and id.
+    struct Entry
+    {
+        quint16 tag;
+        quint16 permissions;
+        quint32 id;
+    };
+    constexpr quint32 kVersion = 2;
+    constexpr quint32 kNoId = 0xFFFFFFFF;
+    enum : quint16 { UserObject = 0x01, GroupObject = 0x04, Group = 0x08, Mask = 0x10, Other = 0x20 };
+    const Entry entries[] = {{UserObject, 6, kNoId}, {GroupObject, 4, kNoId}, {Group, 6, gid},
+                             {Mask, 6, kNoId}, {Other, 4, kNoId}};
+    QByteArray value(reinterpret_cast<const char *>(&kVersion), sizeof kVersion);
+    value.append(reinterpret_cast<const char *>(entries), sizeof entries);
+    return ::setxattr(QFile::encodeName(folder).constData(), "system.posix_acl_default", value.constData(),
+                      size_t(value.size()), 0) == 0;
 }
 
 // The options a command's help lists, without the help's own.
@@ -131,6 +161,7 @@ private slots:
     void outputThatIsAnInput();
     void replacedOutputKeepsItsMode_data();
     void replacedOutputKeepsItsMode();
+    void movedFolderIsNamed();
     void streamedOutput_data();
     void streamedOutput();
     void quickView();
@@ -140,6 +171,8 @@ private slots:
     void languages();
     void encodings_data();
     void encodings();
+    void decodingKeepsEveryCharacter_data();
+    void decodingKeepsEveryCharacter();
     void textSizeIsAResolution();
     void quickViewIntoAClosedPipe();
     void everyOptionDocumented();
@@ -310,7 +343,15 @@ void tst_Cli::failedRuns_data()
     QTest::newRow("a windows-1250 file read as UTF-8") << lines << QByteArray("Za\xbf\xf3\xb3\xe6 g\xea\x9cl\xb9 ja\x9f\xf1\n")
         << "in.txt: invalid UTF-8 on line 1 (it looks like windows-1250: try --encoding cp1250)" << 2;
     QTest::newRow("an image read as text") << lines << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)
-                                           << "in.txt: not a text file" << 2;
+                                           << "in.txt: not a text file (it looks like a PNG image)" << 2;
+    QTest::newRow("a gzip archive read as iso-8859-2") << lines + " --encoding iso-8859-2"
+        << QByteArray("\x1F\x8B\x08\0\0\0\0\0\0\x03\xCB\x48\xCD\xC9\xC9\x07\0", 17)
+        << "in.txt: not a text file (it looks like a gzip archive)" << 2;
+    QByteArray binary;
+    for (int i = 0; i < 4096; ++i)
+        binary += char((i * 131 + 7) % 256);
+    QTest::newRow("binary data read as windows-1250") << lines + " --encoding cp1250" << binary
+        << "in.txt: not a text file (it looks like binary data)" << 2;
     QTest::newRow("an unknown encoding") << lines + " --encoding klingon" << QByteArray("a")
                                          << "--encoding: unknown encoding \"klingon\"" << 2;
     QTest::newRow("text too large") << lines + " --text-size 9" << QByteArray("a")
@@ -608,20 +649,27 @@ void tst_Cli::replacedOutputKeepsItsMode_data()
 {
     QTest::addColumn<int>("earlierMode");   // -1: no earlier OUT
     QTest::addColumn<int>("umask");
+    QTest::addColumn<bool>("defaultAcl");   // the folder grants a group rw- by default
     QTest::addColumn<int>("mode");
-    QTest::newRow("a private report stays private") << 0600 << 022 << 0600;
-    QTest::newRow("a shared report stays shared") << 0664 << 077 << 0664;
-    QTest::newRow("a new report follows the umask") << -1 << 027 << 0640;
+    QTest::newRow("a private report stays private") << 0600 << 022 << false << 0600;
+    QTest::newRow("a shared report stays shared") << 0664 << 077 << false << 0664;
+    QTest::newRow("a new report follows the umask") << -1 << 027 << false << 0640;
+    // As any new file there: the ACL's mask (the group bits) rw-, the umask not asked.
+    QTest::newRow("a new report follows the folder's ACL") << -1 << 077 << true << 0664;
 }
 
 void tst_Cli::replacedOutputKeepsItsMode()
 {
     QFETCH(int, earlierMode);
     QFETCH(int, umask);
+    QFETCH(bool, defaultAcl);
     QFETCH(int, mode);
     writeFile(path(QStringLiteral("in.txt")), receiptLines(10));
-    const QString target = path(QStringLiteral("reports/out.pdf"));
-    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("reports")));
+    const QString folder = defaultAcl ? QStringLiteral("shared") : QStringLiteral("reports");
+    const QString target = path(folder + QStringLiteral("/out.pdf"));
+    QVERIFY(QDir(dir.path()).mkpath(folder));
+    if (defaultAcl && !grantGroupByDefault(path(folder), ::getgid() + 1))
+        QSKIP("The file system of the temporary folder has no ACLs");
     QFile::remove(target);
     // OUT is reached through a link, which stays a link to the replaced report.
     QFile::remove(path(QStringLiteral("out.pdf")));
@@ -641,7 +689,35 @@ void tst_Cli::replacedOutputKeepsItsMode()
     struct stat status {};
     QCOMPARE(::stat(qPrintable(target), &status), 0);
     QCOMPARE(int(status.st_mode & 0777), mode);
-    QCOMPARE(QDir(path(QStringLiteral("reports"))).entryList(QDir::Files | QDir::Hidden), QStringList{"out.pdf"});
+    QCOMPARE(QDir(path(folder)).entryList(QDir::Files | QDir::Hidden), QStringList{"out.pdf"});
+}
+
+// OUT's folder renamed, and another made in its place, while the report is written: the
+// report stands in the renamed folder, and the run fails saying so instead of "wrote OUT".
+void tst_Cli::movedFolderIsNamed()
+{
+    writeFile(path(QStringLiteral("in.txt")), receiptLines(20000));
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("out")));
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    QByteArray said;
+    connect(&process, &QProcess::readyReadStandardError, &process, [&]() {
+        if (said.isEmpty()) {
+            QDir(dir.path()).rename(QStringLiteral("out"), QStringLiteral("moved"));
+            QDir(dir.path()).mkpath(QStringLiteral("out"));
+        }
+        said += process.readAllStandardError();
+    });
+    process.start(QStringLiteral(MVPDFRENDER_TOOL), {QStringLiteral("lines"), QStringLiteral("in.txt"), QStringLiteral("-o"),
+                                                    QStringLiteral("out/report.pdf"), QStringLiteral("--progress")});
+    QVERIFY(process.waitForFinished(120000));
+    QCOMPARE(process.exitCode(), 1);
+    QVERIFY2(said.contains("cannot write out/report.pdf: its folder was moved during the run; the report is "
+                           + QFile::encodeName(QDir(path(QStringLiteral("moved"))).canonicalPath()) + "/report.pdf"),
+             said.right(300).constData());
+    QVERIFY(!said.contains("wrote"));
+    QVERIFY(PdfProbe::structureValid(path(QStringLiteral("moved/report.pdf"))));
+    QVERIFY(QDir(path(QStringLiteral("out"))).isEmpty());
 }
 
 void tst_Cli::streamedOutput_data()
@@ -793,6 +869,50 @@ void tst_Cli::encodings()
     const QStringList pages = PdfProbe::pageTexts(path(QStringLiteral("older.pdf")));
     QVERIFY(pages.value(0).contains(QStringLiteral("Zażółć gęślą jaźń 39 ŹĆŃĄŚ 12,50")));
     QCOMPARE(pages, PdfProbe::pageTexts(path(QStringLiteral("utf8.pdf"))));
+}
+
+void tst_Cli::decodingKeepsEveryCharacter_data()
+{
+    QTest::addColumn<QString>("option");      // --encoding's value; empty: none given
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QString>("lines");       // what quickview gives back: the lines read
+
+    const QByteArray nul(1, '\0');
+    const QString text = QStringLiteral("PARAGON %1 Zażółć\nANULOWANY\n").arg(QChar(0));
+    QTest::newRow("a NUL in windows-1250") << "cp1250" << encoded(text, "CP1250") << text;
+    QTest::newRow("a NUL in UTF-16, its mark alone") << QString() << encoded(text, "UTF-16") << text;
+    QTest::newRow("UTF-32, its mark alone") << QString() << QByteArray("\xFF\xFE\0\0", 4) + encoded(text, "UTF-32LE") << text;
+    QTest::newRow("UTF-32 named") << "utf-32" << QByteArray("\xFF\xFE\0\0", 4) + encoded(text, "UTF-32LE") << text;
+    QTest::newRow("UTF-16 named, its mark dropped") << "utf-16le" << QByteArray("\xFF\xFE") + encoded(text, "UTF-16LE") << text;
+    // A mark is no more than the bytes it is in an encoding the operator named.
+    QTest::newRow("a foreign mark in windows-1250") << "cp1250" << QByteArray("\xFF\xFE" "ab\n") << QStringLiteral("˙ţab\n");
+
+    // TSCII makes up to four characters (twelve bytes of UTF-8) of one byte: every byte that
+    // stands for something, as iconv reads them.
+    QByteArray tamil;
+    for (int byte = 0x80; byte <= 0xFF; ++byte) {
+        if (!converted(QByteArray(1, char(byte)), "TSCII", "UTF-8").isEmpty())
+            tamil += char(byte);
+    }
+    QTest::newRow("TSCII, many bytes a byte") << "TSCII" << tamil + '\n'
+                                              << QString::fromUtf8(converted(tamil, "TSCII", "UTF-8") + '\n');
+}
+
+// Whatever the encoding and however it is asked for, every character of the input comes
+// back, NULs included (quickview gives the lines it read as they are).
+void tst_Cli::decodingKeepsEveryCharacter()
+{
+    QFETCH(QString, option);
+    QFETCH(QByteArray, input);
+    QFETCH(QString, lines);
+    QVERIFY(!input.isEmpty());
+    writeFile(path(QStringLiteral("in.txt")), input);
+    QStringList arguments{QStringLiteral("quickview"), path(QStringLiteral("in.txt"))};
+    if (!option.isEmpty())
+        arguments += QStringList{QStringLiteral("--encoding"), option};
+    const Result result = runTool(arguments);
+    QVERIFY2(result.status == 0, qPrintable(result.err));
+    QCOMPARE(result.out, lines);
 }
 
 // --text-size sets the layout resolution: 5 points is a resolution of 100, the same file.

@@ -514,10 +514,6 @@ Kod wyjścia: 0 sukces, 1 błąd tworzenia, 2 błąd użycia lub danych, 130 prz
         <translation> (wygląda na %1: spróbuj --encoding %2)</translation>
     </message>
     <message>
-        <source>%1: not a text file</source>
-        <translation>%1: to nie jest plik tekstowy</translation>
-    </message>
-    <message>
         <source>--encoding: unknown encoding &quot;%1&quot;</source>
         <translation>--encoding: nieznane kodowanie &quot;%1&quot;</translation>
     </message>
@@ -588,6 +584,58 @@ Kod wyjścia: 0 sukces, 1 błąd tworzenia, 2 błąd użycia lub danych, 130 prz
     <message>
         <source>the file timestamp %1 is outside the years 1 to 9999</source>
         <translation>data pliku %1 wykracza poza lata od 1 do 9999</translation>
+    </message>
+    <message>
+        <source>its folder was moved during the run; the report is %1</source>
+        <translation>jego folder przeniesiono w trakcie pracy; raport jest w %1</translation>
+    </message>
+    <message>
+        <source>the page header (title, subtitle and date line) leaves no room for the report</source>
+        <translation>nagłówek strony (tytuł, podtytuł i wiersz z datą) nie zostawia miejsca na raport</translation>
+    </message>
+    <message>
+        <source>a PNG image</source>
+        <translation>obraz PNG</translation>
+    </message>
+    <message>
+        <source>a PDF document</source>
+        <translation>dokument PDF</translation>
+    </message>
+    <message>
+        <source>a JPEG image</source>
+        <translation>obraz JPEG</translation>
+    </message>
+    <message>
+        <source>a GIF image</source>
+        <translation>obraz GIF</translation>
+    </message>
+    <message>
+        <source>a ZIP archive</source>
+        <translation>archiwum ZIP</translation>
+    </message>
+    <message>
+        <source>a gzip archive</source>
+        <translation>archiwum gzip</translation>
+    </message>
+    <message>
+        <source>a program</source>
+        <translation>program</translation>
+    </message>
+    <message>
+        <source>a bzip2 archive</source>
+        <translation>archiwum bzip2</translation>
+    </message>
+    <message>
+        <source>an xz archive</source>
+        <translation>archiwum xz</translation>
+    </message>
+    <message>
+        <source>binary data</source>
+        <translation>dane binarne</translation>
+    </message>
+    <message>
+        <source>%1: not a text file (it looks like %2)</source>
+        <translation>%1: to nie jest plik tekstowy (wygląda na: %2)</translation>
     </message>
 </context>
 </TS>
