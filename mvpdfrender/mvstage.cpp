@@ -4,6 +4,13 @@
 #include <cstring>
 #include <unistd.h>
 
+namespace {
+
+// Writes into a stage's file are gathered into blocks of this many bytes.
+constexpr int kBlockBytes = 256 * 1024;
+
+} // namespace
+
 MvStage::MvStage(const QByteArray &folder, qint64 memoryBound)
     : folder(folder), memoryBound(memoryBound)
 {
@@ -24,6 +31,7 @@ qint64 MvStage::size() const
 
 bool MvStage::failed() const
 {
+    flushBlock();
     return writeFailed;
 }
 
@@ -34,6 +42,7 @@ int MvStage::systemError() const
 
 int MvStage::fileHandle() const
 {
+    flushBlock();
     return file.handle();
 }
 
@@ -42,24 +51,54 @@ const QByteArray &MvStage::memory() const
     return bytes;
 }
 
+void MvStage::detach()
+{
+    detached = true;
+    block.clear();
+}
+
 bool MvStage::moveToFile()
 {
-    if (!file.createTemporary(folder))
-        return false;
-    const qint64 written = ::pwrite(file.handle(), bytes.constData(), size_t(bytes.size()), 0);
-    if (written != bytes.size())
+    if (!file.createTemporary(folder) || !writeAt(bytes.constData(), bytes.size(), 0))
         return false;
     fileSize = bytes.size();
     bytes = QByteArray();
     return true;
 }
 
+bool MvStage::writeAt(const char *data, qint64 length, qint64 at) const
+{
+    qint64 done = 0;
+    while (done < length) {
+        const ssize_t written = ::pwrite(file.handle(), data + done, size_t(length - done), at + done);
+        if (written <= 0) {
+            writeFailed = true;
+            failedWithError = written < 0 ? errno : ENOSPC;
+            return false;
+        }
+        done += written;
+    }
+    return true;
+}
+
+bool MvStage::flushBlock() const
+{
+    if (block.isEmpty() || writeFailed)
+        return !writeFailed;
+    const bool written = writeAt(block.constData(), block.size(), blockAt);
+    block.clear();
+    return written;
+}
+
 qint64 MvStage::writeData(const char *data, qint64 length)
 {
+    if (detached)
+        return length;
     const qint64 at = pos();
     if (file.handle() < 0 && at + length > memoryBound && !moveToFile()) {
         writeFailed = true;
-        failedWithError = file.handle() < 0 ? file.systemError() : errno;
+        if (failedWithError == 0)
+            failedWithError = file.handle() < 0 ? file.systemError() : errno;
         return -1;
     }
     if (file.handle() < 0) {
@@ -68,24 +107,24 @@ qint64 MvStage::writeData(const char *data, qint64 length)
         std::memcpy(bytes.data() + at, data, size_t(length));
         return length;
     }
-    qint64 done = 0;
-    while (done < length) {
-        const ssize_t written = ::pwrite(file.handle(), data + done, size_t(length - done), at + done);
-        if (written <= 0) {
-            writeFailed = true;
-            failedWithError = written < 0 ? errno : ENOSPC;
-            return done > 0 ? done : -1;
-        }
-        done += written;
-    }
+    // A write that does not follow the block goes after it.
+    if (!block.isEmpty() && at != blockAt + block.size() && !flushBlock())
+        return -1;
+    if (block.isEmpty())
+        blockAt = at;
+    block.append(data, int(length));
     fileSize = qMax(fileSize, at + length);
-    return length;
+    if (block.size() >= kBlockBytes && !flushBlock())
+        return -1;
+    return writeFailed ? -1 : length;
 }
 
 qint64 MvStage::readData(char *data, qint64 maxSize)
 {
     const qint64 at = pos();
     if (file.handle() >= 0) {
+        if (!flushBlock())
+            return -1;
         const ssize_t got = ::pread(file.handle(), data, size_t(maxSize), at);
         return got < 0 ? -1 : qint64(got);
     }

@@ -7,8 +7,9 @@
 #include <QIODevice>
 
 // Where a report is written first when it is written again after its last page (to add its
-// outline): in memory up to a bound, beyond it in a file without a name in a folder. Written
-// from its start, then read back.
+// outline): in memory up to a bound, beyond it in a file without a name in a folder, which the
+// writes reach in blocks (the PDF writer writes in small pieces). Written from its start, then
+// read back.
 class MvStage : public QIODevice
 {
 public:
@@ -27,6 +28,9 @@ public:
     int fileHandle() const;
     // ... and then its bytes.
     const QByteArray &memory() const;
+    // From now on writes go nowhere (and succeed): for a document given up, whose end need
+    // not be written at all.
+    void detach();
 
 protected:
     qint64 readData(char *data, qint64 maxSize) override;
@@ -36,14 +40,22 @@ private:
     Q_DISABLE_COPY(MvStage)
 
     bool moveToFile();
+    // Writes the block gathered so far into the file. Called before anything reads the file,
+    // so that it is whole.
+    bool flushBlock() const;
+    bool writeAt(const char *data, qint64 length, qint64 at) const;
 
     QByteArray folder;
     qint64 memoryBound;
     QByteArray bytes;
     MvWorkFile file;
     qint64 fileSize = 0;
-    bool writeFailed = false;
-    int failedWithError = 0;
+    bool detached = false;
+    // The block of writes not in the file yet, and where it goes.
+    mutable QByteArray block;
+    mutable qint64 blockAt = 0;
+    mutable bool writeFailed = false;
+    mutable int failedWithError = 0;
 };
 
 #endif // MVSTAGE_H

@@ -312,6 +312,8 @@ void PDFOutput::Private::drop()
     // Ending the painter finishes the document: its end goes nowhere.
     if (sink)
         sink->detach();
+    if (stage)
+        stage->detach();
     painter.reset();
     writer.reset();
     sink.reset();
