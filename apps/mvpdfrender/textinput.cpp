@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <limits>
 #include <iconv.h>
 
 namespace {
@@ -99,6 +100,9 @@ QString binaryKind(const QByteArray &data, const QByteArray &encoding)
 
 // data converted from encoding by iconv; false for an unknown encoding or at the first byte
 // that cannot be converted, whose offset is then *badOffset (-1 for an unknown encoding).
+// iconv converts the whole input into one buffer: when it asks for more room (E2BIG) the
+// conversion starts again with twice the room, since not every converter of the C library
+// resumes correctly after E2BIG (TSCII's gives other text).
 bool convert(const QByteArray &data, const QByteArray &encoding, QString *text, qint64 *badOffset)
 {
     *badOffset = -1;
@@ -106,37 +110,28 @@ bool convert(const QByteArray &data, const QByteArray &encoding, QString *text, 
     if (converter == iconv_t(-1))
         return false;
     QByteArray utf8(data.size() * kFirstExpansion + kExpansionSlack, Qt::Uninitialized);
-    char *in = const_cast<char *>(data.constData());
-    size_t inLeft = size_t(data.size());
-    qint64 written = 0;
-    // The input, then the end of a stateful encoding; more room whenever iconv asks (E2BIG).
-    bool ending = false;
-    bool converted = true;
     for (;;) {
-        char *out = utf8.data() + written;
-        size_t outLeft = size_t(utf8.size() - written);
-        const size_t result = ending ? ::iconv(converter, nullptr, nullptr, &out, &outLeft)
-                                     : ::iconv(converter, &in, &inLeft, &out, &outLeft);
-        written = out - utf8.data();
-        if (result != size_t(-1)) {
-            if (ending)
-                break;
-            ending = true;
-        } else if (errno == E2BIG) {
-            utf8.resize(utf8.size() * 2);
-        } else {
-            converted = false;
-            break;
+        ::iconv(converter, nullptr, nullptr, nullptr, nullptr);
+        char *in = const_cast<char *>(data.constData());
+        size_t inLeft = size_t(data.size());
+        char *out = utf8.data();
+        size_t outLeft = size_t(utf8.size());
+        // The input, then the end of a stateful encoding.
+        const bool converted = ::iconv(converter, &in, &inLeft, &out, &outLeft) != size_t(-1)
+                && ::iconv(converter, nullptr, nullptr, &out, &outLeft) != size_t(-1);
+        if (converted) {
+            ::iconv_close(converter);
+            // All of it, NULs included (the QByteArray overload of Qt 5 stops at the first).
+            *text = QString::fromUtf8(utf8.constData(), int(out - utf8.constData()));
+            return true;
         }
+        if (errno != E2BIG || utf8.size() > std::numeric_limits<int>::max() / 2) {
+            ::iconv_close(converter);
+            *badOffset = in - data.constData();
+            return false;
+        }
+        utf8.resize(utf8.size() * 2);
     }
-    ::iconv_close(converter);
-    if (!converted) {
-        *badOffset = in - data.constData();
-        return false;
-    }
-    // All of it, NULs included (the QByteArray overload of Qt 5 stops at the first).
-    *text = QString::fromUtf8(utf8.constData(), int(written));
-    return true;
 }
 
 // The lines of text: split at "\n", a "\r" before it dropped, no line after a last "\n".

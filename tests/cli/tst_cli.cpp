@@ -896,6 +896,15 @@ void tst_Cli::decodingKeepsEveryCharacter_data()
     }
     QTest::newRow("TSCII, many bytes a byte") << "TSCII" << tamil + '\n'
                                               << QString::fromUtf8(converted(tamil, "TSCII", "UTF-8") + '\n');
+    // Text whose conversion needs more room midway (glibc's TSCII gives other text when it
+    // resumes after asking for room).
+    const QByteArray roomy(
+        "\x80\x2F\x02\x5A\x61\xBF\xF3\x2D\xB3\x81\x82\x83\x84\x85\x86\x87\x88\x89\x8A\xA7\xA8\xA9\xAA\xAB"
+        "\xAC\xAD\xAE\xAF\xB0\xE6\x20\x67\xEA\x9C\x6C\xB9\x00\x6A\x30\x9F\xF1\x0D\x2D\xB3\x81\x82\x83\x84"
+        "\x85\xB2\xB3\xB4\xB5\xB6\xB7\x48\x46\x45\x3F\xBC\xBD\x4F\x4E\x0A\xBE\xBF\xC0\xC1", 68);
+    const QByteArray roomyText = converted(roomy, "TSCII", "UTF-8") + '\n';
+    QTest::newRow("TSCII, more room midway") << "TSCII" << roomy
+                                             << QString::fromUtf8(roomyText.constData(), roomyText.size());
 }
 
 // Whatever the encoding and however it is asked for, every character of the input comes
