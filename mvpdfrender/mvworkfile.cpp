@@ -342,7 +342,7 @@ QByteArray MvWorkFile::publishedLocation() const
     char folderNow[PATH_MAX];
     const ssize_t length = folderFd < 0 ? -1 : ::readlink(procPath(folderFd).constData(), folderNow, sizeof folderNow);
     if (length <= 0 || length == ssize_t(sizeof folderNow))
-        return target;
+        return QByteArray();
     const QByteArray folderPath(folderNow, int(length));
     return (folderPath == "/" ? QByteArray() : folderPath) + '/' + targetName;
 }

@@ -55,7 +55,8 @@ public:
     // Whether the destination, as its path reads now, leads to the file published: not when
     // its folder was moved (and another put in its place) during the run.
     bool publishedAtDestination() const;
-    // Where the published file stands now: its folder's present path and its name.
+    // Where the published file stands now: its folder's present path and its name; empty where
+    // the system cannot tell (no /proc).
     QByteArray publishedLocation() const;
     bool removePublished();
     // Closes the file and removes its name, if it has one and it is still this file.

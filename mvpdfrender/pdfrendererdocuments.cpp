@@ -36,9 +36,15 @@ bool hasKey(const QGraphicsItem *item, int key)
     return item->data(key).isValid();
 }
 
+// A measure that is no finite number of at least 0 takes no room.
+double room(double measure)
+{
+    return std::isfinite(measure) && measure > 0.0 ? measure : 0.0;
+}
+
 double scaledWidth(const QGraphicsItem *item)
 {
-    return MvConstants::SCALEDBBSIZE(item).width();
+    return room(MvConstants::SCALEDBBSIZE(item).width());
 }
 
 // How far the children of a composite item reach above and to the left of the item's own
@@ -51,7 +57,8 @@ QPointF childrenReach(const QGraphicsItem *item)
     if (children.isNull())
         return QPointF();
     const QRectF all = own | children;
-    return (own.topLeft() - all.topLeft()) * item->scale();
+    const QPointF reach = (own.topLeft() - all.topLeft()) * item->scale();
+    return std::isfinite(reach.x()) && std::isfinite(reach.y()) ? reach : QPointF();
 }
 
 // Text items need the widgets' application object; without one no report is made anyway
@@ -183,11 +190,11 @@ double PDFRendererDocuments::boundingHeight(QGraphicsItem *item)
     if (item->type() == QGraphicsTextItem::Type && dynamic_cast<QGraphicsTextItem *>(item)
         && !hasKey(item, FullHeightKey)) {
         const QVariant factor = item->data(HeightFactorKey);
-        return height * (factor.isValid() ? factor.toReal() : MvLayout::LinePitch);
+        return room(height * (factor.isValid() ? factor.toReal() : MvLayout::LinePitch));
     }
     if (hasKey(item, SpacedKey))
-        return height * (hasKey(item, TightKey) ? kTightSpacedFactor : kSpacedFactor);
-    return height;
+        return room(height * (hasKey(item, TightKey) ? kTightSpacedFactor : kSpacedFactor));
+    return room(height);
 }
 
 double PDFRendererDocuments::boundingWidth(QGraphicsItem *item)
@@ -199,7 +206,7 @@ double PDFRendererDocuments::heightTopOffset(QGraphicsItem *item)
 {
     if (!hasKey(item, SpacedKey))
         return 0.0;
-    return kSpacedTopOffset * MvConstants::SCALEDBBSIZE(item).height();
+    return room(kSpacedTopOffset * MvConstants::SCALEDBBSIZE(item).height());
 }
 
 bool PDFRendererDocuments::emitPage(bool)
@@ -308,10 +315,13 @@ PDFRendererDocuments::PageEnd PDFRendererDocuments::placeDocuments()
             for (const int last = next + count; next < last; ++next) {
                 QGraphicsItem *item = items.at(next);
                 placeItem(item, column, used, centredWidth);
+                // Where a reader sees it begin (its slot, for an item that cannot be measured).
+                const double top = std::isfinite(item->sceneBoundingRect().top()) ? item->sceneBoundingRect().top()
+                                                                                  : hlp.contentTop + used;
                 if (next == 0)
-                    beganAt = item->sceneBoundingRect().top();
+                    beganAt = top;
                 if (startsHere && item->isVisible())
-                    startEntry(item->sceneBoundingRect().top());
+                    startEntry(top);
                 part.append(item);
                 used += boundingHeight(item);
                 d->labels.remove(item);

@@ -133,9 +133,13 @@ public:
     /** Writes one page of documents; true when documents remain for another page. */
     bool emitPage(bool) override;
 
-    /** The vertical advance of item in a column (its slot), in scene units. */
+    /**
+     * The vertical advance of item in a column (its slot), in scene units; 0 for an item whose
+     * measure is no finite number of at least 0 (a host's item with a NaN or inverted
+     * rectangle takes no room, and the items after it keep theirs).
+     */
     static double boundingHeight(QGraphicsItem *item);
-    /** The scaled width of item, in scene units. */
+    /** The scaled width of item, in scene units; 0 where boundingHeight() gives 0 for an unmeasurable item. */
     static double boundingWidth(QGraphicsItem *item);
     /** The downward shift of item inside its slot. */
     static double heightTopOffset(QGraphicsItem *item);

@@ -4,6 +4,7 @@
 #include "tool.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -206,8 +207,11 @@ OutputTarget::Status OutputTarget::commitFile(QString *error)
     }
     // The report stands in the folder the run began with; OUT's path may lead elsewhere now.
     if (!workFile.publishedAtDestination()) {
-        fail(Tool::tr("its folder was moved during the run; the report is %1")
-                     .arg(QFile::decodeName(workFile.publishedLocation())), error);
+        const QByteArray location = workFile.publishedLocation();
+        fail(location.isEmpty() ? Tool::tr("its folder was moved during the run; the report is in it, as %1")
+                                          .arg(QFileInfo(QFile::decodeName(finalPath)).fileName())
+                                : Tool::tr("its folder was moved during the run; the report is %1")
+                                          .arg(QFile::decodeName(location)), error);
         return Status::Failed;
     }
     return Status::Ok;

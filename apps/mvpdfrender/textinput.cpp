@@ -10,8 +10,7 @@
 #endif
 
 #include <algorithm>
-#include <cerrno>
-#include <limits>
+#include <cstring>
 #include <iconv.h>
 
 namespace {
@@ -20,29 +19,61 @@ namespace {
 constexpr int kListedLines = 10;
 // The start of a file, where its kind shows: magic numbers, and the control bytes of binary data.
 constexpr int kSniffedBytes = 64 * 1024;
-// Text holds no control bytes but line ends, tabs and the printer's escapes (and now and then
-// one more); binary data many: more than one byte in this many.
-constexpr int kBytesPerControl = 16;
-// What iconv's output starts at, as a multiple of its input; it grows as iconv asks.
-constexpr int kFirstExpansion = 2;
-constexpr int kExpansionSlack = 16;
+// Text holds no control bytes but line ends, tabs and the printer's escapes, now and then one
+// more (a printer's parameter bytes); binary data many: more than one byte in this many.
+constexpr int kBytesPerControl = 4;
+// Room for what iconv makes of a line: no encoding makes more bytes of UTF-8 of a byte (TSCII
+// makes up to 12).
+constexpr int kMostBytesAByte = 16;
+constexpr int kRoomSlack = 64;
 
-// Files often mistaken for text: images, PDFs, archives, programs, with what they are.
+bool isControl(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    // Line ends, tabs, form feeds and the printer's ESC are text's own control bytes.
+    return byte < 0x20 && byte != '\n' && byte != '\r' && byte != '\t' && byte != '\v' && byte != '\f'
+            && byte != 0x1B;
+}
+
+// A PDF's header is followed by objects, or at least by its end.
+bool pdfBody(const QByteArray &data)
+{
+    return data.contains("endobj") || data.contains("%%EOF");
+}
+
+// A GIF's screen descriptor (width, height, flags) follows its signature: binary numbers.
+bool gifDescriptor(const QByteArray &data)
+{
+    const QByteArray descriptor = data.mid(6, 7);
+    return std::any_of(descriptor.cbegin(), descriptor.cend(), isControl);
+}
+
+// A bzip2 stream's block size digit and its first block's magic number.
+bool bzip2Block(const QByteArray &data)
+{
+    return data.size() >= 10 && data.at(3) >= '1' && data.at(3) <= '9' && data.mid(4, 6) == "1AY&SY";
+}
+
+// Files often mistaken for text: images, PDFs, archives, programs, with what they are. A
+// signature that text may begin with too is confirmed by what follows it.
 struct Magic
 {
     const char *bytes;
+    int length;
     const char *kind;
+    bool (*confirmed)(const QByteArray &data);
 };
 const Magic kBinaryMagic[] = {
-    {"\x89PNG", QT_TRANSLATE_NOOP("Tool", "a PNG image")},
-    {"%PDF-", QT_TRANSLATE_NOOP("Tool", "a PDF document")},
-    {"\xFF\xD8\xFF", QT_TRANSLATE_NOOP("Tool", "a JPEG image")},
-    {"GIF8", QT_TRANSLATE_NOOP("Tool", "a GIF image")},
-    {"PK\x03\x04", QT_TRANSLATE_NOOP("Tool", "a ZIP archive")},
-    {"\x1F\x8B", QT_TRANSLATE_NOOP("Tool", "a gzip archive")},
-    {"\x7F" "ELF", QT_TRANSLATE_NOOP("Tool", "a program")},
-    {"BZh", QT_TRANSLATE_NOOP("Tool", "a bzip2 archive")},
-    {"\xFD" "7zXZ", QT_TRANSLATE_NOOP("Tool", "an xz archive")}};
+    {"\x89PNG\r\n\x1A\n", 8, QT_TRANSLATE_NOOP("Tool", "a PNG image"), nullptr},
+    {"%PDF-", 5, QT_TRANSLATE_NOOP("Tool", "a PDF document"), pdfBody},
+    {"\xFF\xD8\xFF", 3, QT_TRANSLATE_NOOP("Tool", "a JPEG image"), nullptr},
+    {"GIF87a", 6, QT_TRANSLATE_NOOP("Tool", "a GIF image"), gifDescriptor},
+    {"GIF89a", 6, QT_TRANSLATE_NOOP("Tool", "a GIF image"), gifDescriptor},
+    {"PK\x03\x04", 4, QT_TRANSLATE_NOOP("Tool", "a ZIP archive"), nullptr},
+    {"\x1F\x8B\x08", 3, QT_TRANSLATE_NOOP("Tool", "a gzip archive"), nullptr},
+    {"\x7F" "ELF", 4, QT_TRANSLATE_NOOP("Tool", "a program"), nullptr},
+    {"BZh", 3, QT_TRANSLATE_NOOP("Tool", "a bzip2 archive"), bzip2Block},
+    {"\xFD" "7zXZ\0", 6, QT_TRANSLATE_NOOP("Tool", "an xz archive"), nullptr}};
 
 // Byte-order marks, the longer first (UTF-32's starts like UTF-16's), with their encodings.
 struct Mark
@@ -69,69 +100,95 @@ bool isUtf8(const QString &encoding)
     return name.isEmpty() || name == QLatin1String("utf-8") || name == QLatin1String("utf8");
 }
 
-// Encodings whose text is made of code units wider than a byte: NULs are part of their text.
-bool wideEncoding(const QByteArray &encoding)
+// What a line end is in encoding, as iconv writes it ("\n" in the encodings of byte-wide
+// code units that keep ASCII's line end); empty for an encoding iconv does not know.
+QByteArray encodedLineEnd(const QByteArray &encoding)
 {
-    const QByteArray name = encoding.toUpper();
-    return name.startsWith("UTF-16") || name.startsWith("UTF16") || name.startsWith("UTF-32")
-            || name.startsWith("UTF32") || name.startsWith("UCS-2") || name.startsWith("UCS-4");
+    const iconv_t converter = ::iconv_open(encoding.constData(), "UTF-8");
+    if (converter == iconv_t(-1))
+        return QByteArray();
+    char lineEnd[] = "\n";
+    char encoded[kRoomSlack];
+    char *in = lineEnd;
+    size_t inLeft = 1;
+    char *out = encoded;
+    size_t outLeft = sizeof encoded;
+    const bool converted = ::iconv(converter, &in, &inLeft, &out, &outLeft) != size_t(-1)
+            && ::iconv(converter, nullptr, nullptr, &out, &outLeft) != size_t(-1);
+    ::iconv_close(converter);
+    return converted ? QByteArray(encoded, int(out - encoded)) : QByteArray();
 }
 
 // What a file that is no text looks like ("a PNG image"), or empty for what may be text read
-// as encoding: a known magic number, or (for an encoding of byte-wide code units) a share of
-// control bytes that text never has.
+// as encoding: a known magic number, or (for an encoding of byte-wide code units, in which a
+// NUL is no text) a share of control bytes that text never has.
 QString binaryKind(const QByteArray &data, const QByteArray &encoding)
 {
     for (const Magic &magic : kBinaryMagic) {
-        if (data.startsWith(magic.bytes))
+        if (data.startsWith(QByteArray::fromRawData(magic.bytes, magic.length))
+            && (!magic.confirmed || magic.confirmed(data.left(kSniffedBytes)) || magic.confirmed(data.right(kSniffedBytes))))
             return Tool::tr(magic.kind);
     }
-    if (wideEncoding(encoding))
+    if (encodedLineEnd(encoding).size() > 1)
         return QString();
     const QByteArray start = data.left(kSniffedBytes);
-    // Line ends, tabs, form feeds and the printer's ESC are text's own control bytes.
-    const auto control = [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte < 0x20 && byte != '\n' && byte != '\r' && byte != '\t' && byte != '\f' && byte != 0x1B;
-    };
-    const qint64 controls = std::count_if(start.cbegin(), start.cend(), control);
+    const qint64 controls = std::count_if(start.cbegin(), start.cend(), isControl);
     return controls * kBytesPerControl > start.size() ? Tool::tr("binary data") : QString();
 }
 
 // data converted from encoding by iconv; false for an unknown encoding or at the first byte
 // that cannot be converted, whose offset is then *badOffset (-1 for an unknown encoding).
-// iconv converts the whole input into one buffer: when it asks for more room (E2BIG) the
-// conversion starts again with twice the room, since not every converter of the C library
-// resumes correctly after E2BIG (TSCII's gives other text).
+// In an encoding that keeps ASCII's line end iconv is given a line at a time (its state goes
+// on from line to line), always with room for the most it can make of it: the C library's
+// TSCII converter gives other text across long runs of input in one call, and after it has
+// asked for room.
 bool convert(const QByteArray &data, const QByteArray &encoding, QString *text, qint64 *badOffset)
 {
     *badOffset = -1;
+    const bool byLines = encodedLineEnd(encoding) == "\n";
     const iconv_t converter = ::iconv_open("UTF-8", encoding.constData());
     if (converter == iconv_t(-1))
         return false;
-    QByteArray utf8(data.size() * kFirstExpansion + kExpansionSlack, Qt::Uninitialized);
-    for (;;) {
-        ::iconv(converter, nullptr, nullptr, nullptr, nullptr);
-        char *in = const_cast<char *>(data.constData());
-        size_t inLeft = size_t(data.size());
-        char *out = utf8.data();
-        size_t outLeft = size_t(utf8.size());
-        // The input, then the end of a stateful encoding.
-        const bool converted = ::iconv(converter, &in, &inLeft, &out, &outLeft) != size_t(-1)
-                && ::iconv(converter, nullptr, nullptr, &out, &outLeft) != size_t(-1);
-        if (converted) {
-            ::iconv_close(converter);
-            // All of it, NULs included (the QByteArray overload of Qt 5 stops at the first).
-            *text = QString::fromUtf8(utf8.constData(), int(out - utf8.constData()));
-            return true;
-        }
-        if (errno != E2BIG || utf8.size() > std::numeric_limits<int>::max() / 2) {
-            ::iconv_close(converter);
-            *badOffset = in - data.constData();
-            return false;
-        }
-        utf8.resize(utf8.size() * 2);
+    QByteArray utf8;
+    qint64 written = 0;
+    char *in = const_cast<char *>(data.constData());
+    char *const end = in + data.size();
+    bool converted = true;
+    while (converted) {
+        char *const lineEnd = byLines ? static_cast<char *>(std::memchr(in, '\n', size_t(end - in))) : nullptr;
+        size_t inLeft = size_t((lineEnd ? lineEnd + 1 : end) - in);
+        const qint64 room = qint64(inLeft) * kMostBytesAByte + kRoomSlack;
+        if (utf8.size() - written < room)
+            utf8.resize(int(qMax(written + room, qint64(utf8.size()) * 2)));
+        char *out = utf8.data() + written;
+        size_t outLeft = size_t(utf8.size() - written);
+        // The last piece ends the text, and a stateful encoding's state with it.
+        const bool last = !lineEnd || lineEnd + 1 == end;
+        converted = ::iconv(converter, &in, &inLeft, &out, &outLeft) != size_t(-1)
+                && (!last || ::iconv(converter, nullptr, nullptr, &out, &outLeft) != size_t(-1));
+        written = out - utf8.data();
+        if (last)
+            break;
     }
+    ::iconv_close(converter);
+    if (!converted) {
+        *badOffset = in - data.constData();
+        return false;
+    }
+    // All of it, NULs included (the QByteArray overload of Qt 5 stops at the first).
+    *text = QString::fromUtf8(utf8.constData(), int(written));
+    return true;
+}
+
+// The line (from 1) of the text in encoding that holds the byte at offset, as the text up to
+// it reads.
+int lineAt(const QByteArray &data, const QByteArray &encoding, qint64 offset)
+{
+    QString before;
+    qint64 unused = 0;
+    if (!convert(data.left(int(offset)), encoding, &before, &unused))
+        return data.left(int(offset)).count('\n') + 1;
+    return before.count(QLatin1Char('\n')) + 1;
 }
 
 // The lines of text: split at "\n", a "\r" before it dropped, no line after a last "\n".
@@ -265,7 +322,7 @@ bool decodeLines(const QByteArray &data, const QString &name, const QString &enc
             *error = Tool::tr("--encoding: unknown encoding \"%1\"").arg(encoding);
         else
             *error = Tool::tr("%1: not valid %2 on line %3").arg(name, QString::fromLatin1(from))
-                    .arg(data.left(int(badOffset)).count('\n') + 1);
+                    .arg(lineAt(data, from, badOffset));
         return false;
     }
     if (text.startsWith(QChar(0xFEFF)))

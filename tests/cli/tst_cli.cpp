@@ -347,11 +347,17 @@ void tst_Cli::failedRuns_data()
     QTest::newRow("a gzip archive read as iso-8859-2") << lines + " --encoding iso-8859-2"
         << QByteArray("\x1F\x8B\x08\0\0\0\0\0\0\x03\xCB\x48\xCD\xC9\xC9\x07\0", 17)
         << "in.txt: not a text file (it looks like a gzip archive)" << 2;
+    // Numbers as a program stores them: four bytes each, most of them NUL.
     QByteArray binary;
-    for (int i = 0; i < 4096; ++i)
-        binary += char((i * 131 + 7) % 256);
+    for (quint32 i = 0; i < 1024; ++i)
+        binary.append(reinterpret_cast<const char *>(&i), sizeof i);
     QTest::newRow("binary data read as windows-1250") << lines + " --encoding cp1250" << binary
         << "in.txt: not a text file (it looks like binary data)" << 2;
+    // The line of the fault counts characters, not bytes that happen to be a line feed's
+    // (U+040A is 0A 04 in UTF-16LE).
+    QTest::newRow("a fault on line 3 of UTF-16") << lines + " --encoding utf-16le"
+        << encoded(QStringLiteral("\u040A\u040A\nabc\n"), "UTF-16LE") + QByteArray("\x00\xD8" "A\0", 4)
+        << "in.txt: not valid utf-16le on line 3" << 2;
     QTest::newRow("an unknown encoding") << lines + " --encoding klingon" << QByteArray("a")
                                          << "--encoding: unknown encoding \"klingon\"" << 2;
     QTest::newRow("text too large") << lines + " --text-size 9" << QByteArray("a")
@@ -886,6 +892,14 @@ void tst_Cli::decodingKeepsEveryCharacter_data()
     QTest::newRow("UTF-16 named, its mark dropped") << "utf-16le" << QByteArray("\xFF\xFE") + encoded(text, "UTF-16LE") << text;
     // A mark is no more than the bytes it is in an encoding the operator named.
     QTest::newRow("a foreign mark in windows-1250") << "cp1250" << QByteArray("\xFF\xFE" "ab\n") << QStringLiteral("˙ţab\n");
+    // Wide code units whatever the encoding's name.
+    QTest::newRow("UCS-2 by another name") << "UNICODELITTLE" << encoded(text, "UNICODELITTLE") << text;
+    // Text that begins like an archive's or an image's signature is still text.
+    QTest::newRow("text that begins like a signature") << QString() << QByteArray("BZhang Wei\nGIF89a to format\n%PDF-1.4 no\n")
+                                                       << QStringLiteral("BZhang Wei\nGIF89a to format\n%PDF-1.4 no\n");
+    // (quickview drops ESC and the character after it.)
+    QTest::newRow("printer parameter bytes") << QString() << QByteArray("\x1B" "a\x01PARAGON\n\x1D!\x11SUMA\x0E 12,00\n")
+                                             << QStringLiteral("\x01PARAGON\n\x1D!\x11SUMA\x0E 12,00\n");
 
     // TSCII makes up to four characters (twelve bytes of UTF-8) of one byte: every byte that
     // stands for something, as iconv reads them.
@@ -896,6 +910,13 @@ void tst_Cli::decodingKeepsEveryCharacter_data()
     }
     QTest::newRow("TSCII, many bytes a byte") << "TSCII" << tamil + '\n'
                                               << QString::fromUtf8(converted(tamil, "TSCII", "UTF-8") + '\n');
+    // A long run of lines, which the C library's TSCII converter garbles here and there when
+    // it is given all of them at once.
+    const QByteArray tamilLine = encoded(QStringLiteral("ஸ்ரீ ராமஜெயம் ஸ்ரீ கிருஷ்ணா\n"), "TSCII");
+    const QByteArray tamilLineText = converted(tamilLine, "TSCII", "UTF-8");
+    constexpr int kTamilLines = 50000;
+    QTest::newRow("TSCII, a long run of lines") << "TSCII" << tamilLine.repeated(kTamilLines)
+                                                << QString::fromUtf8(tamilLineText).repeated(kTamilLines);
     // Text whose conversion needs more room midway (glibc's TSCII gives other text when it
     // resumes after asking for room).
     const QByteArray roomy(

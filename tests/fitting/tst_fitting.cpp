@@ -56,9 +56,9 @@ QGraphicsRectItem *rectangle(double width, double height, QGraphicsItem *parent 
 // Appends documents drawn from random: up to six, numbered, titled (some titles far longer
 // than a column), or neither, of up to five items of every kind the flow measures differently
 // (text lines with height factors up to 1000, images, rectangles, composites with a child
-// outside their own rectangle), up to twice a column tall; now and then one wider than a
-// third of the page makes a page of two columns. Each item carries its order as its tag;
-// returns how many there are.
+// outside their own rectangle, and now and then one that cannot be measured), up to twice a
+// column tall; now and then one wider than a third of the page makes a page of two columns.
+// Each item carries its order as its tag; returns how many there are.
 int appendRandomDocuments(PDFRendererDocuments &renderer, QRandomGenerator &random)
 {
     AsyncReportsHelper &helper = renderer.getHlp();
@@ -91,7 +91,8 @@ int appendRandomDocuments(PDFRendererDocuments &renderer, QRandomGenerator &rand
                 break;
             }
             case 2:
-                item = rectangle(width, height);
+                // Now and then a host's item that cannot be measured: it takes no room.
+                item = rectangle(width, random.bounded(50) ? height : qQNaN());
                 break;
             default:
                 // A composite: a child above and to the left of its parent's rectangle, or
@@ -339,10 +340,17 @@ void tst_Fitting::documentFlowInvariants()
 
         QList<int> tags;
         QMap<QPair<int, int>, const PlacedItem *> lastInColumn;
+        QPair<int, int> lastWhere;
         for (const PlacedItem &item : qAsConst(placed)) {
             const double width = content.width() / item.columns;
             const int column = int(std::floor((item.box.left() + kTolerance) / width));
             const bool text = item.tag < 0 || !item.text.isEmpty();
+            // One that cannot be measured stands where the item before it left off.
+            if (!std::isfinite(item.box.height())) {
+                tags.append(item.tag);
+                lastInColumn.insert(lastWhere, &item);
+                continue;
+            }
             // A text line reaches out of its slot by what its height factor leaves out (a
             // number header stands half its height above its slot): its slot begins inside.
             const bool inside = text ? item.box.top() < content.bottom() && item.box.bottom() > content.top()
@@ -353,13 +361,14 @@ void tst_Fitting::documentFlowInvariants()
                                 .arg(item.box.left()).arg(item.box.top()).arg(item.box.right()).arg(item.box.bottom())));
             const QPair<int, int> where(item.page, column);
             const PlacedItem *above = lastInColumn.value(where);
-            if (above) {
+            if (above && std::isfinite(above->box.height())) {
                 const QString order = QStringLiteral(": item %1 below item %2").arg(item.tag).arg(above->tag);
                 QVERIFY2(above->box.top() < item.box.top(), qPrintable(context + order));
                 QVERIFY2(!above->text.isEmpty() || item.box.top() >= above->box.bottom() - kTolerance,
                          qPrintable(context + order + QStringLiteral(" overlaps it")));
             }
             lastInColumn.insert(where, &item);
+            lastWhere = where;
             if (item.tag >= 0)
                 tags.append(item.tag);
         }

@@ -587,7 +587,7 @@ Kod wyjścia: 0 sukces, 1 błąd tworzenia, 2 błąd użycia lub danych, 130 prz
     </message>
     <message>
         <source>its folder was moved during the run; the report is %1</source>
-        <translation>jego folder przeniesiono w trakcie pracy; raport jest w %1</translation>
+        <translation>jego folder przeniesiono w trakcie pracy; raport to teraz %1</translation>
     </message>
     <message>
         <source>the page header (title, subtitle and date line) leaves no room for the report</source>
@@ -636,6 +636,10 @@ Kod wyjścia: 0 sukces, 1 błąd tworzenia, 2 błąd użycia lub danych, 130 prz
     <message>
         <source>%1: not a text file (it looks like %2)</source>
         <translation>%1: to nie jest plik tekstowy (wygląda na: %2)</translation>
+    </message>
+    <message>
+        <source>its folder was moved during the run; the report is in it, as %1</source>
+        <translation>jego folder przeniesiono w trakcie pracy; raport jest w nim jako %1</translation>
     </message>
 </context>
 </TS>
