@@ -26,6 +26,9 @@ constexpr int kBytesPerControl = 4;
 // makes up to 12).
 constexpr int kMostBytesAByte = 16;
 constexpr int kRoomSlack = 64;
+// The most the converted text may take: room for 16 bytes a byte of the largest input the
+// tool reads, well within what a QByteArray holds.
+constexpr qint64 kMostConvertedBytes = qint64(3) << 29;
 
 bool isControl(char c)
 {
@@ -158,8 +161,14 @@ bool convert(const QByteArray &data, const QByteArray &encoding, QString *text, 
         char *const lineEnd = byLines ? static_cast<char *>(std::memchr(in, '\n', size_t(end - in))) : nullptr;
         size_t inLeft = size_t((lineEnd ? lineEnd + 1 : end) - in);
         const qint64 room = qint64(inLeft) * kMostBytesAByte + kRoomSlack;
-        if (utf8.size() - written < room)
-            utf8.resize(int(qMax(written + room, qint64(utf8.size()) * 2)));
+        if (utf8.size() - written < room) {
+            const qint64 size = qMin(qMax(written + room, qint64(utf8.size()) * 2), kMostConvertedBytes);
+            if (size < written + room) {
+                converted = false;
+                break;
+            }
+            utf8.resize(int(size));
+        }
         char *out = utf8.data() + written;
         size_t outLeft = size_t(utf8.size() - written);
         // The last piece ends the text, and a stateful encoding's state with it.
