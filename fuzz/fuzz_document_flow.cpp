@@ -2,17 +2,14 @@
 // every four bytes make an item (its kind, width, height and where it belongs), the first
 // byte also says whether documents are kept together. The report must end, once, with
 // success, and within its page budget: no more pages than items.
-#include "asyncreportsbase.h"
 #include "documentgraphics.h"
+#include "fuzzreport.h"
 #include "mvkeys.h"
 #include "pdfrendererdocuments.h"
 #include "qgraphicsimageitem.h"
 
-#include <QApplication>
-#include <QEventLoop>
 #include <QGraphicsRectItem>
 #include <QImage>
-#include <QTemporaryDir>
 
 #include <cstdlib>
 
@@ -103,15 +100,13 @@ private:
     QStringList noLines;
 };
 
-QTemporaryDir *outputDir = nullptr;
+QString outputFile;
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(*argc, *argv);
-    outputDir = new QTemporaryDir;
+    outputFile = FuzzReport::initialize(argc, argv);
     return 0;
 }
 
@@ -122,12 +117,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
         return 0;
     FuzzJob job;
     job.input = QByteArray(reinterpret_cast<const char *>(bytes), int(size));
-    job.file = outputDir->filePath(QStringLiteral("fuzz.pdf"));
-    QEventLoop loop;
-    int readyCount = 0;
+    job.file = outputFile;
     int pages = 0;
     bool overBudget = false;
-    QString message;
     // A run that breaks its budget is stopped there, and fails the input.
     QObject::connect(&job, &AsyncReportsBase::progress, &job, [&]() {
         if (++pages > job.items) {
@@ -135,14 +127,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
             job.abortReport();
         }
     });
-    QObject::connect(&job, &AsyncReportsBase::ready, &loop, [&](const QString &text) {
-        ++readyCount;
-        message = text;
-        loop.quit();
-    }, Qt::QueuedConnection);
-    job.do_process();
-    loop.exec();
-    QCoreApplication::processEvents();
+    QString message;
+    const int readyCount = FuzzReport::runToReady(job, &message);
     const bool completed = job.lastOutcome() == AsyncReportsBase::Outcome::Completed && message.isEmpty();
     if (readyCount != 1 || overBudget || !completed)
         std::abort();

@@ -1,11 +1,9 @@
 // A short line report of fuzzer-chosen lines and headings, rendered through a real job on the
-// event loop. The report must end, once, with success, or be refused for its headings.
-#include "asyncreportsbase.h"
+// event loop. The report must end, once, with success, or be refused for its headings or
+// for a page header (its subtitle and place are fuzzer-chosen too) that leaves no room.
+#include "fuzzreport.h"
+#include "mvfailure.h"
 #include "pdfrenderer.h"
-
-#include <QApplication>
-#include <QEventLoop>
-#include <QTemporaryDir>
 
 #include <cstdlib>
 
@@ -33,15 +31,13 @@ public:
     QString outputFileName() override { return file; }
 };
 
-QTemporaryDir *outputDir = nullptr;
+QString outputFile;
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(*argc, *argv);
-    outputDir = new QTemporaryDir;
+    outputFile = FuzzReport::initialize(argc, argv);
     return 0;
 }
 
@@ -50,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     // A line per line feed; lines starting with a form feed are headings. At most 400 lines.
     const QString text = QString::fromUtf8(reinterpret_cast<const char *>(bytes), int(size));
     FuzzJob job;
-    job.file = outputDir->filePath(QStringLiteral("fuzz.pdf"));
+    job.file = outputFile;
     job.wide = size > 0 && bytes[0] % 7 == 0;
     for (const QString &line : text.split(QLatin1Char('\n')).mid(0, 400)) {
         if (line.startsWith(QLatin1Char('\f')))
@@ -59,21 +55,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
             job.lines.append(line);
     }
 
-    QEventLoop loop;
-    int readyCount = 0;
     QString message;
-    QObject::connect(&job, &AsyncReportsBase::ready, &loop, [&](const QString &text) {
-        ++readyCount;
-        message = text;
-        loop.quit();
-    }, Qt::QueuedConnection);
-    job.do_process();
-    loop.exec();
-    QCoreApplication::processEvents();
+    const int readyCount = FuzzReport::runToReady(job, &message);
     const AsyncReportsBase::Outcome outcome = job.lastOutcome();
-    // Heading lines that leave no room for a line refuse the report, with a reason.
-    const bool refused = outcome == AsyncReportsBase::Outcome::LayoutFailed && !message.isEmpty()
-            && !job.headings.isEmpty();
+    // Heading lines or a header that leave no room for a line refuse the report, with a reason.
+    const bool tooTall = !job.headings.isEmpty() || job.lastFailure().reason() == MvFailure::Reason::HeaderTooTall;
+    const bool refused = outcome == AsyncReportsBase::Outcome::LayoutFailed && !message.isEmpty() && tooTall;
     const bool completed = outcome == AsyncReportsBase::Outcome::Completed && message.isEmpty();
     if (readyCount != 1 || !(completed || refused))
         std::abort();
