@@ -41,7 +41,7 @@ bool isControl(char c)
 // A PDF's header is followed by objects, or at least by its end.
 bool pdfBody(const QByteArray &data)
 {
-    return data.contains("endobj") || data.contains("%%EOF");
+    return data.left(kSniffedBytes).contains("endobj") || data.right(kSniffedBytes).contains("%%EOF");
 }
 
 // A GIF's screen descriptor (width, height, flags) follows its signature: binary numbers.
@@ -128,8 +128,7 @@ QByteArray encodedLineEnd(const QByteArray &encoding)
 QString binaryKind(const QByteArray &data, const QByteArray &encoding)
 {
     for (const Magic &magic : kBinaryMagic) {
-        if (data.startsWith(QByteArray::fromRawData(magic.bytes, magic.length))
-            && (!magic.confirmed || magic.confirmed(data.left(kSniffedBytes)) || magic.confirmed(data.right(kSniffedBytes))))
+        if (data.startsWith(QByteArray::fromRawData(magic.bytes, magic.length)) && (!magic.confirmed || magic.confirmed(data)))
             return Tool::tr(magic.kind);
     }
     if (encodedLineEnd(encoding).size() > 1)
