@@ -121,7 +121,9 @@ public:
         std::sort(written.begin(), written.end(),
                   [](const Written &a, const Written &b) { return a.number < b.number; });
         const qint64 crossReference = offset;
-        QByteArray section("xref\n");
+        // The section opens with object 0, free, as a table of a whole file does: strict
+        // readers take a first subsection that starts elsewhere for a misnumbered table.
+        QByteArray section("xref\n0 1\n0000000000 65535 f \n");
         for (size_t first = 0; first < written.size();) {
             size_t end = first + 1;
             while (end < written.size() && written[end].number == written[end - 1].number + 1)
@@ -233,33 +235,162 @@ void open(QPDF &pdf, QIODevice &source, QByteArray *bytes)
     pdf.processMemoryFile("report", bytes->constData(), size_t(bytes->size()));
 }
 
-// Writes the entries of the outline, whose root will be object `root`; returns how many.
-int writeEntries(Update &update, const MvOutlineWriter::Entries &entries, MvOutlineEntry first,
-                 const std::vector<QPDFPageObjectHelper> &pages, int root, int *next)
+// Where an outline item opens: its page (from 1), the page's object and the height there.
+struct Place
 {
-    int count = 0;
-    MvOutlineEntry entry = first;
-    bool more = true;
-    while (more) {
-        MvOutlineEntry following;
-        more = entries(&following);
-        const int number = (*next)++;
-        QPDFPageObjectHelper page = pages.at(size_t(std::clamp(entry.page, 1, int(pages.size())) - 1));
-        QPDFObjectHandle box = page.getMediaBox();
-        const double pageTop = box.isRectangle() ? box.getArrayAsRectangle().ury : 0.0;
-        const double top = std::max(0.0, pageTop - double(entry.top));
-        QByteArray body = "<< /Title " + textString(MvPdfText::forMetadata(entry.title)) + " /Parent "
-                + reference(root) + " /Dest [" + reference(page.getObjectHandle().getObjGen())
-                + " /XYZ null " + QByteArray::number(top, 'f', kHeightDecimals) + " null]";
-        if (count > 0)
-            body += " /Prev " + reference(number - 1);
-        if (more)
-            body += " /Next " + reference(number + 1);
-        update.object(number, 0, body + " >>");
-        ++count;
-        entry = following;
+    int page = 1;
+    QByteArray destination;
+};
+
+// A parent of consecutive outline items: the pages its first and last entries open, and where
+// its first entry opens, which the parent opens too.
+struct Group
+{
+    int firstPage = 0;
+    int lastPage = 0;
+    QByteArray destination;
+};
+
+// The outline's tree, numbered before anything is written: the root, then the entries in the
+// order they come, then each level of groups above them. Each level holds the items of the
+// one below in runs of groupSize, while that one has more than kMaxFlatEntries.
+class OutlineTree
+{
+public:
+    OutlineTree(int entries, int groupSize, int root) : root(root), groupSize(groupSize)
+    {
+        sizes.push_back(entries);
+        const bool grouped = groupSize >= 2;
+        while (grouped && sizes.back() > MvOutlineWriter::kMaxFlatEntries)
+            sizes.push_back((sizes.back() + groupSize - 1) / groupSize);
+        int next = root + 1;
+        for (const int size : sizes) {
+            firsts.push_back(next);
+            next += size;
+        }
+        end = next;
     }
-    return count;
+
+    int levels() const { return int(sizes.size()); }
+    int size(int level) const { return sizes[size_t(level)]; }
+    int number(int level, int item) const { return firsts[size_t(level)] + item; }
+    int objectsEnd() const { return end; }
+    int top() const { return levels() - 1; }
+
+    // The keys that place item `item` of `level` among its siblings, under its parent.
+    QByteArray links(int level, int item) const
+    {
+        const bool topLevel = level == top();
+        const int parent = topLevel ? root : number(level + 1, parentOf(item));
+        const int firstSibling = topLevel ? 0 : parentOf(item) * groupSize;
+        const int lastSibling = topLevel ? size(level) - 1 : std::min(size(level), firstSibling + groupSize) - 1;
+        QByteArray keys = " /Parent " + reference(parent);
+        if (item > firstSibling)
+            keys += " /Prev " + reference(number(level, item - 1));
+        if (item < lastSibling)
+            keys += " /Next " + reference(number(level, item + 1));
+        return keys;
+    }
+
+    // The item of the level above that holds an item.
+    int parentOf(int item) const { return item / groupSize; }
+
+    // The first and last child of item `item` of `level` (above the entries).
+    std::pair<int, int> children(int level, int item) const
+    {
+        const int first = item * groupSize;
+        return {first, std::min(size(level - 1), first + groupSize) - 1};
+    }
+
+private:
+    int root;
+    int groupSize;
+    std::vector<int> sizes;
+    std::vector<int> firsts;
+    int end = 0;
+};
+
+Place placeOf(const MvOutlineEntry &entry, const std::vector<QPDFPageObjectHelper> &pages)
+{
+    const int page = std::clamp(entry.page, 1, int(pages.size()));
+    QPDFPageObjectHelper helper = pages.at(size_t(page - 1));
+    QPDFObjectHandle box = helper.getMediaBox();
+    const double pageTop = box.isRectangle() ? box.getArrayAsRectangle().ury : 0.0;
+    const double top = std::max(0.0, pageTop - double(entry.top));
+    return {page, "[" + reference(helper.getObjectHandle().getObjGen()) + " /XYZ null "
+                          + QByteArray::number(top, 'f', kHeightDecimals) + " null]"};
+}
+
+// "Strony 1-37": the pages a group's entries open.
+QString groupTitle(const Group &group)
+{
+    if (group.firstPage == group.lastPage)
+        return QStringLiteral("Strona %1").arg(group.firstPage);
+    return QStringLiteral("Strony %1-%2").arg(group.firstPage).arg(group.lastPage);
+}
+
+// Writes the entries, which are the first level of tree, and gathers the groups above them.
+std::vector<Group> writeLeaves(Update &update, const MvOutlineWriter::Entries &entries, MvOutlineEntry entry,
+                               const std::vector<QPDFPageObjectHelper> &pages, const OutlineTree &tree)
+{
+    std::vector<Group> groups(tree.levels() > 1 ? size_t(tree.size(1)) : 0);
+    for (int item = 0; item < tree.size(0); ++item) {
+        if (item > 0 && !entries(&entry))
+            throw std::runtime_error("the outline has fewer entries than announced");
+        const Place place = placeOf(entry, pages);
+        update.object(tree.number(0, item), 0, "<< /Title " + textString(MvPdfText::forMetadata(entry.title))
+                      + tree.links(0, item) + " /Dest " + place.destination + " >>");
+        if (!groups.empty()) {
+            Group &group = groups[size_t(tree.parentOf(item))];
+            if (group.destination.isEmpty()) {
+                group.firstPage = place.page;
+                group.destination = place.destination;
+            }
+            group.lastPage = place.page;
+        }
+    }
+    return groups;
+}
+
+// Writes the groups of each level above the entries, closed, each titled by its pages.
+void writeGroups(Update &update, std::vector<Group> groups, const OutlineTree &tree)
+{
+    for (int level = 1; level < tree.levels(); ++level) {
+        std::vector<Group> above(level < tree.top() ? size_t(tree.size(level + 1)) : 0);
+        for (int item = 0; item < tree.size(level); ++item) {
+            const Group &group = groups[size_t(item)];
+            const std::pair<int, int> children = tree.children(level, item);
+            update.object(tree.number(level, item), 0,
+                          "<< /Title " + textString(groupTitle(group)) + tree.links(level, item)
+                          + " /First " + reference(tree.number(level - 1, children.first))
+                          + " /Last " + reference(tree.number(level - 1, children.second))
+                          + " /Count -" + QByteArray::number(children.second - children.first + 1)
+                          + " /Dest " + group.destination + " >>");
+            if (above.empty())
+                continue;
+            Group &parent = above[size_t(tree.parentOf(item))];
+            if (parent.destination.isEmpty()) {
+                parent.firstPage = group.firstPage;
+                parent.destination = group.destination;
+            }
+            parent.lastPage = group.lastPage;
+        }
+        groups = std::move(above);
+    }
+}
+
+// Writes the outline under object `root`, its first entry `first`; returns the objects'
+// end (the next free number).
+int writeOutline(Update &update, const MvOutlineWriter::Additions &additions, const MvOutlineEntry &first,
+                 const std::vector<QPDFPageObjectHelper> &pages, int root)
+{
+    const OutlineTree tree(std::max(1, additions.entryCount), additions.groupSize, root);
+    writeGroups(update, writeLeaves(update, additions.entries, first, pages, tree), tree);
+    const int top = tree.top();
+    update.object(root, 0, "<< /Type /Outlines /First " + reference(tree.number(top, 0)) + " /Last "
+                  + reference(tree.number(top, tree.size(top) - 1)) + " /Count "
+                  + QByteArray::number(tree.size(top)) + " >>");
+    return tree.objectsEnd();
 }
 
 // The pages' dictionaries written again in the update: the keys each gets anew.
@@ -433,11 +564,8 @@ Result write(QIODevice &source, QIODevice &target, const Additions &additions,
             overlayPages(update, pdf, additions.overlay, pages, &next, changes);
         std::vector<std::pair<std::string, QByteArray>> catalog;
         if (outlined) {
-            const int outlineRoot = next++;
-            const int firstEntry = next;
-            const int count = writeEntries(update, additions.entries, first, pages, outlineRoot, &next);
-            update.object(outlineRoot, 0, "<< /Type /Outlines /First " + reference(firstEntry) + " /Last "
-                          + reference(next - 1) + " /Count " + QByteArray::number(count) + " >>");
+            const int outlineRoot = next;
+            next = writeOutline(update, additions, first, pages, outlineRoot);
             // Viewers open with the outline shown.
             catalog = {{"/Outlines", reference(outlineRoot)}, {"/PageMode", "/UseOutlines"}};
         }

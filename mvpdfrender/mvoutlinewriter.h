@@ -23,8 +23,9 @@ struct MvOutlineEntry
 };
 
 // Finishes a PDF written by Qt's PDF writer (one cross-reference table, no object streams):
-// copies it as it is and appends an update that adds an outline (bookmarks), one entry after
-// the other at the first level; where asked, lays the pages of another document over its own,
+// copies it as it is and appends an update that adds an outline (bookmarks), the entries in
+// the order they come, grouped where a level would hold more than kMaxFlatEntries of them
+// (see Additions::groupSize); where asked, lays the pages of another document over its own,
 // page for page (the page labels of a report that shows its page count); and where asked,
 // splits a page tree of more than 8 191 pages (the limit of an array in PDF 1.4, which PDF/A-1
 // makes binding) into a balanced one; and where asked, copies the document stamped with a moment
@@ -36,6 +37,9 @@ namespace MvOutlineWriter {
 
 enum class Result { Written, Stopped, Failed, OutOfMemory };
 
+// The most entries an outline level holds before they are grouped.
+constexpr int kMaxFlatEntries = 500;
+
 // Gives the next entry, with its title, in *entry; false after the last.
 using Entries = std::function<bool(MvOutlineEntry *entry)>;
 
@@ -43,6 +47,11 @@ using Entries = std::function<bool(MvOutlineEntry *entry)>;
 struct Additions
 {
     Entries entries;          // the outline's entries; none when null
+    int entryCount = 0;       // how many entries gives, all told
+    // Where a level has more than kMaxFlatEntries items: parents of at most this many
+    // consecutive items, titled by their pages and closed, take their place (again and again,
+    // while the parents are too many). Below 2: one flat level, however long.
+    int groupSize = 0;
     bool balancePages = false;
     QByteArray overlay;       // a PDF of as many pages, drawn over them; empty for none
     const MvPdfStamp *stamp = nullptr;   // planned on source; null: copied as it is

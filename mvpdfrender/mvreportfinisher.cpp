@@ -195,6 +195,8 @@ void MvReportFinisher::rewrite()
             return true;
         };
     }
+    additions.entryCount = entries.size();
+    additions.groupSize = options.outlineGroupSize;
     additions.balancePages = options.pdfA1b;
     additions.overlay = labelPages;
     additions.stamp = options.timestamp.isValid() ? &stamp : nullptr;

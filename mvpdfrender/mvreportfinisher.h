@@ -53,6 +53,7 @@ public:
         QDateTime timestamp;    // invalid: the moment of the run
         bool outline = false;
         bool pageCount = false;
+        int outlineGroupSize = 0;   // see MvOutlineWriter::Additions::groupSize
     };
 
     explicit MvReportFinisher(PDFOutput &output);

@@ -229,7 +229,8 @@ bool PDFRendererBase::preparePage()
 
 bool PDFRendererBase::openPdf()
 {
-    d->finisher.setOptions({d->pdfA1b, d->fileTimestamp, d->outlineRequested, d->pageCountVisible});
+    d->finisher.setOptions({d->pdfA1b, d->fileTimestamp, d->outlineRequested, d->pageCountVisible,
+                            d->outlineGroupSize});
     output.setPdfA1b(d->pdfA1b);
     output.setStaged(d->finisher.rewrites());
     output.setStagingFolder(d->stagingFolder);
@@ -352,6 +353,16 @@ void PDFRendererBase::requestOutline(bool on)
 bool PDFRendererBase::outlineRequested() const
 {
     return d->outlineRequested;
+}
+
+void PDFRendererBase::setOutlineGroupSize(int entries)
+{
+    d->outlineGroupSize = entries >= 2 ? entries : 0;
+}
+
+int PDFRendererBase::outlineGroupSize() const
+{
+    return d->outlineGroupSize;
 }
 
 void PDFRendererBase::addOutlineEntry(const QString &title, double sceneTop)

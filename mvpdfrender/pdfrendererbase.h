@@ -216,6 +216,21 @@ public:
     /** The footer label of page of pageCount: "- Strona N z M -". \since 1.1 */
     static QString pageLabel(int page, int pageCount);
 
+    /** The entries an outline group holds by default (see setOutlineGroupSize()). \since 1.2 */
+    static constexpr int DefaultOutlineGroupSize = 100;
+    /**
+     * Groups an outline level of more than 500 entries: parents of at most `entries`
+     * consecutive entries, titled by the pages they open ("Strony 1-37", or "Strona 5" for
+     * one page) and closed, take their place, and the parents are grouped the same way while
+     * they are more than 500. Every entry stays in the outline and opens its page; a parent
+     * opens where its first entry does. Below 2, the outline is one flat level however long.
+     * Set before prepare(); DefaultOutlineGroupSize unless set.
+     * \since 1.2
+     */
+    void setOutlineGroupSize(int entries);
+    /** The entries of an outline group; 0 for a flat outline. \since 1.2 */
+    int outlineGroupSize() const;
+
     /**
      * lastError() for a file that cannot be made or written completely: "Nie można zapisać
      * pliku PDF: PATH", or for a report written into a device (path empty) "Nie można zapisać

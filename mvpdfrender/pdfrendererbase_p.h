@@ -39,6 +39,7 @@ struct Q_DECL_HIDDEN PDFRendererBase::Private
     QDateTime fileTimestamp;
     bool pageCountVisible = false;
     bool outlineRequested = false;
+    int outlineGroupSize = PDFRendererBase::DefaultOutlineGroupSize;
     double pointsPerSceneUnit = 0.0;
     MvFailure failure;
     MvReportFinisher finisher;

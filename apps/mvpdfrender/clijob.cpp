@@ -39,6 +39,7 @@ void CliJob::process()
     report->setReportDate(settings.reportDate);
     report->setFileTimestamp(settings.timestamp);
     report->setPageCountVisible(settings.pageCount);
+    report->setOutlineGroupSize(settings.outlineGroupSize);
     report->setOutputDevice(settings.device);
     report->setStagingFolder(settings.stagingFolder);
     if (settings.ppi > 0)

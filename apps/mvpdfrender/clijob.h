@@ -2,6 +2,7 @@
 #define CLIJOB_H
 
 #include "asyncreportsbase.h"
+#include "pdfrendererbase.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -38,6 +39,7 @@ public:
         QDate reportDate;         // the day of the dated line; invalid: today
         QDateTime timestamp;      // the moment the file records; invalid: the run's
         bool pageCount = false;   // footers read "- Strona N z M -"
+        int outlineGroupSize = PDFRendererBase::DefaultOutlineGroupSize;  // 0: a flat outline
         bool keepTogether = true; // documents: labels and lines kept with their documents
     };
 

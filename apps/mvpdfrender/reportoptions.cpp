@@ -19,6 +19,8 @@ namespace {
 // leaves too little room, above 1200 the text is dust.
 constexpr int kMinPpi = 72;
 constexpr int kMaxPpi = 1200;
+// An outline group larger than this is a flat outline in all but name.
+constexpr int kMaxOutlineGroup = 1000000;
 // The printout text sizes those resolutions give, in points, rounded inwards.
 constexpr double kMinTextSize = 0.5;
 constexpr double kMaxTextSize = 6.9;
@@ -80,6 +82,10 @@ ReportOptions::ReportOptions()
           QStringLiteral("n")),
       pdfa(QStringLiteral("pdfa"), Tool::tr("Write PDF/A-1b, the archival profile.")),
       pageCount(QStringLiteral("page-count"), Tool::tr("Footers read \"Strona N z M\" (page N of M).")),
+      outlineGroup(QStringLiteral("outline-group"),
+                   Tool::tr("Group an outline level of more than 500 bookmarks in parents of <n>, named "
+                            "by their pages (default 100; 0 leaves the outline flat)."),
+                   QStringLiteral("n")),
       encodingName(Commands::encodingOption()),
       debugFrames(QStringLiteral("debug-frames"), Tool::tr("Draw a frame around every item with its scale and size.")),
       debugOutline(QStringLiteral("debug-outline"), QString()),
@@ -91,7 +97,7 @@ ReportOptions::ReportOptions()
 
 void ReportOptions::addTo(QCommandLineParser &parser) const
 {
-    parser.addOptions({output, title, subtitle, place, date, textSize, ppi, pdfa, pageCount, encodingName,
+    parser.addOptions({output, title, subtitle, place, date, textSize, ppi, pdfa, pageCount, outlineGroup, encodingName,
                        debugFrames, debugOutline, progress, quietOption});
 }
 
@@ -109,6 +115,16 @@ bool ReportOptions::read(const QCommandLineParser &parser, const QString &defaul
     settings->debugOutline = parser.isSet(debugFrames) || parser.isSet(debugOutline);
     settings->pdfA1b = parser.isSet(pdfa);
     settings->pageCount = parser.isSet(pageCount);
+    if (parser.isSet(outlineGroup)) {
+        bool ok = false;
+        settings->outlineGroupSize = parser.value(outlineGroup).toInt(&ok);
+        if (!ok || settings->outlineGroupSize < 0 || settings->outlineGroupSize == 1
+            || settings->outlineGroupSize > kMaxOutlineGroup) {
+            *error = Tool::tr("--outline-group takes 0 (a flat outline) or a whole number from 2 to %1")
+                    .arg(kMaxOutlineGroup);
+            return false;
+        }
+    }
     if (!TextInput::knownEncoding(parser.value(encodingName))) {
         *error = Tool::tr("--encoding: unknown encoding \"%1\"").arg(parser.value(encodingName));
         return false;

@@ -30,6 +30,7 @@ struct ReportOptions
     QCommandLineOption ppi;
     QCommandLineOption pdfa;
     QCommandLineOption pageCount;
+    QCommandLineOption outlineGroup;
     QCommandLineOption encodingName;
     QCommandLineOption debugFrames;
     QCommandLineOption debugOutline;   // the former name of --debug-frames, hidden

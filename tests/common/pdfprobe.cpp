@@ -7,6 +7,8 @@
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 
+#include <functional>
+
 namespace {
 
 QString runTool(const QString &program, const QStringList &arguments, int *exitCode = nullptr)
@@ -85,14 +87,19 @@ QList<OutlineEntry> outline(const QString &path)
     constexpr double kA4HeightPt = 842.0;   // the pages' height, as Qt's writer sizes A4
     const QString json = runTool(QStringLiteral(QPDF_EXECUTABLE),
                                  {QStringLiteral("--json"), QStringLiteral("--json-key=outlines"), path});
+    const std::function<OutlineEntry(const QJsonObject &)> read = [&read](const QJsonObject &entry) {
+        OutlineEntry node{entry.value(QLatin1String("title")).toString(),
+                          entry.value(QLatin1String("destpageposfrom1")).toInt(),
+                          kA4HeightPt - entry.value(QLatin1String("dest")).toArray().at(3).toDouble(),
+                          entry.value(QLatin1String("open")).toBool(), {}};
+        for (const QJsonValue &kid : entry.value(QLatin1String("kids")).toArray())
+            node.kids.push_back(read(kid.toObject()));
+        return node;
+    };
     QList<OutlineEntry> entries;
     for (const QJsonValue &value : QJsonDocument::fromJson(json.toUtf8()).object()
-                 .value(QLatin1String("outlines")).toArray()) {
-        const QJsonObject entry = value.toObject();
-        entries.append({entry.value(QLatin1String("title")).toString(),
-                        entry.value(QLatin1String("destpageposfrom1")).toInt(),
-                        kA4HeightPt - entry.value(QLatin1String("dest")).toArray().at(3).toDouble()});
-    }
+                 .value(QLatin1String("outlines")).toArray())
+        entries.append(read(value.toObject()));
     return entries;
 }
 

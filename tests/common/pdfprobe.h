@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 // Reads a PDF back with the poppler and qpdf command-line tools.
 namespace PdfProbe {
 
@@ -29,9 +31,11 @@ struct OutlineEntry
     QString title;
     int page;       // from 1
     double top;     // in points from the top of the page
+    bool open;
+    std::vector<OutlineEntry> kids;
 };
 
-// The first level of the outline, read with qpdf.
+// The first level of the outline, each entry with the entries under it, read with qpdf.
 QList<OutlineEntry> outline(const QString &path);
 
 } // namespace PdfProbe

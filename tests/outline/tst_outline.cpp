@@ -99,6 +99,8 @@ private slots:
     void archiveProfile_data();
     void archiveProfile();
     void archiveLimits();
+    void groupsOfLongOutlines_data();
+    void groupsOfLongOutlines();
 
 private:
     std::unique_ptr<QTemporaryDir> dir;
@@ -388,6 +390,70 @@ void tst_Outline::archiveLimits()
     for (const QByteArray &kids : qdf.readAll().split('[').mid(1))
         longest = qMax(longest, int(kids.left(kids.indexOf(']')).count(" 0 R")));
     QVERIFY2(longest > 0 && longest <= 8191, qPrintable(QString::number(longest)));
+}
+
+void tst_Outline::groupsOfLongOutlines_data()
+{
+    QTest::addColumn<int>("entries");
+    QTest::addColumn<int>("groupSize");
+    QTest::addColumn<QVector<int>>("levels");   // items a level holds, from the top
+
+    QTest::newRow("500 stay flat") << 500 << 100 << QVector<int>{500};
+    QTest::newRow("501 grouped by 100") << 501 << 100 << QVector<int>{6, 501};
+    QTest::newRow("grouping off") << 501 << 0 << QVector<int>{501};
+    QTest::newRow("size 1 is off") << 501 << 1 << QVector<int>{501};
+    QTest::newRow("groups of 250") << 600 << 250 << QVector<int>{3, 600};
+    QTest::newRow("groups grouped again") << 1001 << 2 << QVector<int>{251, 501, 1001};
+}
+
+// Every entry stays in the outline, in order, opening its page; a parent of more than the
+// flat limit is grouped, each group closed, titled by the pages of its entries and opening
+// where its first entry does. The update's cross-reference section starts at object 0.
+void tst_Outline::groupsOfLongOutlines()
+{
+    QFETCH(int, entries);
+    QFETCH(int, groupSize);
+    QFETCH(QVector<int>, levels);
+    TestJob job;
+    job.fileName = dir->filePath(QStringLiteral("grouped.pdf"));
+    job.outlinePattern = QStringLiteral("^P");
+    for (int k = 0; k < entries; ++k)
+        job.lines.append(mark('P', k));
+    job.configure = [groupSize](PDFRendererBase &renderer) { renderer.setOutlineGroupSize(groupSize); };
+    QCOMPARE(job.run(), QString());
+
+    QVector<int> found;
+    QList<PdfProbe::OutlineEntry> level = PdfProbe::outline(job.fileName);
+    while (!level.isEmpty()) {
+        found.append(level.size());
+        QList<PdfProbe::OutlineEntry> below;
+        for (const PdfProbe::OutlineEntry &entry : qAsConst(level)) {
+            if (entry.kids.empty())
+                continue;
+            QVERIFY(!entry.open && int(entry.kids.size()) <= qMax(groupSize, 2));
+            const int first = entry.kids.front().page;
+            const PdfProbe::OutlineEntry *lastEntry = &entry;
+            while (!lastEntry->kids.empty())
+                lastEntry = &lastEntry->kids.back();
+            const int last = lastEntry->page;
+            QCOMPARE(entry.title, first == last ? QStringLiteral("Strona %1").arg(first)
+                                                : QStringLiteral("Strony %1-%2").arg(first).arg(last));
+            QCOMPARE(entry.page, first);
+            QCOMPARE(entry.top, entry.kids.front().top);
+            below.append(QList<PdfProbe::OutlineEntry>(entry.kids.cbegin(), entry.kids.cend()));
+        }
+        if (below.isEmpty()) {
+            for (int k = 0; k < entries; ++k)
+                QCOMPARE(level.at(k).title, mark('P', k));
+        }
+        level = below;
+    }
+    QCOMPARE(found, levels);
+    QFile file(job.fileName);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray pdf = file.readAll();
+    QVERIFY(pdf.mid(pdf.lastIndexOf("\nxref\n")).startsWith("\nxref\n0 1\n0000000000 65535 f \n"));
+    QVERIFY(PdfProbe::structureValid(job.fileName));
 }
 
 QTEST_MAIN(tst_Outline)
