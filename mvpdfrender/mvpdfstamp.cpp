@@ -29,7 +29,7 @@ const QRegularExpression kIdentifier(
         QStringLiteral("/ID\\s*\\[\\s*<([0-9A-Fa-f]{32})>\\s*<([0-9A-Fa-f]{32})>\\s*\\]"));
 // A date of the XMP metadata: its value captured.
 const QRegularExpression kXmpDate(
-        QStringLiteral("xmp:(?:CreateDate|ModifyDate|MetadataDate)=\"([^\"]*)\""));
+        QStringLiteral("<xmp:(?:CreateDate|ModifyDate|MetadataDate)>([^<]*)<"));
 
 bool isWhite(char c)
 {
@@ -296,8 +296,16 @@ bool MvPdfStamp::planDates(QIODevice &document, const QDateTime &moment, QString
         return false;
     }
     edits.append({at + start, end - start, infoDate});
-    if (findValue(text, "/ModDate", &start, &end) && text.at(start) == '(')
+    if (findValue(text, "/ModDate", &start, &end) && text.at(start) == '(') {
         edits.append({at + start, end - start, infoDate});
+        // The room the dates had as the writer wrote them in local time goes with them, so
+        // that the information reads the same in every time zone.
+        int spaces = 0;
+        while (end + spaces < text.size() && text.at(end + spaces) == ' ')
+            ++spaces;
+        if (spaces > 0)
+            edits.append({at + end, spaces, QByteArray()});
+    }
 
     // The XMP metadata, where the catalogue has it (PDF/A).
     if (!readObject(document, kRootReference.match(trailer).captured(1).toInt(), &at, &text)
@@ -327,7 +335,7 @@ bool MvPdfStamp::planDates(QIODevice &document, const QDateTime &moment, QString
         edits.append({at + content + date.capturedStart(1), date.capturedLength(1), xmpDate});
         change += xmpDate.size() - date.capturedLength(1);
     }
-    if (packet.indexOf("xmp:CreateDate=\"", afterTitle) < 0) {
+    if (packet.indexOf("<xmp:CreateDate>", afterTitle) < 0) {
         *reason = QStringLiteral("the XMP metadata has no creation date");
         return false;
     }

@@ -1,5 +1,6 @@
 #include "mvpdftext.h"
 
+#include <QDateTime>
 #include <QTextBoundaryFinder>
 
 namespace {
@@ -40,6 +41,36 @@ QString forMetadata(const QString &text)
     if (!graphemes.isAtBoundary())
         graphemes.toPreviousBoundary();
     return valid.left(graphemes.position()) + kEllipsis;
+}
+
+QByteArray xmpPacket(const QString &title, const QString &creator, const QString &producer,
+                     const QDateTime &moment)
+{
+    const auto escaped = [](const QString &text) { return text.toHtmlEscaped().toUtf8(); };
+    const QByteArray date = moment.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toLatin1() + 'Z';
+    return "<?xpacket begin='' id='W5M0MpCehiHzreSzNTczkc9d'?>\n"
+           "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">\n"
+           "  <rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
+           "    <rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">\n"
+           "      <dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">" + escaped(forMetadata(title))
+            + "</rdf:li></rdf:Alt></dc:title>\n"
+           "    </rdf:Description>\n"
+           "    <rdf:Description rdf:about=\"\" xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\">\n"
+           "      <xmp:CreatorTool>" + escaped(creator) + "</xmp:CreatorTool>\n"
+           "      <xmp:CreateDate>" + date + "</xmp:CreateDate>\n"
+           "      <xmp:ModifyDate>" + date + "</xmp:ModifyDate>\n"
+           "      <xmp:MetadataDate>" + date + "</xmp:MetadataDate>\n"
+           "    </rdf:Description>\n"
+           "    <rdf:Description rdf:about=\"\" xmlns:pdf=\"http://ns.adobe.com/pdf/1.3/\">\n"
+           "      <pdf:Producer>" + escaped(producer) + "</pdf:Producer>\n"
+           "    </rdf:Description>\n"
+           "    <rdf:Description rdf:about=\"\" xmlns:pdfaid=\"http://www.aiim.org/pdfa/ns/id/\">\n"
+           "      <pdfaid:part>1</pdfaid:part>\n"
+           "      <pdfaid:conformance>B</pdfaid:conformance>\n"
+           "    </rdf:Description>\n"
+           "  </rdf:RDF>\n"
+           "</x:xmpmeta>\n"
+           "<?xpacket end='w'?>";
 }
 
 } // namespace MvPdfText

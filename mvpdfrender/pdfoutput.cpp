@@ -3,6 +3,7 @@
 #include "mvpdftext.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QCoreApplication>
 #include <QDir>
 #include <QPageLayout>
@@ -14,6 +15,8 @@
 namespace {
 
 const QString kCreator = QStringLiteral("VORANT Mevolin 3");
+// What Qt's writer names itself as in the document information.
+const QString kProducer = QStringLiteral("Qt ") + QLatin1String(qVersion());
 // A stage of a document written into a device stays in memory up to this size.
 constexpr qint64 kMemoryStageBytes = 16 * 1024 * 1024;
 
@@ -119,12 +122,16 @@ bool PDFOutput::Private::startWriter(const QByteArray &stageFolder)
         sink = std::make_unique<MvSink>(destination(), &delivery, delivery.buffered() ? kHeldTailBytes : 0);
         into = sink.get();
     }
-    writer = std::make_unique<QPdfWriter>(into);
-    // The title goes into the document information and, for PDF/A, the XMP packet (XML).
+    // One moment for the document information and the XMP packet, which must agree.
+    const QDateTime created = QDateTime::currentDateTimeUtc();
+    infoFilter = std::make_unique<MvInfoFilter>(into, kCreator, created);
+    writer = std::make_unique<QPdfWriter>(infoFilter.get());
     writer->setTitle(MvPdfText::forMetadata(title));
-    writer->setCreator(kCreator);
-    if (pdfA1b)
+    writer->setCreator(MvInfoFilter::paddedCreator(kCreator));
+    if (pdfA1b) {
         writer->setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
+        writer->setDocumentXmpMetadata(MvPdfText::xmpPacket(title, kCreator, kProducer, created));
+    }
     return true;
 }
 
@@ -219,6 +226,7 @@ bool PDFOutput::Private::paintingGone()
         return false;
     Q_UNUSED(painter.release())
     Q_UNUSED(writer.release())
+    Q_UNUSED(infoFilter.release())
     writeError = true;
     drop();
     return true;
@@ -234,6 +242,10 @@ void PDFOutput::finishPDF()
     }
     const bool wasWriting = d->writer != nullptr;
     d->writer.reset();
+    // A failure to pass on what it held is the sink's or the stage's, which note it.
+    if (d->infoFilter)
+        d->infoFilter->release();
+    d->infoFilter.reset();
     if (d->stage) {
         if (wasWriting) {
             // The document waits in the stage to be written again.
@@ -316,6 +328,7 @@ void PDFOutput::Private::drop()
         stage->detach();
     painter.reset();
     writer.reset();
+    infoFilter.reset();
     sink.reset();
     stage.reset();
     rewritten.reset();

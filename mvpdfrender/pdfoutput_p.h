@@ -6,6 +6,7 @@
 #include "pdfoutput.h"
 
 #include "mvdelivery.h"
+#include "mvinfofilter.h"
 #include "mvsink.h"
 #include "mvstage.h"
 #include "mvworkfile.h"
@@ -61,6 +62,7 @@ struct Q_DECL_HIDDEN PDFOutput::Private
     std::unique_ptr<MvSink> sink;
     std::unique_ptr<MvStage> stage;
     std::unique_ptr<MvStage> rewritten;    // a staged document written again, for a device
+    std::unique_ptr<MvInfoFilter> infoFilter;  // between the writer and the sink or stage
     std::unique_ptr<QPdfWriter> writer;
     std::unique_ptr<QPainter> painter;
     bool stagedWritten = false;

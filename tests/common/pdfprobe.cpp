@@ -34,6 +34,29 @@ QString info(const QString &path, const QString &key)
     return match.hasMatch() ? match.captured(1).trimmed() : QString();
 }
 
+QHash<QString, QString> documentInformation(const QString &path)
+{
+    // One object of the file as qpdf's JSON gives it: its value.
+    const auto object = [&path](const QString &name) {
+        const QString json = runTool(QStringLiteral(QPDF_EXECUTABLE),
+                                     {QStringLiteral("--json=2"), QStringLiteral("--json-key=qpdf"),
+                                      QStringLiteral("--json-object=") + name, path});
+        const QJsonObject objects = QJsonDocument::fromJson(json.toUtf8()).object()
+                .value(QLatin1String("qpdf")).toArray().at(1).toObject();
+        return objects.begin() == objects.end() ? QJsonObject()
+                                                : objects.begin()->toObject().value(QLatin1String("value")).toObject();
+    };
+    const QString info = object(QStringLiteral("trailer")).value(QLatin1String("/Info")).toString();
+    QHash<QString, QString> entries;
+    const QJsonObject values = object(info.section(QLatin1Char(' '), 0, 0));
+    for (auto it = values.begin(); it != values.end(); ++it) {
+        const QString value = it->toString();
+        if (value.startsWith(QLatin1String("u:")))
+            entries.insert(it.key(), value.mid(2));
+    }
+    return entries;
+}
+
 int pageCount(const QString &path)
 {
     const QString pages = info(path, QStringLiteral("Pages"));

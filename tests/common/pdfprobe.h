@@ -1,6 +1,7 @@
 #ifndef PDFPROBE_H
 #define PDFPROBE_H
 
+#include <QHash>
 #include <QList>
 #include <QRectF>
 #include <QString>
@@ -19,6 +20,8 @@ struct Word
 };
 
 int pageCount(const QString &path);
+// The document information's text entries by key ("/Title", "/ModDate"...), read with qpdf.
+QHash<QString, QString> documentInformation(const QString &path);
 QString info(const QString &path, const QString &key);
 // The text of each page, in reading layout.
 QStringList pageTexts(const QString &path);

@@ -582,8 +582,8 @@ void tst_Job::longTitleStampedEverywhere()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray pdf = file.readAll();
     QVERIFY(pdf.contains("/CreationDate (D:20261130180000Z)"));
-    QVERIFY(pdf.contains("xmp:CreateDate=\"2026-11-30T18:00:00Z\""));
-    QVERIFY(pdf.contains("xmp:ModifyDate=\"2026-11-30T18:00:00Z\""));
+    QVERIFY(pdf.contains("<xmp:CreateDate>2026-11-30T18:00:00Z</xmp:CreateDate>"));
+    QVERIFY(pdf.contains("<xmp:ModifyDate>2026-11-30T18:00:00Z</xmp:ModifyDate>"));
     QVERIFY(PdfProbe::structureValid(job.fileName));
 }
 

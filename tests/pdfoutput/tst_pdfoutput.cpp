@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include <cstdio>
+#include <random>
 #include <unistd.h>
 
 namespace {
@@ -42,6 +43,8 @@ private slots:
     void neutralUnlessOpen_data();
     void neutralUnlessOpen();
     void writesAPdfOfSeveralPages();
+    void documentInformationForAnyTitle_data();
+    void documentInformationForAnyTitle();
     void removesOnlyTheFileItWrote_data();
     void removesOnlyTheFileItWrote();
 
@@ -103,6 +106,55 @@ void tst_PdfOutput::writesAPdfOfSeveralPages()
     const QStringList pages = PdfProbe::pageTexts(path);
     QCOMPARE(pages.size(), 2);
     QVERIFY(pages.at(0).contains(QStringLiteral("pierwsza")) && pages.at(1).contains(QStringLiteral("druga")));
+}
+
+void tst_PdfOutput::documentInformationForAnyTitle_data()
+{
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<bool>("pdfA1b");
+
+    // Texts that look like the entries after the title, or whose UTF-16 bytes are parentheses
+    // and backslashes, which the writer escapes.
+    const QStringList tricky{QStringLiteral("Raport"), QStringLiteral("x\n/Creator (y)\n>>\nendobj\n"),
+                             QStringLiteral("(a) \\ b)"), QString(QChar(0xFEFF)) + QChar(0x2800) + QChar(0x5C29),
+                             QStringLiteral("Zestawienie ").repeated(500)};
+    QTest::newRow("tricky") << tricky << false;
+    QTest::newRow("tricky, PDF/A-1b") << tricky << true;
+    const QString pieces = QStringLiteral("()\\/ \n>endobjCreator") + QChar(0x2800) + QChar(0x2829) + QChar(0xFEFF) + QChar(0x0105);
+    QStringList generated;
+    std::mt19937 random(7);
+    for (int k = 0; k < 12; ++k) {
+        QString title;
+        for (int n = int(random() % 40) + 1; n > 0; --n)
+            title += pieces.at(int(random() % unsigned(pieces.size())));
+        generated.append(title);
+    }
+    QTest::newRow("generated") << generated << false;
+}
+
+// The document information of any title: the title as given, the creator, and a modification
+// date that is the creation date, in a file whose offsets all hold.
+void tst_PdfOutput::documentInformationForAnyTitle()
+{
+    QFETCH(QStringList, titles);
+    QFETCH(bool, pdfA1b);
+    const QString path = dir.filePath(QStringLiteral("info.pdf"));
+    for (const QString &title : titles) {
+        {
+            PDFOutput output;
+            output.setPdfA1b(pdfA1b);
+            QVERIFY(output.startPDF(title, path));
+            output.setupPage(a4Layout());
+            output.painter()->drawText(100, 100, QStringLiteral("strona"));
+            output.finishPDF();
+        }
+        QVERIFY2(PdfProbe::structureValid(path), qPrintable(title));
+        const QHash<QString, QString> info = PdfProbe::documentInformation(path);
+        QCOMPARE(info.value(QStringLiteral("/Title")), title);
+        QCOMPARE(info.value(QStringLiteral("/Creator")), QStringLiteral("VORANT Mevolin 3"));
+        QVERIFY(info.value(QStringLiteral("/CreationDate")).contains(QRegularExpression(QStringLiteral("^D:\\d{14}Z$"))));
+        QCOMPARE(info.value(QStringLiteral("/ModDate")), info.value(QStringLiteral("/CreationDate")));
+    }
 }
 
 void tst_PdfOutput::removesOnlyTheFileItWrote_data()

@@ -641,5 +641,13 @@ Kod wyjścia: 0 sukces, 1 błąd tworzenia, 2 błąd użycia lub danych, 130 prz
         <source>its folder was moved during the run; the report is in it, as %1</source>
         <translation>jego folder przeniesiono w trakcie pracy; raport jest w nim jako %1</translation>
     </message>
+    <message>
+        <source>Group an outline level of more than 500 bookmarks in parents of &lt;n&gt;, named by their pages (default 100; 0 leaves the outline flat).</source>
+        <translation>Poziom spisu treści z więcej niż 500 zakładkami grupuje po &lt;n&gt; zakładek, nazwanych stronami, które obejmują (domyślnie 100; 0 zostawia spis płaski).</translation>
+    </message>
+    <message>
+        <source>--outline-group takes 0 (a flat outline) or a whole number from 2 to %1</source>
+        <translation>--outline-group przyjmuje 0 (płaski spis treści) albo liczbę całkowitą od 2 do %1</translation>
+    </message>
 </context>
 </TS>
