@@ -1,6 +1,7 @@
 #include "mvtextitem.h"
 
 #include "mvpagepainter.h"
+#include "mvspacedfont.h"
 #include "mvtextlayout.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -80,11 +81,13 @@ void MvTextItem::fill(const QString &newText, const QTextCharFormat &newFormat)
         cursor.select(QTextCursor::Document);
         cursor.removeSelectedText();
     }
-    cursor.setCharFormat(newFormat);
+    // Spaced letters through a font of their own, so that a PDF's readers find the words.
+    const QTextCharFormat shown = MvSpacedFont::withSpacingInFont(newFormat);
+    cursor.setCharFormat(shown);
     // The block's own format too: an empty text must measure as tall as a line in this
     // format, not as a line in the application's default font.
-    cursor.setBlockCharFormat(newFormat);
-    cursor.setBlockFormat(MvTextLayout::blockFormat(cursor.blockFormat(), newFormat,
+    cursor.setBlockCharFormat(shown);
+    cursor.setBlockFormat(MvTextLayout::blockFormat(cursor.blockFormat(), shown,
                                                     MvTextLayout::LineHeightPercent));
     cursor.insertText(newText);
     // Keep the shaped glyphs of the layout: painting the page then draws them instead of

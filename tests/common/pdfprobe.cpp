@@ -73,6 +73,17 @@ QStringList pageTexts(const QString &path)
     return pages;
 }
 
+QString rawText(const QString &path)
+{
+    return runTool(QStringLiteral(PDFTOTEXT_EXECUTABLE), {QStringLiteral("-raw"), path, QStringLiteral("-")});
+}
+
+QString muText(const QString &path)
+{
+    return runTool(QStringLiteral(MUTOOL_EXECUTABLE), {QStringLiteral("draw"), QStringLiteral("-q"), QStringLiteral("-F"),
+                                                       QStringLiteral("txt"), QStringLiteral("-o"), QStringLiteral("-"), path});
+}
+
 QList<Word> words(const QString &path)
 {
     const QString xml = runTool(QStringLiteral(PDFTOTEXT_EXECUTABLE),

@@ -25,6 +25,9 @@ QHash<QString, QString> documentInformation(const QString &path);
 QString info(const QString &path, const QString &key);
 // The text of each page, in reading layout.
 QStringList pageTexts(const QString &path);
+// The whole text as another reader extracts it: poppler in raw order, or MuPDF.
+QString rawText(const QString &path);
+QString muText(const QString &path);
 QList<Word> words(const QString &path);
 // True when qpdf --check finds no error.
 bool structureValid(const QString &path);

@@ -321,7 +321,7 @@ void tst_Helper::itemsMeasureAlikeOnEveryScreen_data()
                                   << QSizeF(105.625, 22.390625);
     QTest::newRow("footer") << int(MvKeys::FooterFormat) << line << QSizeF(96.71875, 20.59375);
     QTest::newRow("label, lines") << int(MvKeys::DocumentLabelFormat) << lines
-                                  << QSizeF(94.34375, 40.390625);
+                                  << QSizeF(94.375, 40.390625);
 }
 
 void tst_Helper::itemsMeasureAlikeOnEveryScreen()

@@ -88,6 +88,7 @@ class tst_Painting : public QObject
 private slots:
     void fastPathsPaintWhatTheScenePaints_data();
     void fastPathsPaintWhatTheScenePaints();
+    void labelsReadAsTheirWords();
 
 private:
     QTemporaryDir dir;
@@ -139,6 +140,40 @@ void tst_Painting::fastPathsPaintWhatTheScenePaints()
     const QList<QImage> directPages = pictures(files[0]);
     QVERIFY(directPages.size() > 1);
     QVERIFY(directPages == pictures(files[1]));
+}
+
+// Letter-spaced labels keep their look and read as words: every reader finds "Dokument nr
+// 118", and a label spaced by 130 % is as much wider than an unspaced one.
+void tst_Painting::labelsReadAsTheirWords()
+{
+    constexpr int kDocuments = 120;
+    QHash<int, double> labelWidths;
+    for (const int spacing : {100, 130, 200}) {
+        TestJob job;
+        job.fileName = dir.filePath(QStringLiteral("labels-%1.pdf").arg(spacing));
+        job.fillDocuments = [spacing](PDFRendererDocuments &renderer) {
+            renderer.getHlp().formats[MvKeys::DocumentLabelFormat].setFontLetterSpacing(spacing);
+            for (int k = 1; k <= kDocuments; ++k) {
+                DocumentGraphics doc;
+                doc.attributes.insert(MvKeys::NumberAttribute, k);
+                doc.items.append(renderer.getHlp().createTextItemWithFormat(
+                        QStringLiteral("Paragon %1").arg(k), renderer.getHlp().formats[MvKeys::PrintoutFormat]));
+                renderer.appendDoc(doc);
+            }
+        };
+        QCOMPARE(job.run(), QString());
+        for (const QString &text : {PdfProbe::rawText(job.fileName), PdfProbe::muText(job.fileName)}) {
+            QVERIFY2(text.contains(QStringLiteral("Dokument nr 118")), qPrintable(text.left(300)));
+            QCOMPARE(text.count(QRegularExpression(QStringLiteral("Dokument nr \\d+\\b"))), kDocuments);
+        }
+        for (const PdfProbe::Word &word : PdfProbe::words(job.fileName)) {
+            if (word.text == QLatin1String("Dokument"))
+                labelWidths[spacing] = qMax(labelWidths.value(spacing), word.box.width());
+        }
+    }
+    QVERIFY(labelWidths.value(100) > 0.0);
+    QVERIFY(qAbs(labelWidths.value(130) / labelWidths.value(100) - 1.3) < 0.03);
+    QVERIFY(qAbs(labelWidths.value(200) / labelWidths.value(100) - 2.0) < 0.05);
 }
 
 QTEST_MAIN(tst_Painting)
