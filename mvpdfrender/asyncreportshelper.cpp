@@ -4,6 +4,7 @@
 #include "mvkeys.h"
 #include "mvlayout.h"
 #include "mvpagepainter.h"
+#include "mvpdffont.h"
 #include "mvtextfitter.h"
 #include "mvtextitem.h"
 #include "mvtextlayout.h"
@@ -407,7 +408,8 @@ void AsyncReportsHelper::setPageNum(int page)
     if (!footerItem || footerItem->type() != QGraphicsTextItem::Type)
         return;
     auto *label = static_cast<QGraphicsTextItem *>(footerItem);
-    const QTextCharFormat &format = formats[FooterFormat];
+    // In the font its own items take (a host may have changed the format since).
+    const QTextCharFormat format = MvPdfFont::forPdf(formats[FooterFormat]);
 
     QTextCursor cursor(label->document());
     cursor.setCharFormat(format);

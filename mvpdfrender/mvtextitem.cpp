@@ -1,7 +1,7 @@
 #include "mvtextitem.h"
 
 #include "mvpagepainter.h"
-#include "mvspacedfont.h"
+#include "mvpdffont.h"
 #include "mvtextlayout.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -81,8 +81,8 @@ void MvTextItem::fill(const QString &newText, const QTextCharFormat &newFormat)
         cursor.select(QTextCursor::Document);
         cursor.removeSelectedText();
     }
-    // Spaced letters through a font of their own, so that a PDF's readers find the words.
-    const QTextCharFormat shown = MvSpacedFont::withSpacingInFont(newFormat);
+    // A font of its own where a PDF's readers would not find its words otherwise.
+    const QTextCharFormat shown = MvPdfFont::forPdf(newFormat);
     cursor.setCharFormat(shown);
     // The block's own format too: an empty text must measure as tall as a line in this
     // format, not as a line in the application's default font.

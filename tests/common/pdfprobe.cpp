@@ -1,5 +1,6 @@
 #include "pdfprobe.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -71,6 +72,27 @@ QStringList pageTexts(const QString &path)
     if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
         pages.removeLast();
     return pages;
+}
+
+QStringList toUnicodeTargets(const QString &path)
+{
+    const QString plain = path + QStringLiteral(".qdf");
+    runTool(QStringLiteral(QPDF_EXECUTABLE), {QStringLiteral("--qdf"), QStringLiteral("--object-streams=disable"), path, plain});
+    QFile file(plain);
+    const QString text = file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+    file.remove();
+    QStringList targets;
+    // Each line of a range or character section: source codes, then the targets.
+    const QRegularExpression section(QStringLiteral("begin(bfrange|bfchar)\\n(.*?)endbf"),
+                                     QRegularExpression::DotMatchesEverythingOption);
+    for (auto sections = section.globalMatch(text); sections.hasNext();) {
+        const QRegularExpressionMatch match = sections.next();
+        for (const QString &line : match.captured(2).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            const QStringList codes = line.split(QRegularExpression(QStringLiteral("[\\s\\[\\]]+")), Qt::SkipEmptyParts);
+            targets += codes.mid(match.captured(1) == QLatin1String("bfrange") ? 2 : 1);
+        }
+    }
+    return targets;
 }
 
 QString rawText(const QString &path)

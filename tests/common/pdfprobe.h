@@ -25,6 +25,9 @@ QHash<QString, QString> documentInformation(const QString &path);
 QString info(const QString &path, const QString &key);
 // The text of each page, in reading layout.
 QStringList pageTexts(const QString &path);
+// The characters the fonts' ToUnicode maps give glyphs (hexadecimal, as "<0020>"), read from
+// the file uncompressed by qpdf.
+QStringList toUnicodeTargets(const QString &path);
 // The whole text as another reader extracts it: poppler in raw order, or MuPDF.
 QString rawText(const QString &path);
 QString muText(const QString &path);

@@ -143,7 +143,8 @@ void tst_Painting::fastPathsPaintWhatTheScenePaints()
 }
 
 // Letter-spaced labels keep their look and read as words: every reader finds "Dokument nr
-// 118", and a label spaced by 130 % is as much wider than an unspaced one.
+// 118", and a label spaced by 130 % is as much wider than an unspaced one. Spaces read as
+// spaces.
 void tst_Painting::labelsReadAsTheirWords()
 {
     constexpr int kDocuments = 120;
@@ -162,6 +163,10 @@ void tst_Painting::labelsReadAsTheirWords()
             }
         };
         QCOMPARE(job.run(), QString());
+        // A space reads as a space to readers that take the fonts' maps as they stand (Qt
+        // would give the space's glyph to the tab).
+        const QStringList targets = PdfProbe::toUnicodeTargets(job.fileName);
+        QVERIFY(targets.contains(QStringLiteral("<0020>")) && !targets.contains(QStringLiteral("<0009>")));
         for (const QString &text : {PdfProbe::rawText(job.fileName), PdfProbe::muText(job.fileName)}) {
             QVERIFY2(text.contains(QStringLiteral("Dokument nr 118")), qPrintable(text.left(300)));
             QCOMPARE(text.count(QRegularExpression(QStringLiteral("Dokument nr \\d+\\b"))), kDocuments);
