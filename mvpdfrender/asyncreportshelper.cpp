@@ -409,7 +409,8 @@ void AsyncReportsHelper::setPageNum(int page)
         return;
     auto *label = static_cast<QGraphicsTextItem *>(footerItem);
     // In the font its own items take (a host may have changed the format since).
-    const QTextCharFormat format = MvPdfFont::forPdf(formats[FooterFormat]);
+    const QString text = pageLabel(page);
+    const QTextCharFormat format = MvPdfFont::forPdf(formats[FooterFormat], text);
 
     QTextCursor cursor(label->document());
     cursor.setCharFormat(format);
@@ -421,7 +422,7 @@ void AsyncReportsHelper::setPageNum(int page)
     cursor.select(QTextCursor::Document);
     cursor.removeSelectedText();
     cursor.setCharFormat(format);
-    cursor.insertText(pageLabel(page));
+    cursor.insertText(text);
     cursor.endEditBlock();
 }
 

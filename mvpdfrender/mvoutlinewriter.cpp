@@ -262,7 +262,7 @@ public:
         sizes.push_back(entries);
         const bool grouped = groupSize >= 2;
         while (grouped && sizes.back() > MvOutlineWriter::kMaxFlatEntries)
-            sizes.push_back((sizes.back() + groupSize - 1) / groupSize);
+            sizes.push_back(int((qint64(sizes.back()) + groupSize - 1) / groupSize));
         int next = root + 1;
         for (const int size : sizes) {
             firsts.push_back(next);
@@ -283,7 +283,7 @@ public:
         const bool topLevel = level == top();
         const int parent = topLevel ? root : number(level + 1, parentOf(item));
         const int firstSibling = topLevel ? 0 : parentOf(item) * groupSize;
-        const int lastSibling = topLevel ? size(level) - 1 : std::min(size(level), firstSibling + groupSize) - 1;
+        const int lastSibling = topLevel ? size(level) - 1 : lastOfRun(size(level), firstSibling);
         QByteArray keys = " /Parent " + reference(parent);
         if (item > firstSibling)
             keys += " /Prev " + reference(number(level, item - 1));
@@ -299,10 +299,16 @@ public:
     std::pair<int, int> children(int level, int item) const
     {
         const int first = item * groupSize;
-        return {first, std::min(size(level - 1), first + groupSize) - 1};
+        return {first, lastOfRun(size(level - 1), first)};
     }
 
 private:
+    // The last item of the run of groupSize items from first, in a level of size items.
+    int lastOfRun(int size, int first) const
+    {
+        return int(std::min<qint64>(size, qint64(first) + groupSize)) - 1;
+    }
+
     int root;
     int groupSize;
     std::vector<int> sizes;

@@ -395,24 +395,37 @@ QString registerCopy(const QFont &font, qreal percent)
 }
 
 // format naming the copy of its face it needs; format itself when it needs none.
-QTextCharFormat copyFor(const QTextCharFormat &format)
+// Whether format spaces its letters apart by a percentage (letters drawn closer leave no gap
+// that a reader could take for a word break).
+bool spacedByPercentage(const QTextCharFormat &format)
 {
-    const qreal spacing = format.fontLetterSpacing();
-    const bool spaced = format.hasProperty(QTextFormat::FontLetterSpacing)
-            && format.fontLetterSpacingType() == QFont::PercentageSpacing && spacing > 0.0
-            && spacing != kUnspacedPercent;
-    const qreal percent = spaced ? spacing : kUnspacedPercent;
+    return format.hasProperty(QTextFormat::FontLetterSpacing)
+            && format.fontLetterSpacingType() == QFont::PercentageSpacing
+            && format.fontLetterSpacing() > kUnspacedPercent;
+}
+
+// format naming the copy of its face it needs, with its spacing moved into the copy when
+// spacingInFont is set; format itself when it needs no copy or none can be made.
+QTextCharFormat copyFor(const QTextCharFormat &format, bool spacingInFont)
+{
     // One copy per face and spacing for the process: a font cannot be unregistered while
-    // items may still be drawn with it.
+    // items may still be drawn with it. A host that spaces every item differently gets its
+    // spacing between the letters again once that many copies are made.
+    constexpr int kMostSpacedCopies = 16;
     static QHash<QString, QString> copies;
+    static int spacedCopies = 0;
+    const bool spaced = spacingInFont && spacedByPercentage(format) && spacedCopies < kMostSpacedCopies;
+    const qreal percent = spaced ? format.fontLetterSpacing() : kUnspacedPercent;
     const QRawFont raw = QRawFont::fromFont(format.font());
     const QString key = raw.familyName() + QLatin1Char('\n') + raw.styleName() + QLatin1Char('\n')
             + QString::number(percent);
     auto known = copies.find(key);
-    if (known == copies.end())
+    if (known == copies.end()) {
         known = copies.insert(key, registerCopy(format.font(), percent));
+        spacedCopies += spaced ? 1 : 0;
+    }
     if (known.value().isEmpty())
-        return format;
+        return spaced ? copyFor(format, false) : format;
     // The format keeps everything else: size, weight, underline, colour.
     QTextCharFormat copy = format;
     QT_WARNING_PUSH
@@ -426,26 +439,50 @@ QTextCharFormat copyFor(const QTextCharFormat &format)
     return copy;
 }
 
+// What a format becomes: with its spacing in the copy's advances, and, for a text with
+// letters its face lacks (drawn from fallback fonts, which the copy cannot space), with its
+// spacing kept between the letters.
+struct Copies
+{
+    QTextCharFormat format;
+    QTextCharFormat spacingInFont;
+    QTextCharFormat spacingBetween;
+    QRawFont face;
+};
+
 } // namespace
 
 namespace MvPdfFont {
 
-QTextCharFormat forPdf(const QTextCharFormat &format)
+QTextCharFormat forPdf(const QTextCharFormat &format, const QString &text)
 {
     // The formats seen so far, with what they became: a report uses a handful, and every
     // line's item asks again.
     constexpr int kFormatsKept = 64;
     static QMutex mutex;
-    static QVector<std::pair<QTextCharFormat, QTextCharFormat>> seen;
+    static QVector<Copies> seen;
     const QMutexLocker lock(&mutex);
-    for (const auto &pair : qAsConst(seen)) {
-        if (pair.first == format)
-            return pair.second;
+    const auto known = std::find_if(seen.cbegin(), seen.cend(),
+                                    [&format](const Copies &copies) { return copies.format == format; });
+    Copies copies;
+    if (known != seen.cend()) {
+        copies = *known;
+    } else {
+        copies = {format, copyFor(format, true), QTextCharFormat(), QRawFont()};
+        const bool spaced = copies.spacingInFont.fontLetterSpacing() != format.fontLetterSpacing();
+        copies.spacingBetween = spaced ? copyFor(format, false) : copies.spacingInFont;
+        if (spaced)
+            copies.face = QRawFont::fromFont(format.font());
+        if (seen.size() < kFormatsKept)
+            seen.append(copies);
     }
-    const QTextCharFormat copy = copyFor(format);
-    if (seen.size() < kFormatsKept)
-        seen.append({format, copy});
-    return copy;
+    if (!copies.face.isValid())
+        return copies.spacingInFont;
+    const QVector<uint> characters = text.toUcs4();
+    const bool faceHasAll = std::all_of(characters.cbegin(), characters.cend(), [&copies](uint c) {
+        return QChar::isSpace(c) || copies.face.supportsCharacter(c);
+    });
+    return faceHasAll ? copies.spacingInFont : copies.spacingBetween;
 }
 
 } // namespace MvPdfFont

@@ -1,6 +1,8 @@
 #ifndef MVPDFFONT_H
 #define MVPDFFONT_H
 
+#include <QString>
+
 class QTextCharFormat;
 
 // Copies of the fonts of the library's text items, made once per process, so that every PDF
@@ -16,9 +18,10 @@ class QTextCharFormat;
 //   looks the same, and its glyphs, which now reach to the next letter, read as words.
 namespace MvPdfFont {
 
-// format naming the copy of its font that it needs; format itself when it needs none or its
-// font cannot be copied.
-QTextCharFormat forPdf(const QTextCharFormat &format);
+// format naming the copy of its font that it needs for text; format itself when it needs
+// none or its font cannot be copied. A spaced text with letters its font lacks, which fallback
+// fonts draw, keeps its spacing between the letters, where it spaces those too.
+QTextCharFormat forPdf(const QTextCharFormat &format, const QString &text = QString());
 
 } // namespace MvPdfFont
 

@@ -82,7 +82,7 @@ void MvTextItem::fill(const QString &newText, const QTextCharFormat &newFormat)
         cursor.removeSelectedText();
     }
     // A font of its own where a PDF's readers would not find its words otherwise.
-    const QTextCharFormat shown = MvPdfFont::forPdf(newFormat);
+    const QTextCharFormat shown = MvPdfFont::forPdf(newFormat, newText);
     cursor.setCharFormat(shown);
     // The block's own format too: an empty text must measure as tall as a line in this
     // format, not as a line in the application's default font.

@@ -7,6 +7,7 @@
 #include <QGraphicsRectItem>
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
+#include <QAbstractTextDocumentLayout>
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
@@ -61,6 +62,8 @@ private slots:
     void emptyTextMeasuresLikeASpace();
     void itemsMeasureAlikeOnEveryScreen_data();
     void itemsMeasureAlikeOnEveryScreen();
+    void spacedTextKeepsItsSpacing_data();
+    void spacedTextKeepsItsSpacing();
     void emitTextListStacksLines();
     void debugOutlineOnlyOnPageItems_data();
     void debugOutlineOnlyOnPageItems();
@@ -340,6 +343,44 @@ void tst_Helper::itemsMeasureAlikeOnEveryScreen()
                                                                            helper.formats[format]));
         QCOMPARE(item->boundingRect().size(), size);
     }
+}
+
+void tst_Helper::spacedTextKeepsItsSpacing_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("spacing");
+    QTest::newRow("label") << QStringLiteral("Dokument nr 118") << 130;
+    QTest::newRow("wide label, Polish") << QStringLiteral("Żółć nr 7") << 200;
+    QTest::newRow("letters of a fallback font") << QStringLiteral("Suma \u2192\u263A \u0645\u0631 12") << 130;
+    QTest::newRow("narrower") << QStringLiteral("Dokument") << 60;
+}
+
+// However a spaced text is set, it is as much wider than the same text unspaced as Qt's own
+// letter spacing makes it, fallback fonts' letters included.
+void tst_Helper::spacedTextKeepsItsSpacing()
+{
+    QFETCH(QString, text);
+    QFETCH(int, spacing);
+    AsyncReportsHelper helper;
+    QTextCharFormat spaced = helper.formats[MvKeys::DocumentLabelFormat];
+    spaced.setFontLetterSpacing(spacing);
+    QTextCharFormat plain = spaced;
+    plain.setFontLetterSpacing(100);
+    const auto itemWidth = [&helper, &text](const QTextCharFormat &format) {
+        QScopedPointer<QGraphicsItem> item(helper.createTextItemWithFormat(text, format));
+        return item->boundingRect().width();
+    };
+    // Qt's own spacing, laid out where the items are.
+    const auto layoutWidth = [&text](const QTextCharFormat &format) {
+        QTextDocument document;
+        document.documentLayout()->setPaintDevice(AsyncReportsHelper::textLayoutDevice());
+        QTextCursor(&document).insertText(text, format);
+        return document.idealWidth();
+    };
+    const double expected = layoutWidth(spaced) - layoutWidth(plain);
+    QVERIFY(qAbs(expected) > 2.0);
+    QVERIFY2(qAbs(itemWidth(spaced) - itemWidth(plain) - expected) < 0.5,
+             qPrintable(QStringLiteral("%1 against %2").arg(itemWidth(spaced) - itemWidth(plain)).arg(expected)));
 }
 
 void tst_Helper::emitTextListStacksLines()

@@ -13,6 +13,8 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
+#include <limits>
+
 namespace {
 
 // An entry opens the page a little above the first word of what it marks: the word's box
@@ -421,6 +423,7 @@ void tst_Outline::groupsOfLongOutlines_data()
     QTest::newRow("size 1 is off") << 501 << 1 << QVector<int>{501};
     QTest::newRow("groups of 250") << 600 << 250 << QVector<int>{3, 600};
     QTest::newRow("groups grouped again") << 1001 << 2 << QVector<int>{251, 501, 1001};
+    QTest::newRow("one group as large as can be") << 501 << std::numeric_limits<int>::max() << QVector<int>{1, 501};
 }
 
 // Every entry stays in the outline, in order, opening its page; a parent of more than the
