@@ -61,14 +61,19 @@ if(MVPDFRENDER_INSTALL_RPATH)
     set(MVPDFRENDER_PC_RPATH "-Wl,-rpath,\${libdir} ")
 endif()
 
-# The way from the pkg-config folder up to the prefix, whatever the prefix is at install time.
+# The way from the pkg-config folder up to the prefix, whatever the prefix is at install time;
+# in the system's prefix (packages) the prefix itself, so that the flags show plain paths.
 file(RELATIVE_PATH MVPDFRENDER_PC_TO_PREFIX "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
+set(MVPDFRENDER_PC_PREFIX "\${pcfiledir}/${MVPDFRENDER_PC_TO_PREFIX}")
+if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+    set(MVPDFRENDER_PC_PREFIX "/usr")
+endif()
 configure_file(${CMAKE_CURRENT_LIST_DIR}/mvpdfrender.pc.in
     ${CMAKE_CURRENT_BINARY_DIR}/mvpdfrender${MVPDFRENDER_SUFFIX}.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/mvpdfrender${MVPDFRENDER_SUFFIX}.pc
     DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig
     COMPONENT dev)
 
-if(PROJECT_IS_TOP_LEVEL)
+if(PROJECT_IS_TOP_LEVEL AND MVPDFRENDER_DEBIAN_FILES)
     include(${CMAKE_CURRENT_LIST_DIR}/MvPdfRenderDebian.cmake)
 endif()

@@ -6,6 +6,7 @@
 #include "mvtextfitter.h"
 #include "pdfrendererbase_p.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QGraphicsItem>
 #include <QHash>
@@ -23,7 +24,28 @@ constexpr int kWideColumns = 2;
 // nanoseconds: lines of a page take a millisecond or two; a pattern far slower than that
 // would hold up cancels and the host's window.
 constexpr qint64 kMaxMatchingPerPass = 1000 * 1000 * 1000;
+
+// The longest run of digits, up to the long line length, that a column of a three-column
+// page holds in format: measured, so that a large text size gives longer lines two columns.
+int narrowLineLimit(AsyncReportsHelper &helper, const QTextCharFormat &format)
+{
+    const double columnWidth = helper.width() / kNarrowColumns;
+    const auto fits = [&](int length) {
+        const std::unique_ptr<QGraphicsItem> item(helper.createTextItemWithFormat(QString(length, QLatin1Char('0')), format));
+        return item->boundingRect().width() <= columnWidth;
+    };
+    if (fits(MvLayout::LongLineLength))
+        return MvLayout::LongLineLength;
+    int fitting = 0;
+    int tooLong = MvLayout::LongLineLength;
+    while (tooLong - fitting > 1) {
+        const int middle = (fitting + tooLong) / 2;
+        (fits(middle) ? fitting : tooLong) = middle;
+    }
+    return fitting;
 }
+
+} // namespace
 
 // What the renderer keeps beside its specified fields.
 struct PDFRenderer::Private
@@ -49,6 +71,10 @@ struct PDFRenderer::Private
     QStringList headings;
     QHash<int, QStringList> fittedHeadings;
     qint64 matchingTime = 0;   // spent matching lines in this pass, in nanoseconds
+    // The longest line, up to the long line length, that a column of a three-column page
+    // holds at the report's resolution: a page with a longer line gets two columns, as a
+    // page with a long line does, rather than cut it.
+    int narrowLineLimit = MvLayout::LongLineLength;
 };
 
 PDFRenderer::PDFRenderer(AsyncReportsBase *owner)
@@ -125,6 +151,10 @@ void PDFRenderer::startReport()
     lineNo = 0;
     pageStartLineNo = 0;
     twoColumns = wide;
+    // Text items need the widgets' application object (prepare() refuses a report without).
+    const bool textItems = qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
+    d->narrowLineLimit = textItems ? narrowLineLimit(hlp, hlp.formats[MvKeys::PrintoutFormat])
+                                   : MvLayout::LongLineLength;
     // begin() detaches the job's list from any other list sharing it, once: a pass over the
     // string pointers, which are then shared. From here on the renderer reads the job's own
     // list, which a host may write to during the run without moving it.
@@ -160,7 +190,10 @@ bool PDFRenderer::emitPage(bool)
             takeLine();
         holdLine = false;
 
-        if (line.size() - d->offset > MvLayout::LongLineLength && !twoColumns) {
+        const int remaining = line.size() - d->offset;
+        const bool tooLongForThree = remaining > MvLayout::LongLineLength
+                || (remaining > d->narrowLineLimit && !d->cutting);
+        if (tooLongForThree && !twoColumns) {
             hlp.flushPageItemsForReuse();
             restartPage = true;
             twoColumns = true;

@@ -7,9 +7,64 @@
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
+#include <QVector>
 
+#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
+
+namespace {
+
+// How many single-letter edits turn a into b.
+int editDistance(const QString &a, const QString &b)
+{
+    QVector<int> previous(b.size() + 1);
+    for (int j = 0; j <= b.size(); ++j)
+        previous[j] = j;
+    for (int i = 1; i <= a.size(); ++i) {
+        QVector<int> current(b.size() + 1);
+        current[0] = i;
+        for (int j = 1; j <= b.size(); ++j) {
+            const int replace = previous[j - 1] + (a.at(i - 1) == b.at(j - 1) ? 0 : 1);
+            current[j] = std::min({previous[j] + 1, current[j - 1] + 1, replace});
+        }
+        previous = current;
+    }
+    return previous[b.size()];
+}
+
+// The option of help most like name (without its dashes), as "--title"; empty when none is
+// near enough to be what was meant.
+QString nearestOption(const QString &name, const QString &help)
+{
+    static const QRegularExpression optionName(QStringLiteral("(?:^|[\\s,])--([a-z][a-z0-9-]*)"));
+    QString nearest;
+    int best = std::max(2, int(name.size()) / 3) + 1;
+    for (auto match = optionName.globalMatch(help); match.hasNext();) {
+        const QString candidate = match.next().captured(1);
+        const int distance = editDistance(name, candidate);
+        if (distance < best) {
+            best = distance;
+            nearest = QStringLiteral("--") + candidate;
+        }
+    }
+    return nearest;
+}
+
+// Why the arguments could not be read, in the tool's words where it has them.
+QString parseError(const QCommandLineParser &parser)
+{
+    const QStringList unknown = parser.unknownOptionNames();
+    if (unknown.isEmpty())
+        return parser.errorText();
+    const QString name = unknown.first();
+    const QString given = (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+    const QString nearest = nearestOption(name, parser.helpText());
+    return nearest.isEmpty() ? Tool::tr("unknown option %1").arg(given)
+                             : Tool::tr("unknown option %1; did you mean %2?").arg(given, nearest);
+}
+
+} // namespace
 
 namespace Commands {
 
@@ -25,14 +80,18 @@ int usageError(const QString &command, const QString &message)
 bool parse(QCommandLineParser &parser, const QString &command, const QString &usage,
            const QStringList &arguments, int *status)
 {
-    parser.addHelpOption();
+    // The help options in the tool's own words (Qt's would speak English in a Polish run); the
+    // tool has no options of Qt's to add to the full help.
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, Tool::tr("Show this help."));
+    const QCommandLineOption helpAll(QStringLiteral("help-all"), Tool::tr("Show this help (as --help)."));
+    parser.addOptions({help, helpAll});
     QStringList withProgram = arguments;
     withProgram.prepend(Tool::name() + QLatin1Char(' ') + command);
     if (!parser.parse(withProgram)) {
-        *status = usageError(command, parser.errorText());
+        *status = usageError(command, parseError(parser));
         return false;
     }
-    if (parser.isSet(QStringLiteral("help"))) {
+    if (parser.isSet(help) || parser.isSet(helpAll)) {
         // Qt names the program by its path and lists the arguments itself: the first line
         // names the tool and the command instead.
         QString help = parser.helpText();
@@ -115,7 +174,7 @@ int run(const QStringList &arguments)
             "\n"
             "Run '%1 COMMAND --help' for the options of a command, 'man %1' for the manual.\n"
             "Exit status: 0 success, 1 render failed, 2 usage or input error, 130 cancelled.\n").arg(Tool::name());
-    if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("--help-all")) {
         std::fputs(qUtf8Printable(usage), stdout);
         return Success;
     }

@@ -194,7 +194,7 @@ bool DocumentFeeder::buildImage(const DocumentInput &input, int index,
     if (factor < 1.0) {
         notice(Tool::tr("%1, item %2: image \"%3\" scaled from %4 to %5 to fit a column")
                .arg(input.name).arg(index + 1).arg(source.imageName)
-               .arg(source.scale, 0, 'g', 4).arg(source.scale * factor, 0, 'g', 4));
+               .arg(Tool::locale().toString(source.scale, 'g', 4), Tool::locale().toString(source.scale * factor, 'g', 4)));
     }
     *item = imageItem;
     return true;

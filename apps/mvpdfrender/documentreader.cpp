@@ -5,15 +5,19 @@
 #include "mvkeys.h"
 #include "tool.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageReader>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -96,8 +100,8 @@ bool JsonDocuments::readDocument(const QJsonValue &value, DocumentInput *documen
     if (object.contains(QLatin1String("number"))) {
         const QJsonValue number = object.value(QLatin1String("number"));
         const double n = number.toDouble();
-        if (!number.isDouble() || n != std::floor(n) || std::abs(n) > 2147483647.0)
-            return fail(Tool::tr("\"number\" must be a whole number"));
+        if (!number.isDouble() || n != std::floor(n) || n < 1.0 || n > double(std::numeric_limits<int>::max()))
+            return fail(Tool::tr("\"number\" must be a whole number from 1 to %1").arg(std::numeric_limits<int>::max()));
         document->number = int(n);
     }
     if (object.contains(QLatin1String("title"))) {
@@ -221,6 +225,26 @@ DocumentInput fromLines(const QStringList &lines, const QString &name)
         document.items.append(item);
     }
     return document;
+}
+
+bool looksLikeDocuments(const QByteArray &data)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(data);
+    if (document.isObject())
+        return document.object().contains(QLatin1String("documents"));
+    if (!document.isArray() || document.array().isEmpty())
+        return false;
+    const QJsonArray array = document.array();
+    return std::all_of(array.begin(), array.end(), [](const QJsonValue &value) { return value.isObject(); });
+}
+
+bool looksLikeImage(const QByteArray &data)
+{
+    static const QList<QByteArray> common{"png", "jpeg", "gif", "bmp", "webp", "tiff"};
+    QByteArray copy = data;
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    return common.contains(QImageReader::imageFormat(&buffer));
 }
 
 bool fromJson(const QByteArray &json, const QString &name, const QString &baseDir,

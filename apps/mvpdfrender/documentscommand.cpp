@@ -86,6 +86,11 @@ int Commands::runDocuments(const QStringList &arguments)
             }
             continue;
         }
+        if (DocumentReader::looksLikeImage(data)) {
+            return usageError(command, Tool::tr("%1: an image goes into a document of a JSON file, such as "
+                                                "{\"documents\": [{\"items\": [{\"image\": \"%2\"}]}]}")
+                              .arg(InputReader::displayName(input), QFileInfo(input).fileName()));
+        }
         QStringList lines;
         status = decodeLines(data, input, report.encoding(parser), &lines);
         if (status != Success)

@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "documentreader.h"
 #include "inputreader.h"
 #include "mvlayout.h"
 #include "mvstringformatter.h"
@@ -56,8 +57,16 @@ int Commands::runLines(const QStringList &arguments)
                           .arg(outlineExpression.patternErrorOffset()));
 
     InputReader reader;
+    QByteArray data;
+    status = readInput(reader, input, &data);
+    if (status != Success)
+        return status;
+    if (DocumentReader::looksLikeDocuments(data)) {
+        return usageError(command, Tool::tr("%1: this is a documents file: use %2 documents")
+                          .arg(InputReader::displayName(input), Tool::name()));
+    }
     QStringList lines;
-    status = readLines(reader, input, report.encoding(parser), &lines);
+    status = decodeLines(data, input, report.encoding(parser), &lines);
     if (status != Success)
         return status;
     if (parser.isSet(quickView))

@@ -52,6 +52,11 @@ bool OutputTarget::fail(int errorNumber, QString *error) const
     return fail(Tool::systemError(errorNumber), error);
 }
 
+bool OutputTarget::failOfWorkFile(QString *error) const
+{
+    return workFile.systemError() != 0 ? fail(workFile.systemError(), error) : fail(workFile.errorString(), error);
+}
+
 bool OutputTarget::fail(const QString &reason, QString *error) const
 {
     *error = Tool::tr("cannot write %1: %2").arg(displayPath(), reason);
@@ -62,6 +67,11 @@ OutputTarget::Status OutputTarget::open(const QString &requestedPath, const File
                                         QString *error)
 {
     requested = requestedPath;
+    // A PDF is no text for a terminal: a mistake in the command, not a failure to write.
+    if (requested == QLatin1String("-") && ::isatty(STDOUT_FILENO)) {
+        fail(Tool::tr("it is a terminal; redirect it to a file or a pipe"), error);
+        return Status::Refused;
+    }
     if (!resolve(error))
         return Status::Failed;
 
@@ -131,7 +141,7 @@ bool OutputTarget::createWorkFile(QString *error)
             ? workFile.create(finalPath)
             : workFile.createTemporary(QFile::encodeName(QDir::tempPath()));
     if (!created)
-        return fail(workFile.errorString(), error);
+        return failOfWorkFile(error);
     workDevice = std::make_unique<QFile>();
     workDevice->open(workFile.handle(), QIODevice::ReadWrite, QFileDevice::DontCloseHandle);
     return true;
@@ -201,7 +211,7 @@ OutputTarget::Status OutputTarget::commitFile(QString *error)
         return Status::Cancelled;
     }
     if (!workFile.publish()) {
-        fail(workFile.errorString(), error);
+        failOfWorkFile(error);
         discard();
         return Status::Failed;
     }

@@ -66,6 +66,9 @@ private:
 
     bool fail(int errorNumber, QString *error) const;
     bool fail(const QString &reason, QString *error) const;
+    // fail() with why the work file could not be made or named: the system's error in the
+    // tool's words where there is one.
+    bool failOfWorkFile(QString *error) const;
     bool resolve(QString *error);
     bool useStandardOutput(QString *error);
     bool createWorkFile(QString *error);

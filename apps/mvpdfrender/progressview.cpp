@@ -31,7 +31,7 @@ ProgressView::ProgressView(Style style, const QString &counted) : style(style), 
 void ProgressView::update(int pagesWritten, double percent)
 {
     const double share = qBound(0.0, percent, 100.0);
-    const QString shareText = QString::number(share, 'f', 1) + QStringLiteral(" %");
+    const QString shareText = Tool::locale().toString(share, 'f', 1) + QStringLiteral(" %");
     switch (style) {
     case Style::None:
         return;

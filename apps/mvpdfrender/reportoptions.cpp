@@ -24,6 +24,7 @@ constexpr int kMaxOutlineGroup = 1000000;
 // The printout text sizes those resolutions give, in points, rounded inwards.
 constexpr double kMinTextSize = 0.5;
 constexpr double kMaxTextSize = 6.9;
+constexpr double kExampleTextSize = 5.5;
 // The size in points at which printout text prints for each unit of layout resolution: its
 // format's size, laid out at the text layout device's resolution, printed at ppi.
 double printoutPointsTimesPpi()
@@ -152,10 +153,12 @@ bool ReportOptions::read(const QCommandLineParser &parser, const QString &defaul
     }
     if (parser.isSet(textSize)) {
         bool ok = false;
-        const double points = QLocale::c().toDouble(parser.value(textSize), &ok);
+        const double points = Tool::readDecimal(parser.value(textSize), &ok);
         if (!ok || !(points >= kMinTextSize && points <= kMaxTextSize)) {
-            *error = Tool::tr("--text-size takes points from %1 to %2, such as 5 or 5.5")
-                    .arg(kMinTextSize).arg(kMaxTextSize);
+            const QLocale written = Tool::locale();
+            *error = Tool::tr("--text-size takes points from %1 to %2, such as 5 or %3")
+                    .arg(written.toString(kMinTextSize), written.toString(kMaxTextSize),
+                         written.toString(kExampleTextSize));
             return false;
         }
         settings->ppi = qRound(printoutPointsTimesPpi() / points);

@@ -38,8 +38,9 @@ QString writeFailure(const MvFailure &failure, const OutputTarget &target)
     QString reason = target.writeFailureReason();
     if (reason.isEmpty() && failure.systemError() != 0)
         reason = Tool::systemError(failure.systemError());
-    const QString text = Tool::tr("cannot write %1").arg(target.displayPath());
-    return reason.isEmpty() ? text : QStringLiteral("%1 (%2)").arg(text, reason);
+    if (reason.isEmpty())
+        return Tool::tr("cannot write %1").arg(target.displayPath());
+    return Tool::tr("cannot write %1: %2").arg(target.displayPath(), reason);
 }
 
 // Says how the job failed, in the tool's words; returns the exit status.

@@ -60,6 +60,24 @@ bool Tool::speaksPolish()
     return polish;
 }
 
+QLocale Tool::locale()
+{
+    QLocale written = polish ? QLocale(QLocale::Polish, QLocale::Poland) : QLocale::c();
+    written.setNumberOptions(QLocale::OmitGroupSeparator);
+    return written;
+}
+
+double Tool::readDecimal(const QString &text, bool *ok)
+{
+    const double value = QLocale::c().toDouble(text.trimmed(), ok);
+    if (*ok)
+        return value;
+    // Group separators would make "4,5" forty-five where the comma groups digits.
+    QLocale local = QLocale::system();
+    local.setNumberOptions(QLocale::RejectGroupSeparator);
+    return local.toDouble(text.trimmed(), ok);
+}
+
 QString Tool::systemError(int errorNumber)
 {
     switch (errorNumber) {
@@ -80,6 +98,8 @@ QString Tool::systemError(int errorNumber)
         return tr("it is a folder");
     case EIO:
         return tr("an input or output error of the device");
+    case ENOTDIR:
+        return tr("a part of the path is not a folder");
     default:
         return QString::fromLocal8Bit(std::strerror(errorNumber));
     }

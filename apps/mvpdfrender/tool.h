@@ -2,6 +2,7 @@
 #define TOOL_H
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <QString>
 
 // The tool's own texts and how it speaks: every text goes through Qt's translation system in
@@ -20,6 +21,11 @@ public:
     static void installTranslation(QCoreApplication &application);
     // Whether the tool speaks Polish, the library's language, in this run.
     static bool speaksPolish();
+    // How the tool writes numbers in its language: "0,5" in Polish, "0.5" in English.
+    static QLocale locale();
+    // A decimal number as an operator writes one: with a point, or with the decimal separator
+    // of the user's locale; false in *ok when it is neither.
+    static double readDecimal(const QString &text, bool *ok);
 
     // What a failed system call says, for errno errorNumber: the common ones in the tool's
     // words, the rest as the C library puts them.

@@ -174,6 +174,8 @@ private slots:
     void decodingKeepsEveryCharacter_data();
     void decodingKeepsEveryCharacter();
     void textSizeIsAResolution();
+    void largeTextKeepsLinesWhole_data();
+    void largeTextKeepsLinesWhole();
     void quickViewIntoAClosedPipe();
     void everyOptionDocumented();
 
@@ -422,7 +424,22 @@ void tst_Cli::failedRuns_data()
         << "the 120 heading lines leave no room for a line in a column" << 2;
     QTest::newRow("a resolution below the range") << lines + " --ppi 1" << QByteArray("a")
                                                   << "--ppi takes a whole number from 72 to 1200" << 2;
-    QTest::newRow("unknown option") << lines + " --colour" << QByteArray("a") << "Unknown option 'colour'" << 2;
+    QTest::newRow("unknown option") << lines + " --colour" << QByteArray("a") << "unknown option --colour" << 2;
+    QTest::newRow("a misspelt option") << lines + " --titel T" << QByteArray("a")
+                                       << "unknown option --titel; did you mean --title?" << 2;
+    QTest::newRow("a documents file given to lines") << "$TOOL lines in.json -o out.pdf"
+        << QByteArray(R"({"documents": [{"items": ["a"]}]})") << "in.json: this is a documents file: use " << 2;
+    QTest::newRow("an image given to documents") << "cp in.txt logo.png; $TOOL documents logo.png -o out.pdf; s=$?; rm logo.png; exit $s"
+        << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)
+        << R"(logo.png: an image goes into a document of a JSON file, such as {"documents": [{"items": [{"image": "logo.png"}]}]})" << 2;
+    QTest::newRow("a negative document number") << json << QByteArray(R"([{"number": -1, "items": ["a"]}])")
+                                                 << "\"number\" must be a whole number from 1 to 2147483647" << 2;
+    QTest::newRow("document number zero") << json << QByteArray(R"([{"number": 0, "items": ["a"]}])")
+                                          << "\"number\" must be a whole number from 1 to 2147483647" << 2;
+    QTest::newRow("a text size out of range, in Polish") << "LANG=pl_PL.UTF-8 " + lines + " --text-size 9,5" << QByteArray("a")
+                                                         << "--text-size przyjmuje punkty od 0,5 do 6,9, np. 5 albo 5,5" << 2;
+    QTest::newRow("standard output a terminal") << "script -qec \"$TOOL lines in.txt -o -\" /dev/null 1>&2"
+        << QByteArray("a") << "cannot write standard output: it is a terminal" << 2;
     QTest::newRow("no output") << "$TOOL lines in.txt" << QByteArray("a") << "missing the output file" << 2;
     QTest::newRow("first number without numbering") << "$TOOL documents in.txt --first-number 3 -o out.pdf"
                                                     << QByteArray("a") << "--first-number needs --numbered" << 2;
@@ -433,6 +450,10 @@ void tst_Cli::failedRuns_data()
                                            << "cannot write .: it is a directory" << 1;
     QTest::newRow("a full device") << "$TOOL lines in.txt -o /dev/full" << QByteArray("a")
                                    << "cannot write /dev/full: no space left on the disk" << 1;
+    QTest::newRow("a file where a folder should be") << "touch file; $TOOL lines in.txt -o file/out.pdf; s=$?; rm file; exit $s" << QByteArray("a")
+                                                     << "cannot write file/out.pdf: a part of the path is not a folder" << 1;
+    QTest::newRow("a path the system refuses, in Polish") << "touch file; LANG=pl_PL.UTF-8 $TOOL lines in.txt -o file/out.pdf; s=$?; rm file; exit $s"
+        << QByteArray("a") << "nie można zapisać file/out.pdf: część ścieżki nie jest folderem" << 1;
     QTest::newRow("a machine without fonts") << "FONTCONFIG_FILE=$PWD/fonts.conf " + lines << QByteArray("a")
                                              << "no installed font for Open Sans, Liberation Mono" << 1;
     // In Polish, the tool says it in its own Polish words.
@@ -497,7 +518,7 @@ void tst_Cli::failedRuns()
     QVERIFY2(err.contains(message), qPrintable(err));
     // One line, and for a mistake in the arguments a pointer to the help.
     const QStringList said = err.split(QLatin1Char('\n'), Qt::SkipEmptyParts)
-            .filter(QRegularExpression(QStringLiteral("^(?!Try 'mvpdfrender)")));
+            .filter(QRegularExpression(QStringLiteral("^(?!Try 'mvpdfrender|Spróbuj: 'mvpdfrender)")));
     QVERIFY2(said.size() == 1, qPrintable(err));
     QVERIFY(!QFile::exists(path(QStringLiteral("out.pdf"))));
     QCOMPARE(leftovers(), before);
@@ -518,7 +539,7 @@ void tst_Cli::endings_data()
     QTest::newRow("SIGINT while a FIFO has no reader") << ":" << "fifo" << int(SIGINT) << 130 << "cancelled";
     QTest::newRow("SIGINT ignored when the tool started") << "trap '' INT" << out << int(SIGINT) << 0 << "wrote";
     QTest::newRow("file-size limit") << "ulimit -f 16" << out << 0 << 1
-                                     << "cannot write out.pdf (larger than the file-size limit)";
+                                     << "cannot write out.pdf: larger than the file-size limit";
 }
 
 // However a run ends early, it leaves no work file and the earlier report as it was.
@@ -811,6 +832,12 @@ void tst_Cli::languages_data()
     QTest::newRow("Polish help") << QByteArray("pl_PL.UTF-8") << QStringList{QStringLiteral("documents"), QStringLiteral("--help")}
         << QStringList{tool + QStringLiteral(" documents [opcje] WEJŚCIE..."), QStringLiteral("Numeruje dokumenty")}
         << QStringList{QStringLiteral("Number the documents"), QStringLiteral("INPUT")};
+    QTest::newRow("Polish help, Qt's rows too") << QByteArray("pl_PL.UTF-8") << QStringList{QStringLiteral("lines"), QStringLiteral("--help")}
+        << QStringList{QStringLiteral("Pokazuje tę pomoc.")} << QStringList{QStringLiteral("Displays")};
+    QTest::newRow("the full help at the top") << QByteArray("C.UTF-8") << QStringList{QStringLiteral("--help-all")}
+        << QStringList{QStringLiteral("Usage: %1 COMMAND").arg(tool)} << QStringList{QStringLiteral("unknown command")};
+    QTest::newRow("Polish numbers") << QByteArray("pl_PL.UTF-8") << report + QStringList{QStringLiteral("--text-size"), QStringLiteral("4,5")}
+        << QStringList{QStringLiteral("73,9 % wierszy")} << QStringList{QStringLiteral("73.9")};
     QTest::newRow("Polish usage error") << QByteArray("pl_PL.UTF-8")
         << QStringList{QStringLiteral("lines"), QStringLiteral("in.txt"), QStringLiteral("-o"), QStringLiteral("out.pdf"),
                        QStringLiteral("--date"), QStringLiteral("jutro")}
@@ -957,6 +984,39 @@ void tst_Cli::textSizeIsAResolution()
     QCOMPARE(runTool(arguments + QStringList{path(QStringLiteral("ppi.pdf")), QStringLiteral("--ppi"),
                                             QStringLiteral("100")}, QByteArray(), environment).status, 0);
     QVERIFY(readFile(path(QStringLiteral("size.pdf"))) == readFile(path(QStringLiteral("ppi.pdf"))));
+}
+
+void tst_Cli::largeTextKeepsLinesWhole_data()
+{
+    QTest::addColumn<QByteArray>("language");
+    QTest::addColumn<QStringList>("size");
+    QTest::addColumn<int>("length");
+    QTest::newRow("40 characters at 6.9 pt") << QByteArray("C.UTF-8") << QStringList{"--text-size", "6.9"} << 40;
+    QTest::newRow("40 characters at 6,9 pt in Polish") << QByteArray("pl_PL.UTF-8") << QStringList{"--text-size", "6,9"} << 40;
+    QTest::newRow("50 characters at 72 ppi") << QByteArray("C.UTF-8") << QStringList{"--ppi", "72"} << 50;
+    QTest::newRow("50 characters at 6.6 pt") << QByteArray("C.UTF-8") << QStringList{"--text-size", "6.6"} << 50;
+}
+
+// At every accepted size a printout line of up to 50 characters stays whole: a page whose
+// lines a third of it cannot hold gets two columns.
+void tst_Cli::largeTextKeepsLinesWhole()
+{
+    QFETCH(QByteArray, language);
+    QFETCH(QStringList, size);
+    QFETCH(int, length);
+    QStringList lines;
+    for (int i = 0; i < 400; ++i)
+        lines.append(QStringLiteral("Mąka pszenna typ 450 %1").arg(i, 4, 10, QLatin1Char('0')).leftJustified(length - 8)
+                     + QStringLiteral("1 x 6,92"));
+    writeFile(path(QStringLiteral("in.txt")), lines.join(QLatin1Char('\n')).toUtf8());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LANG"), QString::fromLatin1(language));
+    const QString out = path(QStringLiteral("large.pdf"));
+    QCOMPARE(runTool(QStringList{QStringLiteral("lines"), path(QStringLiteral("in.txt")), QStringLiteral("-o"), out} + size,
+                     QByteArray(), environment).status, 0);
+    const QString text = PdfProbe::rawText(out);
+    for (const QString &line : qAsConst(lines))
+        QVERIFY2(text.contains(line.simplified() + QLatin1Char('\n')), qPrintable(line));
 }
 
 // A reader that stops reading ends quickview quietly, with the status of a SIGPIPE death.

@@ -78,10 +78,6 @@ Kod wyjścia: 0 sukces, 1 błąd tworzenia, 2 błąd użycia lub danych, 130 prz
         <translation>nieznany klucz &quot;%1&quot;</translation>
     </message>
     <message>
-        <source>&quot;number&quot; must be a whole number</source>
-        <translation>&quot;number&quot; musi być liczbą całkowitą</translation>
-    </message>
-    <message>
         <source>&quot;title&quot; must be a string</source>
         <translation>&quot;title&quot; musi być tekstem</translation>
     </message>
@@ -462,10 +458,6 @@ Kod wyjścia: 0 sukces, 1 błąd tworzenia, 2 błąd użycia lub danych, 130 prz
         <translation>--ppi przyjmuje liczbę całkowitą od %1 do %2</translation>
     </message>
     <message>
-        <source>--text-size takes points from %1 to %2, such as 5 or 5.5</source>
-        <translation>--text-size przyjmuje punkty od %1 do %2, np. 5 albo 5.5</translation>
-    </message>
-    <message>
         <source>the %1 heading lines leave no room for a line in a column</source>
         <translation>wiersze nagłówka (%1) nie zostawiają w kolumnie miejsca na wiersz</translation>
     </message>
@@ -648,6 +640,46 @@ Kod wyjścia: 0 sukces, 1 błąd tworzenia, 2 błąd użycia lub danych, 130 prz
     <message>
         <source>--outline-group takes 0 (a flat outline) or a whole number from 2 to %1</source>
         <translation>--outline-group przyjmuje 0 (płaski spis treści) albo liczbę całkowitą od 2 do %1</translation>
+    </message>
+    <message>
+        <source>unknown option %1</source>
+        <translation>nieznana opcja %1</translation>
+    </message>
+    <message>
+        <source>unknown option %1; did you mean %2?</source>
+        <translation>nieznana opcja %1; czy chodziło o %2?</translation>
+    </message>
+    <message>
+        <source>Show this help.</source>
+        <translation>Pokazuje tę pomoc.</translation>
+    </message>
+    <message>
+        <source>Show this help (as --help).</source>
+        <translation>Pokazuje tę pomoc (jak --help).</translation>
+    </message>
+    <message>
+        <source>&quot;number&quot; must be a whole number from 1 to %1</source>
+        <translation>&quot;number&quot; musi być liczbą całkowitą od 1 do %1</translation>
+    </message>
+    <message>
+        <source>%1: an image goes into a document of a JSON file, such as {&quot;documents&quot;: [{&quot;items&quot;: [{&quot;image&quot;: &quot;%2&quot;}]}]}</source>
+        <translation>%1: obraz umieszcza się w dokumencie pliku JSON, np. {&quot;documents&quot;: [{&quot;items&quot;: [{&quot;image&quot;: &quot;%2&quot;}]}]}</translation>
+    </message>
+    <message>
+        <source>%1: this is a documents file: use %2 documents</source>
+        <translation>%1: to plik dokumentów: użyj %2 documents</translation>
+    </message>
+    <message>
+        <source>--text-size takes points from %1 to %2, such as 5 or %3</source>
+        <translation>--text-size przyjmuje punkty od %1 do %2, np. 5 albo %3</translation>
+    </message>
+    <message>
+        <source>a part of the path is not a folder</source>
+        <translation>część ścieżki nie jest folderem</translation>
+    </message>
+    <message>
+        <source>it is a terminal; redirect it to a file or a pipe</source>
+        <translation>to terminal; skieruj wyjście do pliku albo potoku</translation>
     </message>
 </context>
 </TS>
