@@ -13,6 +13,8 @@
 #include <QRegularExpression>
 #include <QTextCharFormat>
 
+#include <algorithm>
+
 namespace {
 // A line longer than this (in UTF-16 code units) is placed piece by piece without being laid
 // out whole first: it is far wider than any column, and a line of megabytes laid out whole
@@ -25,14 +27,19 @@ constexpr int kWideColumns = 2;
 // would hold up cancels and the host's window.
 constexpr qint64 kMaxMatchingPerPass = 1000 * 1000 * 1000;
 
+// Whether a column of a three-column page holds text in format, measured.
+bool fitsNarrowColumn(AsyncReportsHelper &helper, const QString &text, const QTextCharFormat &format)
+{
+    const std::unique_ptr<QGraphicsItem> item(helper.createTextItemWithFormat(text, format));
+    return item->boundingRect().width() <= helper.width() / kNarrowColumns;
+}
+
 // The longest run of digits, up to the long line length, that a column of a three-column
 // page holds in format: measured, so that a large text size gives longer lines two columns.
 int narrowLineLimit(AsyncReportsHelper &helper, const QTextCharFormat &format)
 {
-    const double columnWidth = helper.width() / kNarrowColumns;
     const auto fits = [&](int length) {
-        const std::unique_ptr<QGraphicsItem> item(helper.createTextItemWithFormat(QString(length, QLatin1Char('0')), format));
-        return item->boundingRect().width() <= columnWidth;
+        return fitsNarrowColumn(helper, QString(length, QLatin1Char('0')), format);
     };
     if (fits(MvLayout::LongLineLength))
         return MvLayout::LongLineLength;
@@ -75,6 +82,9 @@ struct PDFRenderer::Private
     // holds at the report's resolution: a page with a longer line gets two columns, as a
     // page with a long line does, rather than cut it.
     int narrowLineLimit = MvLayout::LongLineLength;
+    // Every page in two columns: asked for (wide), or heading lines that a column of three
+    // would cut.
+    bool alwaysTwoColumns = false;
 };
 
 PDFRenderer::PDFRenderer(AsyncReportsBase *owner)
@@ -150,11 +160,15 @@ void PDFRenderer::startReport()
     columnY = 0.0;
     lineNo = 0;
     pageStartLineNo = 0;
-    twoColumns = wide;
     // Text items need the widgets' application object (prepare() refuses a report without).
     const bool textItems = qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
-    d->narrowLineLimit = textItems ? narrowLineLimit(hlp, hlp.formats[MvKeys::PrintoutFormat])
-                                   : MvLayout::LongLineLength;
+    const QTextCharFormat format = hlp.formats[MvKeys::PrintoutFormat];
+    d->narrowLineLimit = textItems ? narrowLineLimit(hlp, format) : MvLayout::LongLineLength;
+    const QStringList &headings = owner->continuationHeader();
+    d->alwaysTwoColumns = wide || (textItems && std::any_of(headings.cbegin(), headings.cend(), [&](const QString &heading) {
+        return heading.size() <= MvLayout::LongLineLength && !fitsNarrowColumn(hlp, heading, format);
+    }));
+    twoColumns = d->alwaysTwoColumns;
     // begin() detaches the job's list from any other list sharing it, once: a pass over the
     // string pointers, which are then shared. From here on the renderer reads the job's own
     // list, which a host may write to during the run without moving it.
@@ -191,8 +205,11 @@ bool PDFRenderer::emitPage(bool)
         holdLine = false;
 
         const int remaining = line.size() - d->offset;
+        // A tab spaces its line out further than the digits the limit was measured with.
         const bool tooLongForThree = remaining > MvLayout::LongLineLength
-                || (remaining > d->narrowLineLimit && !d->cutting);
+                || (!d->cutting && !twoColumns && remaining > d->narrowLineLimit)
+                || (!d->cutting && !twoColumns && line.contains(QLatin1Char('\t'))
+                    && !fitsNarrowColumn(hlp, line.mid(d->offset), format));
         if (tooLongForThree && !twoColumns) {
             hlp.flushPageItemsForReuse();
             restartPage = true;
@@ -357,7 +374,7 @@ void PDFRenderer::finishFullPage(const QTextCharFormat &format)
     columnY = 0.0;
     ++pageNum;
     hlp.setPageNum(pageNum);
-    twoColumns = wide;
+    twoColumns = d->alwaysTwoColumns;
     // The held line (or the part of it still to place) opens the next page.
     pageStart = current - 1;
     pageStartLineNo = lineNo - 1;

@@ -33,35 +33,46 @@ int editDistance(const QString &a, const QString &b)
     return previous[b.size()];
 }
 
-// The option of help most like name (without its dashes), as "--title"; empty when none is
-// near enough to be what was meant.
-QString nearestOption(const QString &name, const QString &help)
+// Of candidates, the one most like given (letter case aside); empty when none is near enough
+// to be what was meant.
+QString nearest(const QString &given, const QStringList &candidates)
 {
-    static const QRegularExpression optionName(QStringLiteral("(?:^|[\\s,])--([a-z][a-z0-9-]*)"));
-    QString nearest;
-    int best = std::max(2, int(name.size()) / 3) + 1;
-    for (auto match = optionName.globalMatch(help); match.hasNext();) {
-        const QString candidate = match.next().captured(1);
-        const int distance = editDistance(name, candidate);
+    QString found;
+    int best = std::max(2, int(given.size()) / 3) + 1;
+    for (const QString &candidate : candidates) {
+        const int distance = editDistance(given.toLower(), candidate);
         if (distance < best) {
             best = distance;
-            nearest = QStringLiteral("--") + candidate;
+            found = candidate;
         }
     }
-    return nearest;
+    return found;
 }
 
-// Why the arguments could not be read, in the tool's words where it has them.
-QString parseError(const QCommandLineParser &parser)
+// Why the arguments could not be read, in the tool's words where it has them: an unknown
+// option as it was typed, with the command's option most like it.
+QString parseError(const QCommandLineParser &parser, const QStringList &arguments)
 {
     const QStringList unknown = parser.unknownOptionNames();
     if (unknown.isEmpty())
         return parser.errorText();
     const QString name = unknown.first();
-    const QString given = (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
-    const QString nearest = nearestOption(name, parser.helpText());
-    return nearest.isEmpty() ? Tool::tr("unknown option %1").arg(given)
-                             : Tool::tr("unknown option %1; did you mean %2?").arg(given, nearest);
+    QString given = (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+    for (const QString &argument : arguments) {
+        const QString typed = argument.section(QLatin1Char('='), 0, 0);
+        const QString bare = QString(typed).remove(QRegularExpression(QStringLiteral("^--?")));
+        if (typed.startsWith(QLatin1Char('-')) && (bare == name || (!typed.startsWith(QLatin1String("--")) && bare.startsWith(name)))) {
+            given = typed;
+            break;
+        }
+    }
+    static const QRegularExpression optionName(QStringLiteral("(?:^|[\\s,])(--[a-z][a-z0-9-]*)"));
+    QStringList options;
+    for (auto match = optionName.globalMatch(parser.helpText()); match.hasNext();)
+        options.append(match.next().captured(1));
+    const QString meant = nearest(QStringLiteral("--") + given.mid(given.startsWith(QLatin1String("--")) ? 2 : 1), options);
+    return meant.isEmpty() ? Tool::tr("unknown option %1").arg(given)
+                           : Tool::tr("unknown option %1; did you mean %2?").arg(given, meant);
 }
 
 } // namespace
@@ -88,7 +99,7 @@ bool parse(QCommandLineParser &parser, const QString &command, const QString &us
     QStringList withProgram = arguments;
     withProgram.prepend(Tool::name() + QLatin1Char(' ') + command);
     if (!parser.parse(withProgram)) {
-        *status = usageError(command, parseError(parser));
+        *status = usageError(command, parseError(parser, arguments));
         return false;
     }
     if (parser.isSet(help) || parser.isSet(helpAll)) {
@@ -186,6 +197,10 @@ int run(const QStringList &arguments)
         std::fputs(qUtf8Printable(usage), stderr);
         return UsageError;
     }
+    const QString meant = nearest(command, {QStringLiteral("lines"), QStringLiteral("documents"), QStringLiteral("quickview"),
+                                            QStringLiteral("--help"), QStringLiteral("--help-all"), QStringLiteral("--version")});
+    if (!meant.isEmpty())
+        return usageError(QString(), Tool::tr("unknown command \"%1\"; did you mean %2?").arg(command, meant));
     return usageError(QString(), Tool::tr("unknown command \"%1\"").arg(command));
 }
 

@@ -227,15 +227,21 @@ DocumentInput fromLines(const QStringList &lines, const QString &name)
     return document;
 }
 
-bool looksLikeDocuments(const QByteArray &data)
+bool looksLikeDocuments(const QByteArray &data, const QString &name)
 {
     const QJsonDocument document = QJsonDocument::fromJson(data);
     if (document.isObject())
-        return document.object().contains(QLatin1String("documents"));
-    if (!document.isArray() || document.array().isEmpty())
+        return document.object().value(QLatin1String("documents")).isArray();
+    if (!document.isArray() || document.array().isEmpty() || !name.endsWith(QLatin1String(".json"), Qt::CaseInsensitive))
         return false;
     const QJsonArray array = document.array();
     return std::all_of(array.begin(), array.end(), [](const QJsonValue &value) { return value.isObject(); });
+}
+
+QString jsonString(const QString &text)
+{
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(array.mid(1, array.size() - 2));
 }
 
 bool looksLikeImage(const QByteArray &data)

@@ -52,9 +52,13 @@ DocumentInput fromLines(const QStringList &lines, const QString &name);
 bool fromJson(const QByteArray &json, const QString &name, const QString &baseDir,
               ImageLoader &images, QList<DocumentInput> *documents, QString *error);
 
-// Whether data is JSON of the documents file's form: an object with "documents", or an array
-// of objects and strings (a line report given one by mistake).
-bool looksLikeDocuments(const QByteArray &data);
+// Whether data, read from a file called name, is a documents file (a line report given one by
+// mistake): an object whose "documents" is an array, or, in a .json file, an array of
+// objects.
+bool looksLikeDocuments(const QByteArray &data, const QString &name);
+
+// text as a JSON string, quoted and escaped.
+QString jsonString(const QString &text);
 
 // Whether data is an image of a common format (a documents report given one by mistake).
 bool looksLikeImage(const QByteArray &data);

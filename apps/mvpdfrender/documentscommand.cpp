@@ -7,6 +7,7 @@
 #include "reportoptions.h"
 #include "reportrunner.h"
 #include "signalbridge.h"
+#include "textinput.h"
 #include "tool.h"
 
 #include <QCommandLineParser>
@@ -86,15 +87,18 @@ int Commands::runDocuments(const QStringList &arguments)
             }
             continue;
         }
-        if (DocumentReader::looksLikeImage(data)) {
-            return usageError(command, Tool::tr("%1: an image goes into a document of a JSON file, such as "
-                                                "{\"documents\": [{\"items\": [{\"image\": \"%2\"}]}]}")
-                              .arg(InputReader::displayName(input), QFileInfo(input).fileName()));
-        }
         QStringList lines;
-        status = decodeLines(data, input, report.encoding(parser), &lines);
-        if (status != Success)
-            return status;
+        if (!TextInput::decodeLines(data, InputReader::displayName(input), report.encoding(parser), &lines, &error)) {
+            // Not text: an image given by mistake gets the document to put it in.
+            if (!DocumentReader::looksLikeImage(data)) {
+                Tool::printError(error);
+                return UsageError;
+            }
+            const QString name = input == QLatin1String("-") ? QStringLiteral("image.png") : QFileInfo(input).fileName();
+            return usageError(command, Tool::tr("%1: an image goes into a document of a JSON file, such as "
+                                                "{\"documents\": [{\"items\": [{\"image\": %2}]}]}")
+                              .arg(InputReader::displayName(input), DocumentReader::jsonString(name)));
+        }
         documents.append(DocumentReader::fromLines(lines, input));
     }
     if (documents.isEmpty())

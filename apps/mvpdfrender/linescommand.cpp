@@ -61,7 +61,7 @@ int Commands::runLines(const QStringList &arguments)
     status = readInput(reader, input, &data);
     if (status != Success)
         return status;
-    if (DocumentReader::looksLikeDocuments(data)) {
+    if (DocumentReader::looksLikeDocuments(data, input)) {
         return usageError(command, Tool::tr("%1: this is a documents file: use %2 documents")
                           .arg(InputReader::displayName(input), Tool::name()));
     }

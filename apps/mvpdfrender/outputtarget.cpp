@@ -52,6 +52,19 @@ bool OutputTarget::fail(int errorNumber, QString *error) const
     return fail(Tool::systemError(errorNumber), error);
 }
 
+// Whether path is a terminal; a FIFO is not opened (that would wait for its reader).
+bool OutputTarget::isTerminal(const QByteArray &path)
+{
+    struct stat status {};
+    if (::stat(path.constData(), &status) != 0 || !S_ISCHR(status.st_mode))
+        return false;
+    const int device = ::open(path.constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const bool terminal = device >= 0 && ::isatty(device);
+    if (device >= 0)
+        ::close(device);
+    return terminal;
+}
+
 bool OutputTarget::failOfWorkFile(QString *error) const
 {
     return workFile.systemError() != 0 ? fail(workFile.systemError(), error) : fail(workFile.errorString(), error);
@@ -74,6 +87,10 @@ OutputTarget::Status OutputTarget::open(const QString &requestedPath, const File
     }
     if (!resolve(error))
         return Status::Failed;
+    if (kind == Kind::Stream && !toStandardOutput && isTerminal(streamPath)) {
+        fail(Tool::tr("it is a terminal; redirect it to a file or a pipe"), error);
+        return Status::Refused;
+    }
 
     std::optional<FileIdentity> target;
     if (toStandardOutput)
@@ -119,7 +136,7 @@ bool OutputTarget::resolve(QString *error)
         return true;
     }
     if (S_ISDIR(status.st_mode))
-        return fail(Tool::tr("it is a directory"), error);
+        return fail(EISDIR, error);
     if (S_ISBLK(status.st_mode))
         return fail(Tool::tr("it is a block device"), error);
     return fail(Tool::tr("it is not a file, a FIFO or a character device"), error);
@@ -173,7 +190,7 @@ QString OutputTarget::stagingFolder() const
 
 QString OutputTarget::displayPath() const
 {
-    return requested == QLatin1String("-") ? Tool::tr("standard output") : requested;
+    return requested == QLatin1String("-") ? Tool::tr("standard output", "what a report is written to") : requested;
 }
 
 QString OutputTarget::destination() const

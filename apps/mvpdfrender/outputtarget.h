@@ -69,6 +69,7 @@ private:
     // fail() with why the work file could not be made or named: the system's error in the
     // tool's words where there is one.
     bool failOfWorkFile(QString *error) const;
+    static bool isTerminal(const QByteArray &path);
     bool resolve(QString *error);
     bool useStandardOutput(QString *error);
     bool createWorkFile(QString *error);

@@ -69,13 +69,15 @@ QLocale Tool::locale()
 
 double Tool::readDecimal(const QString &text, bool *ok)
 {
-    const double value = QLocale::c().toDouble(text.trimmed(), ok);
-    if (*ok)
-        return value;
-    // Group separators would make "4,5" forty-five where the comma groups digits.
-    QLocale local = QLocale::system();
-    local.setNumberOptions(QLocale::RejectGroupSeparator);
-    return local.toDouble(text.trimmed(), ok);
+    // With a point, or with the decimal separator of the tool's language or of the user's
+    // numbers; never with group separators, which would make "6,900" six thousand nine hundred.
+    for (QLocale reading : {QLocale::c(), locale(), QLocale::system()}) {
+        reading.setNumberOptions(QLocale::RejectGroupSeparator);
+        const double value = reading.toDouble(text.trimmed(), ok);
+        if (*ok)
+            return value;
+    }
+    return 0.0;
 }
 
 QString Tool::systemError(int errorNumber)
@@ -100,6 +102,8 @@ QString Tool::systemError(int errorNumber)
         return tr("an input or output error of the device");
     case ENOTDIR:
         return tr("a part of the path is not a folder");
+    case EPIPE:
+        return tr("the reader of the output has gone");
     default:
         return QString::fromLocal8Bit(std::strerror(errorNumber));
     }

@@ -447,7 +447,7 @@ void tst_Cli::failedRuns_data()
     QTest::newRow("a missing folder") << "$TOOL lines in.txt -o missing/out.pdf" << QByteArray("a")
                                       << "cannot write missing/out.pdf: no such file or folder" << 1;
     QTest::newRow("a directory as output") << "$TOOL lines in.txt -o ." << QByteArray("a")
-                                           << "cannot write .: it is a directory" << 1;
+                                           << "cannot write .: it is a folder" << 1;
     QTest::newRow("a full device") << "$TOOL lines in.txt -o /dev/full" << QByteArray("a")
                                    << "cannot write /dev/full: no space left on the disk" << 1;
     QTest::newRow("a file where a folder should be") << "touch file; $TOOL lines in.txt -o file/out.pdf; s=$?; rm file; exit $s" << QByteArray("a")

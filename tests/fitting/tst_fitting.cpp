@@ -38,7 +38,7 @@ void addSeedRows(int rows)
 {
     QTest::addColumn<quint32>("seed");
     bool fixed = false;
-    const quint32 chosen = qEnvironmentVariableIntValue("MVPDFRENDER_TEST_SEED", &fixed);
+    const quint32 chosen = qgetenv("MVPDFRENDER_TEST_SEED").toUInt(&fixed);
     for (int row = 0; row < (fixed ? 1 : rows); ++row) {
         const quint32 seed = fixed ? chosen : QRandomGenerator::global()->generate();
         QTest::addRow("seed %u", seed) << seed;

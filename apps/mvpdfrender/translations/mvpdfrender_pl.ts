@@ -231,7 +231,7 @@ Kod wyjścia: 0 sukces, 1 błąd tworzenia, 2 błąd użycia lub danych, 130 prz
     </message>
     <message>
         <source>is a directory</source>
-        <translation>jest katalogiem</translation>
+        <translation>jest folderem</translation>
     </message>
     <message>
         <source>is a device, not a file</source>
@@ -328,10 +328,6 @@ Kod wyjścia: 0 sukces, 1 błąd tworzenia, 2 błąd użycia lub danych, 130 prz
     <message>
         <source>it is also an input of this run</source>
         <translation>jest też plikiem wejściowym tego uruchomienia</translation>
-    </message>
-    <message>
-        <source>it is a directory</source>
-        <translation>to katalog</translation>
     </message>
     <message>
         <source>it is a block device</source>
@@ -515,7 +511,7 @@ Kod wyjścia: 0 sukces, 1 błąd tworzenia, 2 błąd użycia lub danych, 130 prz
     </message>
     <message>
         <source>no such file or folder</source>
-        <translation>nie ma takiego pliku ani katalogu</translation>
+        <translation>nie ma takiego pliku ani folderu</translation>
     </message>
     <message>
         <source>permission denied</source>
@@ -539,7 +535,7 @@ Kod wyjścia: 0 sukces, 1 błąd tworzenia, 2 błąd użycia lub danych, 130 prz
     </message>
     <message>
         <source>it is a folder</source>
-        <translation>to katalog</translation>
+        <translation>to folder</translation>
     </message>
     <message>
         <source>an input or output error of the device</source>
@@ -662,10 +658,6 @@ Kod wyjścia: 0 sukces, 1 błąd tworzenia, 2 błąd użycia lub danych, 130 prz
         <translation>&quot;number&quot; musi być liczbą całkowitą od 1 do %1</translation>
     </message>
     <message>
-        <source>%1: an image goes into a document of a JSON file, such as {&quot;documents&quot;: [{&quot;items&quot;: [{&quot;image&quot;: &quot;%2&quot;}]}]}</source>
-        <translation>%1: obraz umieszcza się w dokumencie pliku JSON, np. {&quot;documents&quot;: [{&quot;items&quot;: [{&quot;image&quot;: &quot;%2&quot;}]}]}</translation>
-    </message>
-    <message>
         <source>%1: this is a documents file: use %2 documents</source>
         <translation>%1: to plik dokumentów: użyj %2 documents</translation>
     </message>
@@ -680,6 +672,23 @@ Kod wyjścia: 0 sukces, 1 błąd tworzenia, 2 błąd użycia lub danych, 130 prz
     <message>
         <source>it is a terminal; redirect it to a file or a pipe</source>
         <translation>to terminal; skieruj wyjście do pliku albo potoku</translation>
+    </message>
+    <message>
+        <source>unknown command &quot;%1&quot;; did you mean %2?</source>
+        <translation>nieznane polecenie &quot;%1&quot;; czy chodziło o %2?</translation>
+    </message>
+    <message>
+        <source>%1: an image goes into a document of a JSON file, such as {&quot;documents&quot;: [{&quot;items&quot;: [{&quot;image&quot;: %2}]}]}</source>
+        <translation>%1: obraz umieszcza się w dokumencie pliku JSON, np. {&quot;documents&quot;: [{&quot;items&quot;: [{&quot;image&quot;: %2}]}]}</translation>
+    </message>
+    <message>
+        <source>standard output</source>
+        <comment>what a report is written to</comment>
+        <translation>standardowego wyjścia</translation>
+    </message>
+    <message>
+        <source>the reader of the output has gone</source>
+        <translation>odbiorca wyjścia przestał czytać</translation>
     </message>
 </context>
 </TS>
