@@ -581,6 +581,13 @@ QGraphicsItem *PDFRendererDocuments::takePiece(QList<QGraphicsItem *> &items, in
 void PDFRendererDocuments::placeItem(QGraphicsItem *item, int column, double used,
                                      double blockWidth)
 {
+    // An item wider than its column (one the page's column estimate did not reach, fitted to
+    // a column of two) is scaled down to the column rather than stand out of it; it then takes
+    // less than the room it was given.
+    const double columnWidth = hlp.width() / hlp.getColumnCount();
+    const double width = scaledWidth(item);
+    if (width > columnWidth * (1.0 + kScaleTolerance))
+        item->setScale(item->scale() * columnWidth / width);
     double offset = 0.0;
     if (hasKey(item, CentredKey))
         offset = std::trunc((blockWidth - scaledWidth(item)) * 0.5);
