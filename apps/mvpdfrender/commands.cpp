@@ -37,6 +37,11 @@ int editDistance(const QString &a, const QString &b)
 // to be what was meant.
 QString nearest(const QString &given, const QStringList &candidates)
 {
+    // What was typed may be the start of one of them: that one.
+    const QStringList started = candidates.filter(QRegularExpression(
+            QStringLiteral("^") + QRegularExpression::escape(given.toLower())));
+    if (started.size() == 1)
+        return started.first();
     QString found;
     int best = std::max(2, int(given.size()) / 3) + 1;
     for (const QString &candidate : candidates) {

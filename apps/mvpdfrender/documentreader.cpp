@@ -250,7 +250,10 @@ bool looksLikeImage(const QByteArray &data)
     QByteArray copy = data;
     QBuffer buffer(&copy);
     buffer.open(QIODevice::ReadOnly);
-    return common.contains(QImageReader::imageFormat(&buffer));
+    // Its format's signature and a header that gives a size: text that merely begins with
+    // "BM" or "GIF89a" is no image.
+    QImageReader reader(&buffer);
+    return common.contains(reader.format()) && reader.size().isValid();
 }
 
 bool fromJson(const QByteArray &json, const QString &name, const QString &baseDir,

@@ -60,7 +60,8 @@ bool looksLikeDocuments(const QByteArray &data, const QString &name);
 // text as a JSON string, quoted and escaped.
 QString jsonString(const QString &text);
 
-// Whether data is an image of a common format (a documents report given one by mistake).
+// Whether data is an image of a common format whose header gives its size (a documents
+// report given one by mistake).
 bool looksLikeImage(const QByteArray &data);
 
 } // namespace DocumentReader

@@ -80,14 +80,10 @@ OutputTarget::Status OutputTarget::open(const QString &requestedPath, const File
                                         QString *error)
 {
     requested = requestedPath;
-    // A PDF is no text for a terminal: a mistake in the command, not a failure to write.
-    if (requested == QLatin1String("-") && ::isatty(STDOUT_FILENO)) {
-        fail(Tool::tr("it is a terminal; redirect it to a file or a pipe"), error);
-        return Status::Refused;
-    }
     if (!resolve(error))
         return Status::Failed;
-    if (kind == Kind::Stream && !toStandardOutput && isTerminal(streamPath)) {
+    // A PDF is no text for a terminal: a mistake in the command, not a failure to write.
+    if ((toStandardOutput && ::isatty(STDOUT_FILENO)) || (kind == Kind::Stream && !toStandardOutput && isTerminal(streamPath))) {
         fail(Tool::tr("it is a terminal; redirect it to a file or a pipe"), error);
         return Status::Refused;
     }
@@ -109,7 +105,7 @@ OutputTarget::Status OutputTarget::open(const QString &requestedPath, const File
 bool OutputTarget::resolve(QString *error)
 {
     if (requested == QLatin1String("-"))
-        return useStandardOutput(error);
+        return useStandardOutput();
     QByteArray resolved;
     struct stat status {};
     bool exists = false;
@@ -123,7 +119,7 @@ bool OutputTarget::resolve(QString *error)
     const std::optional<FileIdentity> standardOutput = FileIdentity::ofDescriptor(STDOUT_FILENO);
     if (!S_ISDIR(status.st_mode) && standardOutput
         && *standardOutput == FileIdentity{quint64(status.st_dev), quint64(status.st_ino)})
-        return useStandardOutput(error);
+        return useStandardOutput();
     if (S_ISREG(status.st_mode)) {
         kind = Kind::File;
         replacing = true;
@@ -142,10 +138,8 @@ bool OutputTarget::resolve(QString *error)
     return fail(Tool::tr("it is not a file, a FIFO or a character device"), error);
 }
 
-bool OutputTarget::useStandardOutput(QString *error)
+bool OutputTarget::useStandardOutput()
 {
-    if (::isatty(STDOUT_FILENO))
-        return fail(Tool::tr("standard output is a terminal"), error);
     kind = Kind::Stream;
     toStandardOutput = true;
     return true;

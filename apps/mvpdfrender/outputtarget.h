@@ -71,7 +71,7 @@ private:
     bool failOfWorkFile(QString *error) const;
     static bool isTerminal(const QByteArray &path);
     bool resolve(QString *error);
-    bool useStandardOutput(QString *error);
+    bool useStandardOutput();
     bool createWorkFile(QString *error);
     Status commitFile(QString *error);
     Status commitStream(QString *error);

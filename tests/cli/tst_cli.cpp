@@ -429,9 +429,15 @@ void tst_Cli::failedRuns_data()
                                        << "unknown option --titel; did you mean --title?" << 2;
     QTest::newRow("a documents file given to lines") << "$TOOL lines in.json -o out.pdf"
         << QByteArray(R"({"documents": [{"items": ["a"]}]})") << "in.json: this is a documents file: use " << 2;
+    QByteArray png;
+    QBuffer pngBuffer(&png);
+    pngBuffer.open(QIODevice::WriteOnly);
+    QImage(4, 4, QImage::Format_RGB32).save(&pngBuffer, "PNG");
     QTest::newRow("an image given to documents") << "cp in.txt logo.png; $TOOL documents logo.png -o out.pdf; s=$?; rm logo.png; exit $s"
-        << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)
+        << png
         << R"(logo.png: an image goes into a document of a JSON file, such as {"documents": [{"items": [{"image": "logo.png"}]}]})" << 2;
+    QTest::newRow("text in cp1250 that begins like a bitmap") << "$TOOL documents in.txt -o out.pdf"
+        << QByteArray("BMW \xb3\xf3" "d\xbc Sp. z o.o.\n") << "in.txt: invalid UTF-8 on line 1" << 2;
     QTest::newRow("a negative document number") << json << QByteArray(R"([{"number": -1, "items": ["a"]}])")
                                                  << "\"number\" must be a whole number from 1 to 2147483647" << 2;
     QTest::newRow("document number zero") << json << QByteArray(R"([{"number": 0, "items": ["a"]}])")

@@ -338,10 +338,6 @@ Kod wyjścia: 0 sukces, 1 błąd tworzenia, 2 błąd użycia lub danych, 130 prz
         <translation>to nie plik, kolejka FIFO ani urządzenie znakowe</translation>
     </message>
     <message>
-        <source>standard output is a terminal</source>
-        <translation>standardowe wyjście to terminal</translation>
-    </message>
-    <message>
         <source>standard output</source>
         <translation>standardowe wyjście</translation>
     </message>
@@ -684,7 +680,7 @@ Kod wyjścia: 0 sukces, 1 błąd tworzenia, 2 błąd użycia lub danych, 130 prz
     <message>
         <source>standard output</source>
         <comment>what a report is written to</comment>
-        <translation>standardowego wyjścia</translation>
+        <translation>do standardowego wyjścia</translation>
     </message>
     <message>
         <source>the reader of the output has gone</source>
