@@ -137,15 +137,23 @@ bool readSegments(const QByteArray &cmap, int at, QVector<Segment> *segments)
     return true;
 }
 
-QByteArray writeSegments(const QVector<Segment> &segments, quint16 language)
+// The binary search a font's directory and segment tables describe: the largest power of two
+// not above count, and its logarithm.
+std::pair<quint16, quint16> searchRange(quint16 count)
 {
-    const auto count = quint16(segments.size());
     quint16 power = 1;
     quint16 log = 0;
     while (power * 2 <= count) {
         power *= 2;
         ++log;
     }
+    return {power, log};
+}
+
+QByteArray writeSegments(const QVector<Segment> &segments, quint16 language)
+{
+    const auto count = quint16(segments.size());
+    const auto [power, log] = searchRange(count);
     QByteArray ends, starts, deltas, offsets, glyphs;
     for (int i = 0; i < count; ++i) {
         const Segment &segment = segments.at(i);
@@ -329,12 +337,7 @@ QByteArray nameTable(const QString &family, const QString &style)
 QByteArray fontFile(std::map<QByteArray, QByteArray> tables)
 {
     const auto count = quint16(tables.size());
-    quint16 power = 1;
-    int log = 0;
-    while (power * 2 <= count) {
-        power *= 2;
-        ++log;
-    }
+    const auto [power, log] = searchRange(count);
     QByteArray file;
     put32(file, tables.count("CFF ") ? 0x4F54544F : 0x00010000);   // "OTTO" or TrueType
     put16(file, count);
