@@ -1,5 +1,6 @@
 #include "asyncreportsbase.h"
 
+#include "mvreporttexts.h"
 #include "pdfrendererbase_p.h"
 
 #include <QMetaObject>
@@ -73,6 +74,7 @@ struct Q_DECL_HIDDEN AsyncReportsBase::Private
 
     explicit Private(AsyncReportsBase *job) : q(job) {}
 
+    void nextPage();
     void pass();
     void pagePass();
     void finishingPass();
@@ -100,11 +102,7 @@ struct Q_DECL_HIDDEN AsyncReportsBase::Private
 
 AsyncReportsBase::AsyncReportsBase(QObject *parent)
     : QObject(parent),
-      monthNames({QString(), QStringLiteral("stycznia"), QStringLiteral("lutego"),
-                  QStringLiteral("marca"), QStringLiteral("kwietnia"), QStringLiteral("maja"),
-                  QStringLiteral("czerwca"), QStringLiteral("lipca"), QStringLiteral("sierpnia"),
-                  QStringLiteral("września"), QStringLiteral("października"),
-                  QStringLiteral("listopada"), QStringLiteral("grudnia")}),
+      monthNames(MvReportTexts::monthNames()),
       renderer(nullptr),
       aborted(false),
       d(new Private(this))
@@ -215,12 +213,12 @@ void AsyncReportsBase::do_process()
     process();
 }
 
-void AsyncReportsBase::nextPage()
+void AsyncReportsBase::Private::nextPage()
 {
     // Asked for by name (the first pass of a run installed by hand): a pass of the run already
     // on its way would make this a second chain of passes.
-    if (!d->passOnItsWay)
-        d->pass();
+    if (!passOnItsWay)
+        pass();
 }
 
 void AsyncReportsBase::Private::queuePass()
@@ -374,3 +372,7 @@ void AsyncReportsBase::Private::disposeOfRenderer()
     abandoned->discardOutput();
     delete abandoned;
 }
+
+// The job's meta-object, compiled here, where the private part that carries out its private
+// slot is defined.
+#include "moc_asyncreportsbase.cpp"

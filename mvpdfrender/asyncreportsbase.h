@@ -150,8 +150,10 @@ public slots:
      */
     void do_process();
 
-private slots:
-    Q_DECL_HIDDEN void nextPage();
+private:
+    // A page pass of a run installed by hand, invoked by name ("nextPage"); carried out by the
+    // private part.
+    Q_PRIVATE_SLOT(d, void nextPage())
 
 public:
     /**

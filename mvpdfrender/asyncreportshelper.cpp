@@ -5,6 +5,7 @@
 #include "mvlayout.h"
 #include "mvpagepainter.h"
 #include "mvpdffont.h"
+#include "mvreporttexts.h"
 #include "mvtextfitter.h"
 #include "mvtextitem.h"
 #include "mvtextlayout.h"
@@ -61,14 +62,44 @@ QPen linePen(const QColor &color, qreal width)
     return pen;
 }
 
+double itemHeight(const QGraphicsItem *item)
+{
+    return item->scale() * item->boundingRect().height();
+}
+
+double itemWidth(const QGraphicsItem *item)
+{
+    return item->scale() * item->boundingRect().width();
+}
+
+// A text item of text, or, when that is wider than maxWidth, of as much of its first line as
+// fits with an ellipsis after it.
+QGraphicsItem *fittedTextItem(AsyncReportsHelper &helper, const QString &text, const QTextCharFormat &format,
+                              double maxWidth)
+{
+    QGraphicsItem *item = helper.createTextItemWithFormat(text, format);
+    if (itemWidth(item) <= maxWidth)
+        return item;
+    delete item;
+    const QString ellipsis(QChar(0x2026));
+    const std::unique_ptr<QGraphicsItem> mark(helper.createTextItemWithFormat(ellipsis, format));
+    int next = 0;
+    const std::unique_ptr<QGraphicsItem> piece(MvTextFitter(helper).takePiece(
+            text, 0, format, maxWidth - itemWidth(mark.get()), false, &next));
+    return helper.createTextItemWithFormat(static_cast<MvTextItem *>(piece.get())->text + ellipsis, format);
+}
+
 } // namespace
 
 using namespace MvKeys;
 
 // The composer's own state beside its specified fields: the scene's owner and the text items
 // of flushed pages, waiting for reuse; both shared with copies.
-struct AsyncReportsHelper::Private
+struct Q_DECL_HIDDEN AsyncReportsHelper::Private
 {
+    // Takes the page's items off the scene and deletes them, or keeps those the pool takes.
+    void flushPage(AsyncReportsHelper &helper, bool keepPageText);
+
     std::shared_ptr<QGraphicsScene> sceneOwner;
     std::shared_ptr<MvTextItemPool> textItemPool = std::make_shared<MvTextItemPool>();
 };
@@ -239,28 +270,28 @@ void AsyncReportsHelper::columnSeparators()
 
 void AsyncReportsHelper::flushPageItems()
 {
-    flushPage(false);
+    d->flushPage(*this, false);
 }
 
 void AsyncReportsHelper::flushPageItemsForReuse()
 {
-    flushPage(true);
+    d->flushPage(*this, true);
 }
 
-void AsyncReportsHelper::flushPage(bool keepPageText)
+void AsyncReportsHelper::Private::flushPage(AsyncReportsHelper &helper, bool keepPageText)
 {
-    for (QGraphicsItem *item : qAsConst(pageItems)) {
-        if (scene && item->scene() == scene)
-            scene->removeItem(item);
+    for (QGraphicsItem *item : qAsConst(helper.pageItems)) {
+        if (helper.scene && item->scene() == helper.scene)
+            helper.scene->removeItem(item);
         auto *text = keepPageText && item->type() == QGraphicsTextItem::Type
                 ? dynamic_cast<MvTextItem *>(item) : nullptr;
         if (text && text->recyclable)
-            d->textItemPool->keep(text);
+            textItemPool->keep(text);
         else
             delete item;
     }
-    pageItems.clear();
-    columnItems.clear();
+    helper.pageItems.clear();
+    helper.columnItems.clear();
 }
 
 void AsyncReportsHelper::render(QPainter *painter, QRect target)
@@ -343,9 +374,9 @@ void AsyncReportsHelper::createHeader(const QString &titleText, const QString &s
 {
     // Each text fits its place: the dated line the page's width, the title what the dated line
     // leaves of their line, the subtitle the page's width.
-    QGraphicsItem *right = fittedTextItem(rightText, formats[HeaderRightFormat], scene->width());
+    QGraphicsItem *right = fittedTextItem(*this, rightText, formats[HeaderRightFormat], scene->width());
     const double titleRoom = scene->width() - itemWidth(right) - MMTOPT(kHeaderTextGapMm);
-    QGraphicsItem *title = fittedTextItem(titleText, formats[TitleFormat], titleRoom);
+    QGraphicsItem *title = fittedTextItem(*this, titleText, formats[TitleFormat], titleRoom);
     scene->addItem(title);
     const double titleHeight = itemHeight(title);
     contentTop += titleHeight;
@@ -355,7 +386,7 @@ void AsyncReportsHelper::createHeader(const QString &titleText, const QString &s
 
     if (!subtitleText.trimmed().isEmpty()) {
         contentTop -= kSubtitleOverlap * titleHeight;
-        QGraphicsItem *subtitle = fittedTextItem(subtitleText, formats[SubtitleFormat], scene->width());
+        QGraphicsItem *subtitle = fittedTextItem(*this, subtitleText, formats[SubtitleFormat], scene->width());
         subtitle->moveBy(0.0, contentTop);
         contentTop += itemHeight(subtitle);
         scene->addItem(subtitle);
@@ -369,26 +400,9 @@ void AsyncReportsHelper::createHeader(const QString &titleText, const QString &s
     contentTop += double(ppi) * kHeaderGapMm / kMmPerInch;
 }
 
-// A text item of text, or, when that is wider than maxWidth, of as much of its first line as
-// fits with an ellipsis after it.
-QGraphicsItem *AsyncReportsHelper::fittedTextItem(const QString &text, const QTextCharFormat &format,
-                                                  double maxWidth)
-{
-    QGraphicsItem *item = createTextItemWithFormat(text, format);
-    if (itemWidth(item) <= maxWidth)
-        return item;
-    delete item;
-    const QString ellipsis(QChar(0x2026));
-    const std::unique_ptr<QGraphicsItem> mark(createTextItemWithFormat(ellipsis, format));
-    int next = 0;
-    const std::unique_ptr<QGraphicsItem> piece(MvTextFitter(*this).takePiece(
-            text, 0, format, maxWidth - itemWidth(mark.get()), false, &next));
-    return createTextItemWithFormat(static_cast<MvTextItem *>(piece.get())->text + ellipsis, format);
-}
-
 void AsyncReportsHelper::createFooter()
 {
-    QGraphicsItem *label = createTextItemWithFormat(pageLabel(1), formats[FooterFormat]);
+    QGraphicsItem *label = createTextItemWithFormat(MvReportTexts::pageFooter(1), formats[FooterFormat]);
     const QRectF bounds = label->boundingRect();
     contentBottom -= bounds.height();
     label->moveBy((scene->width() - bounds.width()) * 0.5, contentBottom);
@@ -409,7 +423,7 @@ void AsyncReportsHelper::setPageNum(int page)
         return;
     auto *label = static_cast<QGraphicsTextItem *>(footerItem);
     // In the font its own items take (a host may have changed the format since).
-    const QString text = pageLabel(page);
+    const QString text = MvReportTexts::pageFooter(page);
     const QTextCharFormat format = MvPdfFont::forPdf(formats[FooterFormat], text);
 
     QTextCursor cursor(label->document());
@@ -424,19 +438,4 @@ void AsyncReportsHelper::setPageNum(int page)
     cursor.setCharFormat(format);
     cursor.insertText(text);
     cursor.endEditBlock();
-}
-
-QString AsyncReportsHelper::pageLabel(int page)
-{
-    return QStringLiteral("- Strona %1 -").arg(page, 0, 10, QLatin1Char(' '));
-}
-
-double AsyncReportsHelper::itemHeight(const QGraphicsItem *item) const
-{
-    return item->scale() * item->boundingRect().height();
-}
-
-double AsyncReportsHelper::itemWidth(const QGraphicsItem *item) const
-{
-    return item->scale() * item->boundingRect().width();
 }

@@ -167,13 +167,6 @@ public:
     bool debugColorizeEnabled;          ///< Whether render() outlines the page items.
 
 private:
-    Q_DECL_HIDDEN void flushPage(bool keepPageText);
-    Q_DECL_HIDDEN QGraphicsItem *fittedTextItem(const QString &text, const QTextCharFormat &format,
-                                                double maxWidth);
-    Q_DECL_HIDDEN static QString pageLabel(int page);
-    Q_DECL_HIDDEN double itemHeight(const QGraphicsItem *item) const;
-    Q_DECL_HIDDEN double itemWidth(const QGraphicsItem *item) const;
-
     struct Private;
     std::unique_ptr<Private> d;
 };

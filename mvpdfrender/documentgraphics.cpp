@@ -2,7 +2,7 @@
 
 // Nothing yet: the place where later versions keep what they add, so that the class keeps its
 // size and layout.
-struct DocumentGraphics::Private
+struct Q_DECL_HIDDEN DocumentGraphics::Private
 {
 };
 

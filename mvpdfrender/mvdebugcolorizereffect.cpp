@@ -12,7 +12,7 @@ constexpr int kLabelPixelSize = 6;
 }
 
 // The item whose numbers the label shows.
-struct MvDebugColorizerEffect::Private
+struct Q_DECL_HIDDEN MvDebugColorizerEffect::Private
 {
     QGraphicsItem *item = nullptr;   // not owned
 };

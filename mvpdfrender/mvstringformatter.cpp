@@ -80,13 +80,19 @@ QRegularExpression sharedSeparatorExpression()
 
 // The printout's lines, its two counters, its width and the expression that tells a
 // separator line.
-struct MvStringFormatter::Private
+struct Q_DECL_HIDDEN MvStringFormatter::Private
 {
     QStringList lineList;
     int allLines = 0;
     int nonSeparatorLines = 0;
     int lineWidth = kDefaultWidth;
     QRegularExpression separatorExpression = sharedSeparatorExpression();
+
+    QString separatorLine() const;
+    // Drops this list's last line (first line) when it and the first line (last line) of
+    // other are both separators, so that joining them gives one.
+    void stripTrailingSeparatorIf(const Private &other);
+    void stripLeadingSeparatorIf(const Private &other);
 };
 
 MvStringFormatter::MvStringFormatter() : d(new Private)
@@ -122,7 +128,7 @@ void MvStringFormatter::Append(const QString &text, bool count)
 
 void MvStringFormatter::Append(const MvStringFormatter &other, bool count)
 {
-    stripTrailingSeparatorIf(other);
+    d->stripTrailingSeparatorIf(*other.d);
     d->lineList.append(other.d->lineList);
     if (count)
         IncrementCount(other.d->lineList.size());
@@ -131,7 +137,7 @@ void MvStringFormatter::Append(const MvStringFormatter &other, bool count)
 
 void MvStringFormatter::Prepend(const MvStringFormatter &other, bool count)
 {
-    stripLeadingSeparatorIf(other);
+    d->stripLeadingSeparatorIf(*other.d);
     d->lineList = other.d->lineList + d->lineList;
     if (count)
         IncrementCount(other.d->lineList.size());
@@ -146,7 +152,7 @@ void MvStringFormatter::AppendEmpty(int n)
 
 void MvStringFormatter::AppendSeparator(bool force)
 {
-    const QString separator = separatorLine();
+    const QString separator = d->separatorLine();
     if (!force && !d->lineList.isEmpty() && d->lineList.last() == separator)
         return;
     d->lineList.append(separator);
@@ -242,28 +248,28 @@ bool MvStringFormatter::isSeparator(const QString &line)
     return d->separatorExpression.match(line).hasMatch();
 }
 
-QString MvStringFormatter::separatorLine() const
+QString MvStringFormatter::Private::separatorLine() const
 {
-    return GetSeparator(d->lineWidth, kSeparatorPair);
+    return GetSeparator(lineWidth, kSeparatorPair);
 }
 
-void MvStringFormatter::stripTrailingSeparatorIf(const MvStringFormatter &other)
+void MvStringFormatter::Private::stripTrailingSeparatorIf(const Private &other)
 {
     const QString separator = separatorLine();
-    if (!d->lineList.isEmpty() && !other.d->lineList.isEmpty() && d->lineList.last() == separator
-        && other.d->lineList.first() == separator) {
-        d->lineList.removeLast();
-        --d->allLines;
+    if (!lineList.isEmpty() && !other.lineList.isEmpty() && lineList.last() == separator
+        && other.lineList.first() == separator) {
+        lineList.removeLast();
+        --allLines;
     }
 }
 
-void MvStringFormatter::stripLeadingSeparatorIf(const MvStringFormatter &other)
+void MvStringFormatter::Private::stripLeadingSeparatorIf(const Private &other)
 {
     const QString separator = separatorLine();
-    if (!d->lineList.isEmpty() && !other.d->lineList.isEmpty() && d->lineList.first() == separator
-        && other.d->lineList.last() == separator) {
-        d->lineList.removeFirst();
-        --d->allLines;
+    if (!lineList.isEmpty() && !other.lineList.isEmpty() && lineList.first() == separator
+        && other.lineList.last() == separator) {
+        lineList.removeFirst();
+        --allLines;
     }
 }
 
@@ -418,21 +424,25 @@ QStringList MvStringFormatter::wrappedMultiline(const QString &left, const QStri
 
 // ---------------------------------------------------------------- formatted appends
 
-void MvStringFormatter::appendIndented(const QString &label, int indent)
+namespace {
+
+void appendIndented(MvStringFormatter &formatter, const QString &label, int indent)
 {
-    AppFormatWIndent(label, QString(), indent);
+    formatter.AppFormatWIndent(label, QString(), indent);
 }
 
 // Cuts text into slices of sliceWidth characters, each appended indented and padded to W.
-void MvStringFormatter::appendSlices(const QString &text, int sliceWidth, int indent)
+void appendSlices(MvStringFormatter &formatter, const QString &text, int sliceWidth, int indent)
 {
     const int step = atLeastOne(sliceWidth);
     for (int position = 0; position < text.size();) {
         const int end = pieceEnd(text, position, step);
-        appendIndented(text.mid(position, end - position), indent);
+        appendIndented(formatter, text.mid(position, end - position), indent);
         position = end;
     }
 }
+
+} // namespace
 
 void MvStringFormatter::AppFormatC(const QString &text)
 {
@@ -460,7 +470,7 @@ void MvStringFormatter::AppFormatWFirstWrap(const QString &left, const QString &
         return;
     }
     Append(left, true);
-    appendSlices(right, d->lineWidth, 0);
+    appendSlices(*this, right, d->lineWidth, 0);
 }
 
 void MvStringFormatter::AppFormatWIndentMultiline(const QString &left, const QString &right,
@@ -475,7 +485,7 @@ void MvStringFormatter::AppFormatWIndentMultiline(const QString &left, const QSt
     if (splitsPair(right, firstPart))
         --firstPart;
     AppFormatWIndent(left, right.left(firstPart), indent);
-    appendSlices(right.mid(firstPart), d->lineWidth - indent, indent);
+    appendSlices(*this, right.mid(firstPart), d->lineWidth - indent, indent);
 }
 
 void MvStringFormatter::AppFormatIndentSecondMultiline(const QString &text, int indent)
@@ -584,11 +594,11 @@ void MvStringFormatter::AppendWrapped(const QString &text, int lineWidth, int in
 {
     const int pieceWidth = atLeastOne(lineWidth - indent);
     if (!wordWrap) {
-        appendSlices(text, pieceWidth, indent);
+        appendSlices(*this, text, pieceWidth, indent);
         return;
     }
     for (const QString &piece : wrap(text, size_t(pieceWidth)))
-        appendIndented(piece, indent);
+        appendIndented(*this, piece, indent);
 }
 
 // ---------------------------------------------------------------- classification

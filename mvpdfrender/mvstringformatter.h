@@ -232,12 +232,6 @@ public:
     ///@}
 
 private:
-    Q_DECL_HIDDEN void stripTrailingSeparatorIf(const MvStringFormatter &other);
-    Q_DECL_HIDDEN void stripLeadingSeparatorIf(const MvStringFormatter &other);
-    Q_DECL_HIDDEN QString separatorLine() const;
-    Q_DECL_HIDDEN void appendIndented(const QString &label, int indent);
-    Q_DECL_HIDDEN void appendSlices(const QString &text, int sliceWidth, int indent);
-
     struct Private;
     std::unique_ptr<Private> d;
 };

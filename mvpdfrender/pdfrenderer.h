@@ -111,23 +111,7 @@ protected:
     QString line;             ///< The line being placed.
 
 private:
-    enum class Placement { Placed, NextColumn, PageFull, Failed };
     struct Private;
-
-    Q_DECL_HIDDEN void takeLine();
-    Q_DECL_HIDDEN void restartCurrentPage(const QTextCharFormat &format);
-    Q_DECL_HIDDEN Placement placeLine(const QTextCharFormat &format);
-    Q_DECL_HIDDEN QGraphicsItem *wholeLineItem(const QTextCharFormat &format, double columnWidth);
-    Q_DECL_HIDDEN void piecePlaced(int next);
-    Q_DECL_HIDDEN bool matchOutline(double top);
-    Q_DECL_HIDDEN void startNextColumn(const QTextCharFormat &format);
-    Q_DECL_HIDDEN void finishFullPage(const QTextCharFormat &format);
-    Q_DECL_HIDDEN void paintLastPage();
-    Q_DECL_HIDDEN double emitHeadings(const QTextCharFormat &format);
-    Q_DECL_HIDDEN const QStringList &fittedHeadings(const QTextCharFormat &format, int columns);
-    Q_DECL_HIDDEN bool headingsLeaveRoom();
-    Q_DECL_HIDDEN double linesTaken() const;
-    Q_DECL_HIDDEN bool linesRemain() const;
 
     std::unique_ptr<Private> d;
 };

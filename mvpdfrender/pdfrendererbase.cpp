@@ -3,6 +3,7 @@
 #include "asyncreportsbase.h"
 #include "mvfooterpages.h"
 #include "mvkeys.h"
+#include "mvreporttexts.h"
 #include "pdfoutput_p.h"
 
 #include <QApplication>
@@ -158,11 +159,7 @@ void PDFRendererBase::Private::endOutput(PDFRendererBase &renderer)
 }
 
 PDFRendererBase::PDFRendererBase(AsyncReportsBase *owner)
-    : monthNames({QString(), QStringLiteral("stycznia"), QStringLiteral("lutego"),
-                  QStringLiteral("marca"), QStringLiteral("kwietnia"), QStringLiteral("maja"),
-                  QStringLiteral("czerwca"), QStringLiteral("lipca"), QStringLiteral("sierpnia"),
-                  QStringLiteral("września"), QStringLiteral("października"),
-                  QStringLiteral("listopada"), QStringLiteral("grudnia")}),
+    : monthNames(MvReportTexts::monthNames()),
       owner(owner),
       pageNum(0),
       percDone(0.0),
@@ -205,8 +202,7 @@ bool PDFRendererBase::preparePage()
     }
     d->pointsPerSceneUnit = sizeScene(hlp);
     const QDate day = d->reportDate.isValid() ? d->reportDate : QDateTime::currentDateTime().date();
-    const QString date = QStringLiteral("dnia %1 %2 %3 roku")
-            .arg(QString::number(day.day()), monthNames.value(day.month()), QString::number(day.year()));
+    const QString date = MvReportTexts::datedLine(day.day(), day.month(), day.year());
     // Without a place the line starts with the date itself, not with a comma. One substitution
     // pass: a place marker such as "%2" inside the place stays as written.
     const QString place = owner->reportPlace();

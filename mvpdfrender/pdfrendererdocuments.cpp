@@ -1,100 +1,31 @@
 #include "pdfrendererdocuments.h"
 
-#include "mvkeys.h"
-#include "mvlayout.h"
-#include "mvtextfitter.h"
-#include "mvtextitem.h"
-#include "mvtextlayout.h"
+#include "mvdocumentflow.h"
 
-#include <QApplication>
-#include <QFontMetricsF>
-#include <QGraphicsLineItem>
-#include <QGraphicsTextItem>
-#include <QSet>
-
-#include <cmath>
+#include <QGraphicsItem>
 
 namespace {
 
-using namespace MvKeys;
-
-constexpr double kSpacedFactor = 1.4;
-constexpr double kTightSpacedFactor = 1.21;
-constexpr double kSpacedTopOffset = 0.2;
 constexpr int kEnoughItems = 500;
-constexpr int kMaxColumns = 3;
-// Items are fitted to a column of a page of this many columns, the widest a column gets.
-constexpr int kFittingColumns = 2;
-// A scale factor this close to 1 leaves an item as it is: it fits, give or take rounding.
-constexpr double kScaleTolerance = 1e-9;
-// The most of a title a continuation label measures: more than a column of the narrowest
-// format shows (the label is shortened with an ellipsis to its column anyway).
-constexpr int kLongestLabelName = 512;
-
-bool hasKey(const QGraphicsItem *item, int key)
-{
-    return item->data(key).isValid();
-}
-
-// A measure that is no finite number of at least 0 takes no room.
-double room(double measure)
-{
-    return std::isfinite(measure) && measure > 0.0 ? measure : 0.0;
-}
-
-double scaledWidth(const QGraphicsItem *item)
-{
-    return room(MvConstants::SCALEDBBSIZE(item).width());
-}
-
-// How far the children of a composite item reach above and to the left of the item's own
-// rectangle, in scene units: the item is placed that much further in, so that all of it
-// stands in its slot.
-QPointF childrenReach(const QGraphicsItem *item)
-{
-    const QRectF own = item->boundingRect();
-    const QRectF children = item->childrenBoundingRect();
-    if (children.isNull())
-        return QPointF();
-    const QRectF all = own | children;
-    const QPointF reach = (own.topLeft() - all.topLeft()) * item->scale();
-    return std::isfinite(reach.x()) && std::isfinite(reach.y()) ? reach : QPointF();
-}
-
-// Text items need the widgets' application object; without one no report is made anyway
-// (prepare() refuses it), and a text item is not even made.
-bool canMakeTextItems()
-{
-    return qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
-}
-
-// A text item of the composer's, whose text and format it keeps.
-MvTextItem *composerText(QGraphicsItem *item)
-{
-    return item->type() == QGraphicsTextItem::Type ? dynamic_cast<MvTextItem *>(item) : nullptr;
-}
 
 } // namespace
 
-// What the renderer keeps beside its specified fields.
-struct PDFRendererDocuments::Private
+// The flow that lays the documents out, on the renderer's fields.
+struct Q_DECL_HIDDEN PDFRendererDocuments::Private
 {
-    explicit Private(AsyncReportsHelper &helper) : fitter(helper) {}
+    Private(AsyncReportsHelper &helper, const MvDocumentFlow::Fields &fields,
+            MvDocumentFlow::OutlineEntry addEntry)
+        : flow(helper, fields, std::move(addEntry))
+    {
+    }
 
-    // Documents whose outline entry is made, and whether the first pending one is among them.
-    int documentsStarted = 0;
-    bool firstDocumentStarted = false;
-    bool keepTogether = false;
-    // Documents placed whole on earlier pages, for the ordinal of a continuation label.
-    int documentsDone = 0;
-    // The number headers and continuation labels among the pending items (not lines).
-    QSet<const QGraphicsItem *> labels;
-    MvTextFitter fitter;
+    MvDocumentFlow flow;
 };
 
 PDFRendererDocuments::PDFRendererDocuments(AsyncReportsBase *owner)
     : PDFRendererBase(owner), itemCount(0), carryWidth(0.0), carryOver(false),
-      d(new Private(hlp))
+      d(new Private(hlp, {docs, itemCount, carryWidth, carryOver},
+                    [this](const QString &title, double sceneTop) { addOutlineEntry(title, sceneTop); }))
 {
 }
 
@@ -107,33 +38,12 @@ PDFRendererDocuments::~PDFRendererDocuments()
 
 void PDFRendererDocuments::appendDoc(const DocumentGraphics &doc)
 {
-    QGraphicsItem *header = nullptr;
-    if (doc.attributes.contains(NumberAttribute) && canMakeTextItems()) {
-        const int number = doc.attributes.value(NumberAttribute).toInt();
-        const QString text = QStringLiteral("   Dokument nr %1   ")
-                .arg(number, 0, 10, QLatin1Char(' '));
-        header = hlp.createPageTextItem(text, hlp.formats[DocumentLabelFormat]);
-        header->setData(CentredKey, QVariant(true));
-        // Raised by half its height: placement puts its vertical centre on the flow point.
-        header->setPos(0.0, -0.5 * MvConstants::SCALEDBBSIZE(header).height());
-        d->labels.insert(header);
-    }
-    docs.append(doc);
-    if (header)
-        docs.last().items.prepend(header);
-    itemCount += doc.items.size();
+    d->flow.append(doc);
 }
 
 void PDFRendererDocuments::appendDoc(const QStringList &lines)
 {
-    DocumentGraphics doc;
-    const QTextCharFormat format = hlp.formats[PrintoutFormat];
-    for (const QString &line : lines) {
-        if (canMakeTextItems())
-            doc.items.append(hlp.createTextItemWithFormat(line, format));
-    }
-    docs.append(std::move(doc));
-    itemCount += lines.size();
+    d->flow.append(lines);
 }
 
 QList<DocumentGraphics> &PDFRendererDocuments::documents()
@@ -148,10 +58,7 @@ bool PDFRendererDocuments::enough() const
 
 void PDFRendererDocuments::startReport()
 {
-    itemCount = 0;
-    d->documentsStarted = 0;
-    d->documentsDone = 0;
-    d->firstDocumentStarted = false;
+    d->flow.restart();
 }
 
 void PDFRendererDocuments::setOutlineEnabled(bool on)
@@ -166,47 +73,32 @@ bool PDFRendererDocuments::outlineEnabled() const
 
 void PDFRendererDocuments::setKeepTogether(bool on)
 {
-    d->keepTogether = on;
+    d->flow.setKeepTogether(on);
 }
 
 bool PDFRendererDocuments::keepTogether() const
 {
-    return d->keepTogether;
+    return d->flow.keptTogether();
 }
 
-QString PDFRendererDocuments::outlineTitle(const DocumentGraphics &doc) const
+double PDFRendererDocuments::fitScale(QGraphicsItem *item) const
 {
-    const QString title = doc.attributes.value(TitleAttribute).toString();
-    if (!title.isEmpty())
-        return title;
-    if (doc.attributes.contains(NumberAttribute))
-        return QStringLiteral("Dokument nr %1").arg(doc.attributes.value(NumberAttribute).toInt());
-    return QStringLiteral("Dokument %1").arg(d->documentsStarted + 1);
+    return d->flow.fitScale(item);
 }
 
 double PDFRendererDocuments::boundingHeight(QGraphicsItem *item)
 {
-    const double height = MvConstants::SCALEDBBSIZE(item).height();
-    if (item->type() == QGraphicsTextItem::Type && dynamic_cast<QGraphicsTextItem *>(item)
-        && !hasKey(item, FullHeightKey)) {
-        const QVariant factor = item->data(HeightFactorKey);
-        return room(height * (factor.isValid() ? factor.toReal() : MvLayout::LinePitch));
-    }
-    if (hasKey(item, SpacedKey))
-        return room(height * (hasKey(item, TightKey) ? kTightSpacedFactor : kSpacedFactor));
-    return room(height);
+    return MvDocumentFlow::boundingHeight(item);
 }
 
 double PDFRendererDocuments::boundingWidth(QGraphicsItem *item)
 {
-    return scaledWidth(item);
+    return MvDocumentFlow::scaledWidth(item);
 }
 
 double PDFRendererDocuments::heightTopOffset(QGraphicsItem *item)
 {
-    if (!hasKey(item, SpacedKey))
-        return 0.0;
-    return room(kSpacedTopOffset * MvConstants::SCALEDBBSIZE(item).height());
+    return MvDocumentFlow::heightTopOffset(item);
 }
 
 bool PDFRendererDocuments::emitPage(bool)
@@ -215,10 +107,7 @@ bool PDFRendererDocuments::emitPage(bool)
     if (docs.isEmpty() || !output.isValid())
         return false;
 
-    hlp.setColumnCount(fitsThreeColumns() ? kMaxColumns : kFittingColumns);
-    const PageEnd end = placeDocuments();
-    removePlaced(end);
-
+    d->flow.composePage(outlineRequested());
     hlp.columnSeparators();
     hlp.render(output.painter(), output.pageRect());
     hlp.flushPageItemsForReuse();
@@ -228,406 +117,4 @@ bool PDFRendererDocuments::emitPage(bool)
     ++pageNum;
     hlp.setPageNum(pageNum);
     return true;
-}
-
-// Estimates the items three columns would take on this page and tests their widths, fitting
-// the items it reaches to their columns first. An item that opens a column in the estimate is
-// tested too, against the column's own width: it stands at that column's top.
-bool PDFRendererDocuments::fitsThreeColumns()
-{
-    const double columnWidth = hlp.width() / kMaxColumns;
-    const double limit = columnWidth - hlp.MMTOPT(MvLayout::ThreeColumnReserveMm);
-    const double contentHeight = hlp.contentHeight();
-    const double gap = hlp.MMTOPT(MvLayout::DocumentGapMm);
-    const int lastColumn = kMaxColumns - 1;
-    int column = 0;
-    double used = 0.0;
-    for (int doc = 0; doc < docs.size(); ++doc) {
-        QList<QGraphicsItem *> &items = docs[doc].items;
-        for (int i = 0; i < items.size(); ++i) {
-            QGraphicsItem *item = fitItem(items, i);
-            const double slot = boundingHeight(item);
-            if (slot + used > contentHeight) {
-                if (column == lastColumn)
-                    break;
-                if (scaledWidth(item) > columnWidth)
-                    return false;
-                ++column;
-                used = 0.0;
-                continue;
-            }
-            used += slot;
-            if (scaledWidth(item) > limit)
-                return false;
-        }
-        if (gap + used > contentHeight) {
-            if (column == lastColumn)
-                return true;
-            ++column;
-            used = 0.0;
-        } else {
-            used += gap;
-        }
-    }
-    return true;
-}
-
-PDFRendererDocuments::PageEnd PDFRendererDocuments::placeDocuments()
-{
-    const double contentHeight = hlp.contentHeight();
-    const double gap = hlp.MMTOPT(MvLayout::DocumentGapMm);
-    const int lastColumn = hlp.getColumnCount() - 1;
-    int column = 0;
-    double used = 0.0;
-    PageEnd end;
-    QList<QGraphicsItem *> part;
-    const bool firstStarted = d->firstDocumentStarted;
-    d->firstDocumentStarted = false;
-
-    const bool outlined = outlineRequested();
-    const double columnWidth = hlp.width() / hlp.getColumnCount();
-    for (int doc = 0; doc < docs.size(); ++doc) {
-        const double blockWidth = blockWidthOf(doc);
-        carryWidth = 0.0;
-        // A block wider than the column (an item further on, not yet fitted, is wider) is
-        // centred as one as wide as the column: none of its items stands out of the column.
-        const double centredWidth = qMin(blockWidth, columnWidth);
-        QList<QGraphicsItem *> &items = docs[doc].items;
-        // Whether this document's outline entry is still to be made: at its first visible item
-        // placed (an invisible one may stand pages before what a reader sees), or where the
-        // document began if it shows nothing at all.
-        bool startsHere = outlined && !(doc == 0 && firstStarted);
-        double beganAt = hlp.contentTop + used;
-        const auto startEntry = [&](double top) {
-            addOutlineEntry(outlineTitle(docs.at(doc)), top);
-            ++d->documentsStarted;
-            startsHere = false;
-        };
-        int next = 0;
-        while (next < items.size()) {
-            int count = itemsFitting(items, next, used);
-            if (d->keepTogether)
-                count = keptInColumn(doc, next, count, used, column == lastColumn);
-            // Keeping together yields: an empty column always takes the next item (fitted to
-            // it), so that every column of every page places something.
-            if (count == 0 && used <= 0.0)
-                count = 1;
-            for (const int last = next + count; next < last; ++next) {
-                QGraphicsItem *item = items.at(next);
-                placeItem(item, column, used, centredWidth);
-                // Where a reader sees it begin (its slot, for an item that cannot be measured).
-                const double top = std::isfinite(item->sceneBoundingRect().top()) ? item->sceneBoundingRect().top()
-                                                                                  : hlp.contentTop + used;
-                if (next == 0)
-                    beganAt = top;
-                if (startsHere && item->isVisible())
-                    startEntry(top);
-                part.append(item);
-                used += boundingHeight(item);
-                d->labels.remove(item);
-                hlp.appendToColumn(item);
-            }
-            if (next == items.size())
-                break;
-            // The document goes on in the next column, or on the next page.
-            if (d->keepTogether && next > 0)
-                insertContinuationLabel(doc, next);
-            if (column == lastColumn) {
-                end = {doc, next, true};
-                carryOver = true;
-                carryWidth = blockWidth;
-                break;
-            }
-            ++column;
-            used = 0.0;
-        }
-        hlp.centerPart(part, centredWidth);
-        part.clear();
-        if (end.full) {
-            // The split document continues on the next page; its entry, if made, stays here.
-            d->firstDocumentStarted = outlined && !startsHere;
-            break;
-        }
-        if (startsHere)
-            startEntry(beganAt);
-
-        if (gap + used > contentHeight) {
-            if (column == lastColumn) {
-                end = {doc, -1, false};
-                carryOver = false;
-                break;
-            }
-            ++column;
-            used = 0.0;
-        } else {
-            used += gap;
-            drawSeparator(column, hlp.contentTop + used);
-            used += gap;
-        }
-    }
-    return end;
-}
-
-// How many of items, from `from`, fit in the column below used, each fitted to the column
-// first.
-int PDFRendererDocuments::itemsFitting(QList<QGraphicsItem *> &items, int from, double used)
-{
-    const double contentHeight = hlp.contentHeight();
-    int count = 0;
-    for (int i = from; i < items.size(); ++i) {
-        const double slot = boundingHeight(fitItem(items, i));
-        if (slot + used > contentHeight)
-            break;
-        used += slot;
-        ++count;
-    }
-    return count;
-}
-
-// The lines (items other than labels) among items [from, to), counted up to atMost: the
-// rules only ever ask for a few, and a document may hold a million.
-int PDFRendererDocuments::linesIn(const QList<QGraphicsItem *> &items, int from, int to,
-                                  int atMost) const
-{
-    int lines = 0;
-    for (int i = from; i < to && lines < atMost; ++i)
-        lines += d->labels.contains(items.at(i)) ? 0 : 1;
-    return lines;
-}
-
-// How many of the `fitting` items of document doc from `from` its column keeps, so that the
-// document stays together: its last line does not stand alone in the next column, nor (in
-// the page's last column) the report's last line alone on the next page, when the column can
-// give one more item; and a document that begins below others keeps at least two lines there
-// (one, if it has but one), or begins in the next column, its label with it.
-int PDFRendererDocuments::keptInColumn(int doc, int from, int fitting, double used, bool lastColumn)
-{
-    const QList<QGraphicsItem *> &items = docs.at(doc).items;
-    const int size = items.size();
-    int kept = fitting;
-    // Giving an item to what follows is allowed where the column still shows a line of the
-    // document, or where the document begins below others and moves on whole.
-    const auto canGiveOne = [&]() {
-        return kept > 0 && (linesIn(items, from, from + kept - 1, 1) > 0 || (from == 0 && used > 0.0));
-    };
-    // Whether the documents after this one hold a single line between them.
-    const auto oneLineAfter = [&]() {
-        int lines = 0;
-        for (int later = doc + 1; later < docs.size() && lines < 2; ++later)
-            lines += linesIn(docs.at(later).items, 0, docs.at(later).items.size(), 2 - lines);
-        return lines == 1;
-    };
-    if (from + kept < size) {
-        if (linesIn(items, from + kept, size, 2) == 1 && canGiveOne())
-            --kept;
-    } else if (lastColumn && oneLineAfter() && !followerFits(doc, used, from) && canGiveOne()) {
-        // The last line of the report would stand alone on the last page.
-        --kept;
-    }
-    if (from == 0 && used > 0.0 && kept < size
-        && linesIn(items, 0, kept, 2) < linesIn(items, 0, size, 2))
-        kept = 0;
-    return kept;
-}
-
-// Whether the document after doc, the last pending, fits below it in its column, doc's
-// items from `from` on standing there below used.
-bool PDFRendererDocuments::followerFits(int doc, double used, int from)
-{
-    const double contentHeight = hlp.contentHeight();
-    const double gap = hlp.MMTOPT(MvLayout::DocumentGapMm);
-    QList<QGraphicsItem *> &items = docs[doc].items;
-    for (int i = from; i < items.size(); ++i)
-        used += boundingHeight(items.at(i));
-    if (gap + used > contentHeight)
-        return false;
-    used += 2.0 * gap;
-    QList<QGraphicsItem *> &follower = docs[doc + 1].items;
-    return itemsFitting(follower, 0, used) == follower.size();
-}
-
-// Puts a continuation label in front of item `at` of document doc, which goes on in another
-// column or page: "Dokument nr N (cd.)" for a numbered document, else its title and "(cd.)",
-// else "Dokument K (cd.)". A title too long for the narrowest column is shortened with an
-// ellipsis: the label may land in the next column of a page whose columns are already set.
-// An item that fills a column by itself gets no label: with one it would fit no column.
-void PDFRendererDocuments::insertContinuationLabel(int doc, int at)
-{
-    if (!canMakeTextItems())
-        return;
-    // Named as the reader saw it begin: by its number label, else by its title (as much of it
-    // as a column could ever show, so that a label costs the same whatever the title's length).
-    const DocumentGraphics &document = docs.at(doc);
-    QString name = document.attributes.value(TitleAttribute).toString().left(kLongestLabelName);
-    if (document.attributes.contains(NumberAttribute))
-        name = QStringLiteral("Dokument nr %1").arg(document.attributes.value(NumberAttribute).toInt());
-    if (name.isEmpty())
-        name = QStringLiteral("Dokument %1").arg(d->documentsDone + doc + 1);
-    const QTextCharFormat &format = hlp.formats[DocumentLabelFormat];
-    const auto labelFor = [](const QString &shown) { return QStringLiteral("%1 (cd.)").arg(shown); };
-    QGraphicsItem *label = hlp.createPageTextItem(labelFor(name), format);
-    const double limit = hlp.width() / kMaxColumns - hlp.MMTOPT(MvLayout::ThreeColumnReserveMm);
-    if (scaledWidth(label) > limit) {
-        const QFontMetricsF metrics(format.font(), MvTextLayout::device());
-        const double step = qMax(metrics.averageCharWidth(), 1.0);
-        // Narrower by what the label overflows, then a character's width at a time.
-        for (double nameWidth = metrics.horizontalAdvance(name) - (scaledWidth(label) - limit);
-             scaledWidth(label) > limit && nameWidth > 0.0; nameWidth -= step) {
-            delete label;
-            label = hlp.createPageTextItem(
-                    labelFor(metrics.elidedText(name, Qt::ElideRight, nameWidth)), format);
-        }
-    }
-    if (boundingHeight(label) + boundingHeight(fitItem(docs[doc].items, at)) > hlp.contentHeight()) {
-        delete label;
-        return;
-    }
-    label->setData(CentredKey, QVariant(true));
-    d->labels.insert(label);
-    docs[doc].items.insert(at, label);
-    ++itemCount;
-}
-
-// The widest item of a pending document, placed on this page or not; a split remainder starts
-// from the width its document had on the page before.
-double PDFRendererDocuments::blockWidthOf(int document) const
-{
-    double width = document == 0 && carryOver ? carryWidth : 0.0;
-    for (const QGraphicsItem *item : docs.at(document).items)
-        width = qMax(width, scaledWidth(item));
-    return width;
-}
-
-// The width of a column of a two-column page, which every item is fitted to.
-double PDFRendererDocuments::fitWidth() const
-{
-    return hlp.width() / kFittingColumns;
-}
-
-double PDFRendererDocuments::fitScale(QGraphicsItem *item) const
-{
-    if (!hlp.scene || continuedInPieces(item))
-        return 1.0;
-    double factor = 1.0;
-    const double width = scaledWidth(item);
-    if (width > fitWidth())
-        factor = fitWidth() / width;
-    const double slot = boundingHeight(item);
-    if (slot > hlp.contentHeight())
-        factor = qMin(factor, hlp.contentHeight() / slot);
-    return factor < 1.0 - kScaleTolerance ? factor : 1.0;
-}
-
-// Whether item is a text item of the composer's that is cut into pieces to fit: wider than a
-// column, or taller and holding line breaks; or one already being cut.
-bool PDFRendererDocuments::continuedInPieces(QGraphicsItem *item) const
-{
-    const MvTextItem *text = composerText(item);
-    if (!text)
-        return false;
-    if (text->cutFrom > 0 || scaledWidth(item) > fitWidth())
-        return true;
-    return boundingHeight(item) > hlp.contentHeight() && MvTextFitter::hasLineBreak(text->text);
-}
-
-// Makes the item at index fit a column; returns the item that stands there then.
-QGraphicsItem *PDFRendererDocuments::fitItem(QList<QGraphicsItem *> &items, int index)
-{
-    QGraphicsItem *item = items.at(index);
-    if (continuedInPieces(item))
-        item = takePiece(items, index);
-    // A piece of a single line in a format taller than a column is scaled down too.
-    const double factor = fitScale(item);
-    if (factor < 1.0)
-        item->setScale(item->scale() * factor);
-    return item;
-}
-
-// Puts the next piece of the composer's text item at index in front of it; the item goes
-// once its last piece is made. Returns the piece.
-QGraphicsItem *PDFRendererDocuments::takePiece(QList<QGraphicsItem *> &items, int index)
-{
-    auto *text = static_cast<MvTextItem *>(items.at(index));
-    int next = 0;
-    QGraphicsItem *piece = d->fitter.takePiece(text->text, text->cutFrom, text->format,
-                                               fitWidth() / text->scale(), text->recyclable, &next);
-    piece->setPos(text->pos());
-    piece->setScale(text->scale());
-    // A page item keeps the default colour (the composer reuses it for other texts).
-    if (!text->recyclable)
-        static_cast<QGraphicsTextItem *>(piece)->setDefaultTextColor(text->defaultTextColor());
-    for (const ItemData key : MvTextItem::LayoutHints) {
-        if (hasKey(text, key))
-            piece->setData(key, text->data(key));
-    }
-    items.insert(index, piece);
-    ++itemCount;
-    // The pieces of a label (a long title's) are labels too.
-    const bool label = d->labels.contains(text);
-    if (label)
-        d->labels.insert(piece);
-    if (next < text->text.size()) {
-        text->cutFrom = next;
-        return piece;
-    }
-    items.removeAt(index + 1);
-    --itemCount;
-    if (label)
-        d->labels.remove(text);
-    delete text;
-    return piece;
-}
-
-void PDFRendererDocuments::placeItem(QGraphicsItem *item, int column, double used,
-                                     double blockWidth)
-{
-    // An item wider than its column (one the page's column estimate did not reach, fitted to
-    // a column of two) is scaled down to the column rather than stand out of it; it then takes
-    // less than the room it was given.
-    const double columnWidth = hlp.width() / hlp.getColumnCount();
-    const double width = scaledWidth(item);
-    if (width > columnWidth * (1.0 + kScaleTolerance))
-        item->setScale(item->scale() * columnWidth / width);
-    double offset = 0.0;
-    if (hasKey(item, CentredKey))
-        offset = std::trunc((blockWidth - scaledWidth(item)) * 0.5);
-    const QPointF reach = childrenReach(item);
-    item->moveBy(hlp.columnOffset(column) + offset + reach.x(),
-                 heightTopOffset(item) + used + hlp.contentTop + reach.y());
-}
-
-void PDFRendererDocuments::drawSeparator(int column, double y)
-{
-    const double inset = hlp.MMTOPT(MvLayout::RuleInsetMm);
-    auto *rule = new QGraphicsLineItem;
-    rule->setPen(hlp.pens[DocumentSeparatorPen]);
-    rule->setLine(hlp.columnOffset(column) + inset, y, hlp.columnOffset(column + 1) - inset, y);
-    hlp.appendToPage(rule);
-}
-
-void PDFRendererDocuments::removePlaced(const PageEnd &end)
-{
-    if (end.document < 0) {
-        // Every pending document was placed: the page owns all their items now.
-        carryOver = false;
-        d->documentsDone += docs.size();
-        docs.clear();
-        return;
-    }
-    const int wholeDocuments = end.full ? end.document : end.document + 1;
-    for (int d = 0; d < wholeDocuments && !docs.isEmpty(); ++d)
-        removeFirstDocument();
-    if (!end.full)
-        return;
-    for (int i = 0; i < end.item && !docs.isEmpty() && !docs.first().items.isEmpty(); ++i) {
-        docs.first().items.removeFirst();
-        --itemCount;
-    }
-}
-
-void PDFRendererDocuments::removeFirstDocument()
-{
-    itemCount -= docs.first().items.size();
-    docs.removeFirst();
-    ++d->documentsDone;
 }

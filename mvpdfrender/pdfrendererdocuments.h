@@ -151,33 +151,7 @@ protected:
     bool carryOver;                 ///< The first pending document is a split remainder.
 
 private:
-    // Where placement stopped: the document (and item, when the page filled up inside it).
-    struct PageEnd
-    {
-        int document = -1;
-        int item = -1;
-        bool full = false;
-    };
     struct Private;
-
-    Q_DECL_HIDDEN bool fitsThreeColumns();
-    Q_DECL_HIDDEN PageEnd placeDocuments();
-    Q_DECL_HIDDEN int itemsFitting(QList<QGraphicsItem *> &items, int from, double used);
-    Q_DECL_HIDDEN int linesIn(const QList<QGraphicsItem *> &items, int from, int to,
-                              int atMost) const;
-    Q_DECL_HIDDEN int keptInColumn(int doc, int from, int fitting, double used, bool lastColumn);
-    Q_DECL_HIDDEN bool followerFits(int doc, double used, int from);
-    Q_DECL_HIDDEN void insertContinuationLabel(int doc, int at);
-    Q_DECL_HIDDEN double blockWidthOf(int document) const;
-    Q_DECL_HIDDEN double fitWidth() const;
-    Q_DECL_HIDDEN QGraphicsItem *fitItem(QList<QGraphicsItem *> &items, int index);
-    Q_DECL_HIDDEN bool continuedInPieces(QGraphicsItem *item) const;
-    Q_DECL_HIDDEN QGraphicsItem *takePiece(QList<QGraphicsItem *> &items, int index);
-    Q_DECL_HIDDEN void placeItem(QGraphicsItem *item, int column, double used, double blockWidth);
-    Q_DECL_HIDDEN void drawSeparator(int column, double y);
-    Q_DECL_HIDDEN void removePlaced(const PageEnd &end);
-    Q_DECL_HIDDEN void removeFirstDocument();
-    Q_DECL_HIDDEN QString outlineTitle(const DocumentGraphics &doc) const;
 
     std::unique_ptr<Private> d;
 };

@@ -9,7 +9,7 @@ constexpr qreal kSelectionMargin = 0.5;
 
 // The item's image, where it stands and how it is scaled, and its shape, rebuilt on demand
 // by the const shape().
-struct QGraphicsImageItem::Private
+struct Q_DECL_HIDDEN QGraphicsImageItem::Private
 {
     QImage image;
     Qt::TransformationMode mode = Qt::FastTransformation;

@@ -286,6 +286,13 @@ bool MvPdfStamp::planDates(QIODevice &document, const QDateTime &moment, QString
             + 'T' + digits(time.hour(), 2) + ':' + digits(time.minute(), 2) + ':' + digits(time.second(), 2) + 'Z';
 
     const QString trailer = QString::fromLatin1(table.mid(table.indexOf("trailer")));
+    return planInfoDates(document, trailer, infoDate, reason) && planXmpDates(document, trailer, xmpDate, reason);
+}
+
+// The creation date of the document information, and its modification date where it has one.
+bool MvPdfStamp::planInfoDates(QIODevice &document, const QString &trailer, const QByteArray &infoDate,
+                               QString *reason)
+{
     qint64 at = 0;
     QByteArray text;
     int start = 0;
@@ -306,8 +313,18 @@ bool MvPdfStamp::planDates(QIODevice &document, const QDateTime &moment, QString
         if (spaces > 0)
             edits.append({at + end, spaces, QByteArray()});
     }
+    return true;
+}
 
-    // The XMP metadata, where the catalogue has it (PDF/A).
+// The dates of the XMP metadata, where the catalogue has it (PDF/A), and the stream's length
+// when they change it.
+bool MvPdfStamp::planXmpDates(QIODevice &document, const QString &trailer, const QByteArray &xmpDate,
+                              QString *reason)
+{
+    qint64 at = 0;
+    QByteArray text;
+    int start = 0;
+    int end = 0;
     if (!readObject(document, kRootReference.match(trailer).captured(1).toInt(), &at, &text)
         || !findValue(text, "/Metadata", &start, &end))
         return true;

@@ -1,6 +1,7 @@
 #include "mvfooterpages.h"
 
 #include "mvpagepainter.h"
+#include "mvreporttexts.h"
 #include "mvtextitem.h"
 
 #include <QElapsedTimer>
@@ -32,7 +33,7 @@ MvFooterPages::~MvFooterPages()
 
 QString MvFooterPages::label(int page, int pages)
 {
-    return QStringLiteral("- Strona %1 z %2 -").arg(page).arg(pages);
+    return MvReportTexts::pageFooter(page, pages);
 }
 
 bool MvFooterPages::paintSome(qint64 budgetMs)

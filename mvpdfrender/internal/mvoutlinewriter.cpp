@@ -2,6 +2,7 @@
 
 #include "mvpdfstamp.h"
 #include "mvpdftext.h"
+#include "mvreporttexts.h"
 #include "mvstage.h"
 
 #include <QCryptographicHash>
@@ -330,9 +331,7 @@ Place placeOf(const MvOutlineEntry &entry, const std::vector<QPDFPageObjectHelpe
 // "Strony 1-37": the pages a group's entries open.
 QString groupTitle(const Group &group)
 {
-    if (group.firstPage == group.lastPage)
-        return QStringLiteral("Strona %1").arg(group.firstPage);
-    return QStringLiteral("Strony %1-%2").arg(group.firstPage).arg(group.lastPage);
+    return MvReportTexts::pagesGroup(group.firstPage, group.lastPage);
 }
 
 // Writes the entries, which are the first level of tree, and gathers the groups above them.
@@ -537,6 +536,66 @@ void overlayPages(Update &update, QPDF &pdf, const QByteArray &overlay,
     }
 }
 
+// The document copied into target (stamped, if asked for), then what additions ask for in an
+// update appended to it. Throws Stopped, WriteFailed and the PDF library's errors.
+MvOutlineWriter::Result writeAdditions(QIODevice &source, QIODevice &target, const MvOutlineWriter::Additions &additions,
+                                       const std::atomic_bool &stop)
+{
+    using MvOutlineWriter::Result;
+    const qint64 length = additions.stamp ? copyStamped(*additions.stamp, source, target, stop)
+                                          : copy(source, target, stop);
+    MvOutlineEntry first;
+    const bool outlined = additions.entries && additions.entries(&first);
+    const bool overlaid = !additions.overlay.isEmpty();
+    // Nothing to add: the structure need not be read.
+    if (!outlined && !overlaid && !additions.balancePages)
+        return Result::Written;
+    QByteArray bytes;
+    QPDF pdf;
+    open(pdf, source, &bytes);
+    const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
+    const bool split = additions.balancePages && int(pages.size()) > kMaxArray;
+    if ((!outlined && !split && !overlaid) || pages.empty())
+        return Result::Written;
+
+    QPDFObjectHandle trailer = pdf.getTrailer();
+    QPDFObjectHandle root = pdf.getRoot();
+    int next = int(trailer.getKey("/Size").getIntValue());
+    Update update(target, length, stop);
+    PageChanges changes;
+    if (overlaid)
+        overlayPages(update, pdf, additions.overlay, pages, &next, changes);
+    std::vector<std::pair<std::string, QByteArray>> catalog;
+    if (outlined) {
+        const int outlineRoot = next;
+        next = writeOutline(update, additions, first, pages, outlineRoot);
+        // Viewers open with the outline shown.
+        catalog = {{"/Outlines", reference(outlineRoot)}, {"/PageMode", "/UseOutlines"}};
+    }
+    if (split)
+        balancePages(update, root.getKey("/Pages"), pages, &next, changes);
+    for (const auto &change : changes) {
+        QPDFObjectHandle page = pages[change.first].getObjectHandle();
+        update.object(page.getObjectID(), page.getGeneration(), dictionary(page, change.second));
+    }
+    if (outlined)
+        update.object(root.getObjectID(), root.getGeneration(), dictionary(root, catalog));
+    const qint64 previous = additions.stamp ? additions.stamp->crossReference()
+                                            : startOfCrossReference(source, length);
+    update.finish([&]() {
+        std::vector<std::pair<std::string, QByteArray>> keys{
+                {"/Size", QByteArray::number(next)}, {"/Prev", QByteArray::number(previous)},
+                {"/XRefStm", QByteArray()}};
+        // A stamped document keeps its identifier; the update gets a second one of its own.
+        if (additions.stamp && !additions.stamp->identifier().isEmpty()) {
+            keys.push_back({"/ID", "[<" + additions.stamp->identifier() + "> <"
+                            + update.digest().left(kIdentifierBytes).toHex() + ">]"});
+        }
+        return dictionary(trailer, keys);
+    });
+    return Result::Written;
+}
+
 } // namespace
 
 namespace MvOutlineWriter {
@@ -545,58 +604,7 @@ Result write(QIODevice &source, QIODevice &target, const Additions &additions,
              const std::atomic_bool &stop, QString &reason, int *systemError)
 {
     try {
-        const qint64 length = additions.stamp ? copyStamped(*additions.stamp, source, target, stop)
-                                              : copy(source, target, stop);
-        MvOutlineEntry first;
-        const bool outlined = additions.entries && additions.entries(&first);
-        const bool overlaid = !additions.overlay.isEmpty();
-        // Nothing to add: the structure need not be read.
-        if (!outlined && !overlaid && !additions.balancePages)
-            return Result::Written;
-        QByteArray bytes;
-        QPDF pdf;
-        open(pdf, source, &bytes);
-        const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
-        const bool split = additions.balancePages && int(pages.size()) > kMaxArray;
-        if ((!outlined && !split && !overlaid) || pages.empty())
-            return Result::Written;
-
-        QPDFObjectHandle trailer = pdf.getTrailer();
-        QPDFObjectHandle root = pdf.getRoot();
-        int next = int(trailer.getKey("/Size").getIntValue());
-        Update update(target, length, stop);
-        PageChanges changes;
-        if (overlaid)
-            overlayPages(update, pdf, additions.overlay, pages, &next, changes);
-        std::vector<std::pair<std::string, QByteArray>> catalog;
-        if (outlined) {
-            const int outlineRoot = next;
-            next = writeOutline(update, additions, first, pages, outlineRoot);
-            // Viewers open with the outline shown.
-            catalog = {{"/Outlines", reference(outlineRoot)}, {"/PageMode", "/UseOutlines"}};
-        }
-        if (split)
-            balancePages(update, root.getKey("/Pages"), pages, &next, changes);
-        for (const auto &change : changes) {
-            QPDFObjectHandle page = pages[change.first].getObjectHandle();
-            update.object(page.getObjectID(), page.getGeneration(), dictionary(page, change.second));
-        }
-        if (outlined)
-            update.object(root.getObjectID(), root.getGeneration(), dictionary(root, catalog));
-        const qint64 previous = additions.stamp ? additions.stamp->crossReference()
-                                                : startOfCrossReference(source, length);
-        update.finish([&]() {
-            std::vector<std::pair<std::string, QByteArray>> keys{
-                    {"/Size", QByteArray::number(next)}, {"/Prev", QByteArray::number(previous)},
-                    {"/XRefStm", QByteArray()}};
-            // A stamped document keeps its identifier; the update gets a second one of its own.
-            if (additions.stamp && !additions.stamp->identifier().isEmpty()) {
-                keys.push_back({"/ID", "[<" + additions.stamp->identifier() + "> <"
-                                + update.digest().left(kIdentifierBytes).toHex() + ">]"});
-            }
-            return dictionary(trailer, keys);
-        });
-        return Result::Written;
+        return writeAdditions(source, target, additions, stop);
     } catch (const Stopped &) {
         reason = QStringLiteral("stopped");
         return Result::Stopped;

@@ -49,6 +49,8 @@ private:
 
     bool planTable(QIODevice &document, QString *reason);
     bool planDates(QIODevice &document, const QDateTime &moment, QString *reason);
+    bool planInfoDates(QIODevice &document, const QString &trailer, const QByteArray &infoDate, QString *reason);
+    bool planXmpDates(QIODevice &document, const QString &trailer, const QByteArray &xmpDate, QString *reason);
     bool planIdentifier(QIODevice &document, QString *reason);
     bool readObject(QIODevice &document, int number, qint64 *at, QByteArray *text) const;
     qint64 shifted(qint64 offset) const;
