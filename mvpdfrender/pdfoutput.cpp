@@ -10,7 +10,6 @@
 #include <QThread>
 
 #include <cerrno>
-#include <unistd.h>
 
 namespace {
 
@@ -60,18 +59,17 @@ bool PDFOutput::startPDF(const QString &title, const QString &fileName)
     d->title = title;
     d->fileName = fileName;
     QByteArray resolved;
-    struct stat status {};
-    bool exists = false;
+    MvWorkFile::Kind kind = MvWorkFile::Kind::None;
     d->systemError = 0;
-    if (!MvWorkFile::resolve(QFile::encodeName(fileName), &resolved, &status, &exists)) {
+    if (!MvWorkFile::resolve(QFile::encodeName(fileName), &resolved, &kind)) {
         d->systemError = errno;
         return false;
     }
-    if (exists && S_ISDIR(status.st_mode)) {
+    if (kind == MvWorkFile::Kind::Directory) {
         d->systemError = EISDIR;
         return false;
     }
-    if (exists && !S_ISREG(status.st_mode)) {
+    if (kind == MvWorkFile::Kind::Other) {
         // A device or a FIFO takes the document as it comes; its stage waits elsewhere.
         d->directFile = std::make_unique<QFile>(fileName);
         errno = 0;
@@ -295,7 +293,7 @@ void PDFOutput::Private::complete(bool documentWritten)
             drop();
         hostDevice = nullptr;
     }
-    if (work.handle() < 0)
+    if (!work.isOpen())
         return;
     if (documentWritten && !writeError && !work.publish())
         noteWriteFailure(work.systemError());
@@ -344,7 +342,7 @@ void PDFOutput::Private::drop()
             // resize itself: its file is cut back beneath it, which makes room for the buffer,
             // and then cut back again once the buffer is out.
             if (!file->resize(hostStartSize) && file->handle() >= 0) {
-                [[maybe_unused]] const int cut = ::ftruncate(file->handle(), hostStartSize);
+                MvWorkFile::truncateHandle(file->handle(), hostStartSize);
                 file->flush();
                 file->resize(hostStartSize);
             }

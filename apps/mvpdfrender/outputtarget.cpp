@@ -107,15 +107,17 @@ bool OutputTarget::resolve(QString *error)
     if (requested == QLatin1String("-"))
         return useStandardOutput();
     QByteArray resolved;
-    struct stat status {};
-    bool exists = false;
-    if (!MvWorkFile::resolve(QFile::encodeName(requested), &resolved, &status, &exists))
+    MvWorkFile::Kind found = MvWorkFile::Kind::None;
+    if (!MvWorkFile::resolve(QFile::encodeName(requested), &resolved, &found))
         return fail(errno, error);
-    if (!exists) {
+    if (found == MvWorkFile::Kind::None) {
         kind = Kind::File;
         finalPath = resolved;
         return true;
     }
+    struct stat status {};
+    if (::stat(resolved.constData(), &status) != 0)
+        return fail(errno, error);
     const std::optional<FileIdentity> standardOutput = FileIdentity::ofDescriptor(STDOUT_FILENO);
     if (!S_ISDIR(status.st_mode) && standardOutput
         && *standardOutput == FileIdentity{quint64(status.st_dev), quint64(status.st_ino)})

@@ -23,7 +23,6 @@
 #include <new>
 #include <stdexcept>
 #include <vector>
-#include <unistd.h>
 
 namespace {
 
@@ -214,21 +213,17 @@ qint64 startOfCrossReference(QIODevice &source, qint64 length)
 }
 
 // Reads the finished document's structure (not its pages' content) with the PDF library: a
-// stage in a file through a stream of its own, on a duplicate of its handle; else from memory.
+// stage in a file through a stream of its own, on a duplicate of its file; else from memory
+// (read whole where the system gives no such stream).
 void open(QPDF &pdf, QIODevice &source, QByteArray *bytes)
 {
     pdf.setSuppressWarnings(true);
     const auto *stage = dynamic_cast<const MvStage *>(&source);
-    const int handle = stage && stage->fileHandle() >= 0 ? ::dup(stage->fileHandle()) : -1;
-    FILE *stream = handle >= 0 ? ::fdopen(handle, "rb") : nullptr;
-    if (stream) {
-        std::rewind(stream);
+    if (FILE *stream = stage && stage->inFile() ? stage->duplicateStream() : nullptr) {
         pdf.processFile("report", stream, true);
         return;
     }
-    if (handle >= 0)
-        ::close(handle);
-    if (stage) {
+    if (stage && !stage->inFile()) {
         *bytes = stage->memory();
     } else if (source.seek(0)) {
         *bytes = source.readAll();

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 namespace {
 
@@ -26,7 +25,7 @@ bool MvStage::isSequential() const
 
 qint64 MvStage::size() const
 {
-    return file.handle() >= 0 ? fileSize : bytes.size();
+    return file.isOpen() ? fileSize : bytes.size();
 }
 
 bool MvStage::failed() const
@@ -40,10 +39,15 @@ int MvStage::systemError() const
     return failedWithError;
 }
 
-int MvStage::fileHandle() const
+bool MvStage::inFile() const
+{
+    return file.isOpen();
+}
+
+FILE *MvStage::duplicateStream() const
 {
     flushBlock();
-    return file.handle();
+    return file.duplicateStream();
 }
 
 const QByteArray &MvStage::memory() const
@@ -70,7 +74,7 @@ bool MvStage::writeAt(const char *data, qint64 length, qint64 at) const
 {
     qint64 done = 0;
     while (done < length) {
-        const ssize_t written = ::pwrite(file.handle(), data + done, size_t(length - done), at + done);
+        const qint64 written = file.writeAt(data + done, length - done, at + done);
         if (written <= 0) {
             writeFailed = true;
             failedWithError = written < 0 ? errno : ENOSPC;
@@ -95,13 +99,13 @@ qint64 MvStage::writeData(const char *data, qint64 length)
     if (detached)
         return length;
     const qint64 at = pos();
-    if (file.handle() < 0 && at + length > memoryBound && !moveToFile()) {
+    if (!file.isOpen() && at + length > memoryBound && !moveToFile()) {
         writeFailed = true;
         if (failedWithError == 0)
-            failedWithError = file.handle() < 0 ? file.systemError() : errno;
+            failedWithError = !file.isOpen() ? file.systemError() : errno;
         return -1;
     }
-    if (file.handle() < 0) {
+    if (!file.isOpen()) {
         if (at + length > bytes.size())
             bytes.resize(int(at + length));
         std::memcpy(bytes.data() + at, data, size_t(length));
@@ -122,11 +126,11 @@ qint64 MvStage::writeData(const char *data, qint64 length)
 qint64 MvStage::readData(char *data, qint64 maxSize)
 {
     const qint64 at = pos();
-    if (file.handle() >= 0) {
+    if (file.isOpen()) {
         if (!flushBlock())
             return -1;
-        const ssize_t got = ::pread(file.handle(), data, size_t(maxSize), at);
-        return got < 0 ? -1 : qint64(got);
+        const qint64 got = file.readAt(data, maxSize, at);
+        return got < 0 ? -1 : got;
     }
     const qint64 available = qMin(maxSize, qint64(bytes.size()) - at);
     if (available <= 0)

@@ -24,10 +24,12 @@ public:
     bool failed() const;
     // The system's error number of that failure.
     int systemError() const;
-    // The file the stage is in, or -1 while it is in memory ...
-    int fileHandle() const;
-    // ... and then its bytes.
+    // Whether the stage is in a file; while it is not, memory() holds its bytes.
+    bool inFile() const;
     const QByteArray &memory() const;
+    // A stream of the C library on the stage's file, at its start, where the system gives one;
+    // else null. The caller closes it.
+    FILE *duplicateStream() const;
     // From now on writes go nowhere (and succeed): for a document given up, whose end need
     // not be written at all.
     void detach();

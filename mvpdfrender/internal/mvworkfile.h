@@ -5,7 +5,14 @@
 #include <QtGlobal>
 #include <QString>
 
+#include <cstdio>
+#include <memory>
+
+#if MVPDFRENDER_PORTABLE_FILES
+class QFileDevice;
+#else
 #include <sys/stat.h>
+#endif
 
 // A file written beside its destination that takes the destination's name only when it is
 // complete, so that a reader of the destination sees the file that stood there or the whole
@@ -17,20 +24,29 @@
 // temporary files that never get a name at all.
 //
 // The library writes its reports through it, and so does the command-line tool.
+//
+// All of the library's handling of files that goes beyond Qt is here. It is built on the
+// POSIX calls where the system has them (Linux), else, or when MVPDFRENDER_PORTABLE_FILES is
+// set, on Qt alone: the work file then has a name while it is written (its destination's
+// name with random characters added, removed when it is dropped, but left behind by a crash),
+// its folder is found again by its path at each step, a replaced file's owner and group are
+// not kept, and "the same file" is told by its size and time of change rather than its device
+// and inode.
 class MvWorkFile
 {
 public:
-    MvWorkFile() = default;
+    // What stands at a resolved path.
+    enum class Kind { None, Regular, Directory, Other };
+
+    MvWorkFile();
     // Discards the file unless it was published.
     ~MvWorkFile();
 
     // Where path leads: its symbolic links followed by hand, so that a link to a file not yet
     // there leads to where that file will be made, and its folder's links resolved (a path to
-    // anything but a regular file or a folder comes back as it is). *exists tells whether a
-    // file stands there, *status what it is. False, with errno, when the folder does not
-    // exist or the links go round.
-    static bool resolve(const QByteArray &path, QByteArray *resolved, struct stat *status,
-                        bool *exists);
+    // anything but a regular file or a folder comes back as it is). *kind tells what stands
+    // there. False, with errno, when the folder does not exist or the links go round.
+    static bool resolve(const QByteArray &path, QByteArray *resolved, Kind *kind);
 
     // A work file for destination, a resolved path where a regular file stands or none yet.
     // False, with errorString(), when the folder takes no file.
@@ -39,9 +55,21 @@ public:
     // system gives no nameless files it is named only for the moment it takes to make it.
     bool createTemporary(const QByteArray &folder);
 
-    // The open file (read and write), or -1.
+    // The open file (read and write; write only for a work file beside its destination where
+    // the file is made on Qt alone), or -1.
     int handle() const;
+    bool isOpen() const;
     QByteArray destination() const;
+    // Writes (reads) at a place in the open file, leaving its position alone; the bytes
+    // written (read), or -1 with errno.
+    qint64 writeAt(const char *data, qint64 length, qint64 at) const;
+    qint64 readAt(char *data, qint64 length, qint64 at) const;
+    // A stream of the C library on a duplicate of the open file, positioned at its start, for a
+    // reader that takes one; null where the system gives none. The caller closes it.
+    FILE *duplicateStream() const;
+    // Cuts the file open as handle down to size: for a file whose own resize failed because
+    // its buffer could not be written. False where it cannot.
+    static bool truncateHandle(int handle, qint64 size);
 
     // Gives the complete file the destination's name: synced to disk first, with the
     // permission bits of the file it replaces (and its owner and group, where the process may
@@ -72,15 +100,25 @@ public:
 private:
     Q_DISABLE_COPY(MvWorkFile)
 
-    static bool resolveNew(const QByteArray &path, QByteArray *resolved, bool *exists);
+    bool fail(int errorNumber);
+    bool fail(const QString &reason);
+
+#if MVPDFRENDER_PORTABLE_FILES
+    bool stillPublished() const;
+
+    std::unique_ptr<QFileDevice> file;  // a QSaveFile beside the destination, or a QTemporaryFile
+    QByteArray target;                  // the destination; empty for a temporary file
+    qint64 publishedSize = -1;
+    qint64 publishedTime = 0;           // its time of change, in ms since the epoch
+    bool published = false;
+#else
+    static bool resolveNew(const QByteArray &path, QByteArray *resolved);
     bool open(const QByteArray &folder, bool forPublishing);
     bool openNamed();
     bool stillOurs(const QByteArray &entry) const;
     void closeFolder();
     void applyPermissions() const;
     bool linkUnderNewName(QByteArray *linked);
-    bool fail(int errorNumber);
-    bool fail(const QString &reason);
     void forgetName();
 
     int fd = -1;
@@ -95,6 +133,7 @@ private:
     dev_t publishedDevice = 0;
     ino_t publishedInode = 0;
     bool published = false;
+#endif
     QString error;
     int errorNumber = 0;
 };

@@ -53,6 +53,10 @@ void tst_Fault::folderChangedDuringTheRun_data()
 void tst_Fault::folderChangedDuringTheRun()
 {
     QFETCH(bool, swapped);
+#if MVPDFRENDER_PORTABLE_FILES
+    if (swapped)
+        QSKIP("Work files made on Qt alone find their folder again by its path");
+#endif
     const QString folder = dir.filePath(QStringLiteral("changing"));
     const QString moved = dir.filePath(QStringLiteral("moved"));
     const QString elsewhere = dir.filePath(QStringLiteral("elsewhere"));

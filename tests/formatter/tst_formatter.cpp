@@ -638,7 +638,9 @@ void tst_Formatter::invalidPatternIsLogged()
     QCOMPARE(entries.size(), 1);
     const QString entry = entries.first();
     QVERIFY2(entry.contains(QStringLiteral("[10]")), qPrintable(entry));
-    QVERIFY(entry.contains(QStringLiteral("MvStringFormatter::LineMatches(const QString&, const QString&)")));
+    // The function as the compiler spells it: g++ and clang space its parameters differently.
+    QVERIFY2(QString(entry).remove(QLatin1Char(' ')).contains(QStringLiteral("MvStringFormatter::LineMatches(constQString&,constQString&)")),
+             qPrintable(entry));
     QVERIFY(entry.contains(QStringLiteral("mvstringformatter.cpp:")));
     QVERIFY(entry.contains(QStringLiteral("Invalid regexp: missing closing parenthesis")));
 }

@@ -438,7 +438,7 @@ void tst_Job::cancelOnceTheLastBytesAreGiven()
     Destination to = destination(QStringLiteral("process"), dir->path());
     job.device = to.device;
     const qint64 lastBytes = 16;   // what a device gets only once it has passed on the rest
-    connect(to.device, &QIODevice::bytesWritten, &job, [&job, lastBytes](qint64 bytes) {
+    connect(to.device, &QIODevice::bytesWritten, &job, [&job](qint64 bytes) {
         if (bytes <= lastBytes)
             job.abortReport();
     });
