@@ -4,6 +4,7 @@
 #include "pdfprobe.h"
 #include "pdfrendererdocuments.h"
 #include "testjob.h"
+#include "testscale.h"
 
 #include <QGraphicsScene>
 #include <QRandomGenerator>
@@ -201,7 +202,7 @@ void tst_Archive::pageCountOnEveryPage()
             appendDocuments(renderer, repeated(120, 25), true);
         };
     } else {
-        job->lines = numberedLines(4000);
+        job->lines = numberedLines(TestScale::sized(4000, 1500));
         job->outlinePattern = outline ? QStringLiteral("W\\d\\d\\d00") : QString();
     }
     QCOMPARE(job->run(), QString());
@@ -234,7 +235,7 @@ void tst_Archive::cancelWhileTheLabelsArePainted()
     QVERIFY(earlier.open(QIODevice::WriteOnly));
     earlier.write("earlier report");
     earlier.close();
-    job->lines = numberedLines(3000);
+    job->lines = numberedLines(TestScale::sized(3000, 1000));
     job->configure = [](PDFRendererBase &renderer) { renderer.setPageCountVisible(true); };
     job->lastPageComposed = [this]() { job->abortReport(); };
     QCOMPARE(job->run(), AsyncReportsBase::cancelledMessage());
@@ -279,8 +280,8 @@ void tst_Archive::documentsKeptTogether_data()
 {
     QTest::addColumn<bool>("numbered");
     QTest::addColumn<int>("documents");
-    QTest::newRow("numbered and titled") << true << 2000;
-    QTest::newRow("plain") << false << 600;
+    QTest::newRow("numbered and titled") << true << TestScale::sized(2000, 400);
+    QTest::newRow("plain") << false << TestScale::sized(600, 200);
 }
 
 // Documents of 1 to 40 lines: every line is placed, in order; no column ends with a

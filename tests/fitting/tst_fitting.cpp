@@ -6,6 +6,7 @@
 #include "pdfrendererdocuments.h"
 #include "qgraphicsimageitem.h"
 #include "testjob.h"
+#include "testscale.h"
 
 #include <QGraphicsRectItem>
 #include <QGraphicsScene>
@@ -323,7 +324,7 @@ void tst_Fitting::documentFlowInvariants()
 {
     QFETCH(quint32, seed);
     QRandomGenerator random(seed);
-    constexpr int kSets = 200;
+    constexpr int kSets = TestScale::sized(200, 60);
     for (int set = 0; set < kSets; ++set) {
         init();
         const bool keepTogether = random.bounded(2);

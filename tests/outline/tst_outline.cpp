@@ -3,6 +3,7 @@
 #include "pdfrenderer.h"
 #include "pdfrendererdocuments.h"
 #include "testjob.h"
+#include "testscale.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -21,14 +22,8 @@ namespace {
 // starts below the top of its line.
 constexpr double kMaxLeadingPt = 6.0;
 const QString kCancelled = QStringLiteral("Generowanie dokumentu przerwane przez użytkownika.");
-// Under the sanitizers, which look for memory faults rather than at scale, reports are smaller.
-#ifdef __SANITIZE_ADDRESS__
-constexpr int kManyDocuments = 600;
-constexpr int kRewrittenDocuments = 100;
-#else
-constexpr int kManyDocuments = 3000;
-constexpr int kRewrittenDocuments = 300;
-#endif
+constexpr int kManyDocuments = TestScale::sized(3000, 600);
+constexpr int kRewrittenDocuments = TestScale::sized(300, 100);
 
 QHash<QString, PdfProbe::Word> wordsByText(const QString &path)
 {
@@ -383,10 +378,9 @@ void tst_Outline::archiveLimits()
 {
     if (qEnvironmentVariableIsSet("MVPDFRENDER_QUICK"))
         QSKIP("a stress case of 8 200 pages, left to the full run");
-#ifdef __SANITIZE_ADDRESS__
     // Minutes under the sanitizers on a busy machine; the normal run has the full case.
-    QSKIP("a stress case of 8 200 pages, left to the run without sanitizers");
-#endif
+    if (TestScale::kSanitized)
+        QSKIP("a stress case of 8 200 pages, left to the run without sanitizers");
     TestJob job;
     job.fileName = dir->filePath(QStringLiteral("limits.pdf"));
     job.pdfA1b = true;
