@@ -202,7 +202,8 @@ bool PDFRendererBase::preparePage()
     }
     d->pointsPerSceneUnit = sizeScene(hlp);
     const QDate day = d->reportDate.isValid() ? d->reportDate : QDateTime::currentDateTime().date();
-    const QString date = MvReportTexts::datedLine(day.day(), day.month(), day.year());
+    // In the renderer's month names, which a derived renderer may have changed.
+    const QString date = MvReportTexts::datedLine(day.day(), monthNames.value(day.month()), day.year());
     // Without a place the line starts with the date itself, not with a comma. One substitution
     // pass: a place marker such as "%2" inside the place stays as written.
     const QString place = owner->reportPlace();

@@ -225,8 +225,11 @@ MvDocumentFlow::PageEnd MvDocumentFlow::placeDocument(int doc, MvColumnWalker &w
     Placing placing{doc, centredWidth, outlined, entryDue, hlp.contentTop + walker.used(), {}};
     PageEnd end;
     // Fitting cuts text into pieces and keeping together inserts labels: the document grows.
-    for (int next = placeRun(placing, walker, 0); next < docs.at(doc).items.size();
-         next = placeRun(placing, walker, next)) {
+    // A document without items takes no room.
+    for (int next = 0; next < docs.at(doc).items.size();) {
+        next = placeRun(placing, walker, next);
+        if (next >= docs.at(doc).items.size())
+            break;
         // The document goes on in the next column, or on the next page.
         if (keepTogether && next > 0)
             insertContinuationLabel(doc, next);

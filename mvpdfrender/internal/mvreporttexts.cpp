@@ -20,10 +20,9 @@ const QStringList &monthNames()
     return names;
 }
 
-QString datedLine(int day, int month, int year)
+QString datedLine(int day, const QString &monthName, int year)
 {
-    return QStringLiteral("dnia %1 %2 %3 roku")
-            .arg(QString::number(day), monthNames().value(month), QString::number(year));
+    return QStringLiteral("dnia %1 %2 %3 roku").arg(QString::number(day), monthName, QString::number(year));
 }
 
 QString pageFooter(int page)

@@ -10,8 +10,8 @@ namespace MvReportTexts {
 
 // The months in the genitive, as a date reads ("30 listopada"), January at 1; index 0 is empty.
 const QStringList &monthNames();
-// "dnia 30 listopada 2026 roku".
-QString datedLine(int day, int month, int year);
+// "dnia 30 listopada 2026 roku", monthName in the genitive.
+QString datedLine(int day, const QString &monthName, int year);
 
 // "- Strona N -".
 QString pageFooter(int page);

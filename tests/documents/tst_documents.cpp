@@ -5,12 +5,14 @@
 
 #include <QGraphicsLineItem>
 #include <QGraphicsRectItem>
+#include <QGraphicsScene>
 #include <QGraphicsTextItem>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -80,6 +82,7 @@ public:
     int pendingCount() const { return itemCount; }
     bool carriesOver() const { return carryOver; }
     double carriedWidth() const { return carryWidth; }
+    void setMonthName(int month, const QString &name) { monthNames[month] = name; }
 };
 
 bool near(double a, double b)
@@ -104,6 +107,9 @@ class tst_Documents : public QObject
 private slots:
     void init();
     void cleanup();
+    void emptyDocumentsTakeNoRoom_data();
+    void emptyDocumentsTakeNoRoom();
+    void datedLineInTheRendererMonths();
     void numberHeader_data();
     void numberHeader();
     void measuring_data();
@@ -251,6 +257,51 @@ void tst_Documents::measuring()
         QCOMPARE(MvConstants::SCALEDBBSIZE(item.get()), QSizeF(60, 10));
         QCOMPARE(PDFRendererDocuments::boundingWidth(item.get()), 60.0);
     }
+}
+
+void tst_Documents::emptyDocumentsTakeNoRoom_data()
+{
+    QTest::addColumn<int>("emptyAt");
+    QTest::addColumn<bool>("keepTogether");
+    for (const bool keep : {false, true}) {
+        const char *kept = keep ? ", kept together" : "";
+        QTest::addRow("first%s", kept) << 0 << keep;
+        QTest::addRow("between%s", kept) << 1 << keep;
+        QTest::addRow("last%s", kept) << 2 << keep;
+    }
+}
+
+// A document without items, wherever it stands, is passed over: the others are placed, each
+// item once, and the run ends.
+void tst_Documents::emptyDocumentsTakeNoRoom()
+{
+    QFETCH(int, emptyAt);
+    QFETCH(bool, keepTogether);
+    renderer->setKeepTogether(keepTogether);
+    startRenderer();
+    QList<DocumentGraphics> docs{doc({box(1, 100, 20), box(2, 60, 10)}), doc({box(3, 80, 30)})};
+    docs.insert(emptyAt, DocumentGraphics());
+    for (const DocumentGraphics &document : docs)
+        renderer->appendDoc(document);
+    QVERIFY(!renderer->emitPage(false));
+    QVERIFY(renderer->documents().isEmpty());
+    QList<int> placed = recorder.placed.keys();
+    std::sort(placed.begin(), placed.end());
+    QCOMPARE(placed, QList<int>({1, 2, 3}));
+}
+
+// The dated line reads the renderer's month names, which a derived renderer may change.
+void tst_Documents::datedLineInTheRendererMonths()
+{
+    renderer->setMonthName(12, QStringLiteral("XII"));
+    renderer->setReportDate(QDate(2026, 12, 6));
+    QVERIFY(renderer->prepare());
+    QStringList texts;
+    for (QGraphicsItem *item : renderer->getHlp().scene->items()) {
+        if (auto *text = qgraphicsitem_cast<QGraphicsTextItem *>(item))
+            texts.append(text->toPlainText());
+    }
+    QVERIFY2(texts.join(QLatin1Char('|')).contains(QStringLiteral("dnia 6 XII 2026 roku")), qPrintable(texts.join(QLatin1Char('|'))));
 }
 
 void tst_Documents::emptyListPaintsNothing()
