@@ -108,6 +108,7 @@ private:
 
     std::unique_ptr<QFileDevice> file;  // a QSaveFile beside the destination, or a QTemporaryFile
     QByteArray target;                  // the destination; empty for a temporary file
+    int keptPermissions = 0;            // the replaced file's permission bits (QFileDevice's)
     qint64 publishedSize = -1;
     qint64 publishedTime = 0;           // its time of change, in ms since the epoch
     bool published = false;

@@ -16,6 +16,10 @@ namespace {
 // The links followed in one path before it counts as going round.
 constexpr int kMaxLinkDepth = 40;
 const QString kTemporaryTemplate = QStringLiteral(".mvpdfrender-XXXXXX");
+// The owner's, the group's and the others' bits, without those of the process's own rights.
+constexpr QFileDevice::Permissions kPermissionBits(QFileDevice::ReadOwner | QFileDevice::WriteOwner
+        | QFileDevice::ExeOwner | QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+        | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther);
 
 QString folderPart(const QString &path)
 {
@@ -69,8 +73,15 @@ bool MvWorkFile::resolve(const QByteArray &path, QByteArray *resolved, Kind *kin
         *kind = Kind::None;
         if (!info.isSymLink())
             return resolveNew(current, resolved);
-        // A link to a file not yet there: follow it to where that file will be made.
-        current = info.symLinkTarget();
+        // A link to a file not yet there: follow it to where that file will be made. Its
+        // target is read from the link as it stands in its folder's real path, so that ".." in
+        // the target leads where the system would go.
+        const QFileInfo folder(folderPart(current));
+        if (!folder.isDir()) {
+            errno = ENOENT;
+            return false;
+        }
+        current = QFileInfo(QDir(folder.canonicalFilePath()).filePath(info.fileName())).symLinkTarget();
     }
     errno = ELOOP;
     return false;
@@ -81,11 +92,16 @@ bool MvWorkFile::create(const QByteArray &destination)
     discard();
     published = false;
     target = destination;
-    auto saveFile = std::make_unique<QSaveFile>(QFile::decodeName(destination));
+    const QString path = QFile::decodeName(destination);
+    // The replaced file's own permission bits: Qt's permissions also tell what this process
+    // may do with it, which must not widen the owner's.
+    keptPermissions = int(QFile::permissions(path) & kPermissionBits);
+    auto saveFile = std::make_unique<QSaveFile>(path);
     // Never written in place: a destination that cannot be replaced whole is a failure.
     saveFile->setDirectWriteFallback(false);
+    errno = 0;
     if (!saveFile->open(QIODevice::WriteOnly))
-        return fail(saveFile->errorString());
+        return errno != 0 ? fail(errno) : fail(saveFile->errorString());
     file = std::move(saveFile);
     return true;
 }
@@ -96,8 +112,9 @@ bool MvWorkFile::createTemporary(const QByteArray &folder)
     published = false;
     target.clear();
     auto temporary = std::make_unique<QTemporaryFile>(QDir(QFile::decodeName(folder)).filePath(kTemporaryTemplate));
+    errno = 0;
     if (!temporary->open())
-        return fail(temporary->errorString());
+        return errno != 0 ? fail(errno) : fail(temporary->errorString());
     file = std::move(temporary);
     return true;
 }
@@ -142,6 +159,8 @@ bool MvWorkFile::publish()
     auto *saveFile = qobject_cast<QSaveFile *>(file.get());
     if (!saveFile || target.isEmpty())
         return fail(EBADF);
+    if (keptPermissions != 0)
+        saveFile->setPermissions(QFileDevice::Permissions(keptPermissions));
     if (!saveFile->commit())
         return fail(saveFile->errorString());
     file.reset();
