@@ -373,3 +373,8 @@ QString PDFOutput::documentTitle() const
 {
     return d->title;
 }
+
+void PDFOutput::emergencyCleanup()
+{
+    MvWorkFile::emergencyCleanup();
+}

@@ -136,6 +136,17 @@ public:
     bool removeWrittenFile();
 
     /**
+     * Removes the work file of an output of this process that has a name while it is written
+     * (where the file system gives no file without a name), so that a process ending on a
+     * fatal signal leaves nothing beside the path it was writing. Async-signal-safe: for a
+     * host's handler of SIGSEGV and the like, which ends the process right after. A work file
+     * without a name needs nothing; neither does a device. Where the library makes its files
+     * on Qt alone, this does nothing: a crash there leaves the work file.
+     * \since 1.2
+     */
+    static void emergencyCleanup();
+
+    /**
      * \internal The output's private part, declared here for the library's own classes; its
      * definition is not installed.
      */

@@ -3,6 +3,32 @@
 #include "documentfeeder.h"
 #include "pdfrenderer.h"
 #include "pdfrendererdocuments.h"
+#include "signalbridge.h"
+
+namespace {
+
+// A renderer that turns a signal caught while it composed a page into the job's cancel at once,
+// before the job goes on: after the last page the job finishes the report in the same pass,
+// before the event loop could deliver the signal, and the report would take OUT's place.
+template <class Renderer>
+class SignalAwareRenderer : public Renderer
+{
+public:
+    explicit SignalAwareRenderer(AsyncReportsBase *job) : Renderer(job), job(job) {}
+
+    bool emitPage(bool arg) override
+    {
+        const bool more = Renderer::emitPage(arg);
+        if (SignalBridge::caught())
+            job->abortReport();
+        return more;
+    }
+
+private:
+    AsyncReportsBase *job;
+};
+
+} // namespace
 
 CliJob::CliJob(const Settings &settings, const QStringList &lines, QObject *parent)
     : AsyncReportsBase(parent), settings(settings), lines(lines)
@@ -26,11 +52,11 @@ void CliJob::process()
     PDFRendererBase *report = nullptr;
     PDFRendererDocuments *documents = nullptr;
     if (feeder) {
-        report = documents = new PDFRendererDocuments(this);
+        report = documents = new SignalAwareRenderer<PDFRendererDocuments>(this);
         documents->setOutlineEnabled(settings.outline);
         documents->setKeepTogether(settings.keepTogether);
     } else {
-        auto *lineReport = new PDFRenderer(this);
+        auto *lineReport = new SignalAwareRenderer<PDFRenderer>(this);
         lineReport->setWide(settings.wide);
         lineReport->setOutlinePattern(settings.outlinePattern);
         report = lineReport;
@@ -41,7 +67,6 @@ void CliJob::process()
     report->setPageCountVisible(settings.pageCount);
     report->setOutlineGroupSize(settings.outlineGroupSize);
     report->setOutputDevice(settings.device);
-    report->setStagingFolder(settings.stagingFolder);
     if (settings.ppi > 0)
         report->getHlp().setPpi(settings.ppi);
     report->getHlp().setDebugColorize(settings.debugOutline);

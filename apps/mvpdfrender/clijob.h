@@ -23,9 +23,8 @@ class CliJob : public AsyncReportsBase
 public:
     struct Settings
     {
-        QString output;           // OUT as named, for the job's texts
-        QIODevice *device = nullptr;  // what the report is written into (not owned)
-        QString stagingFolder;    // where the stage of a report with an outline goes
+        QString output;           // OUT as named: the file the report is written to
+        QIODevice *device = nullptr;  // what the report is written into instead (not owned)
         QString title;
         QString subtitle;
         QString place;

@@ -1,7 +1,7 @@
 #include "fatalerrors.h"
 
 #include "commands.h"
-#include "outputtarget.h"
+#include "pdfoutput.h"
 #include "tool.h"
 
 #include <csignal>
@@ -41,7 +41,7 @@ bool memoryLimited = false;
 // Writes with write(2), which needs no memory, and ends the process at once.
 [[noreturn]] void stop(const char *message)
 {
-    OutputTarget::emergencyCleanup();
+    PDFOutput::emergencyCleanup();
     [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, message, std::strlen(message));
     ::_exit(Commands::RenderFailed);
 }

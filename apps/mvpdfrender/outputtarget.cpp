@@ -5,12 +5,14 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 #include <cerrno>
 #include <cstring>
 #include <vector>
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -34,22 +36,41 @@ bool writeAll(int fd, const char *data, ssize_t length)
     return true;
 }
 
-QByteArray folderOf(const QByteArray &path)
+// Links followed on the way to OUT before the path counts as going round.
+constexpr int kMaxLinks = 40;
+
+// Where path leads: its symbolic links followed, also to a file not there yet, and its
+// folder's links resolved, as the library resolves the path it writes to.
+QString resolvedPath(const QString &path)
 {
-    const int slash = path.lastIndexOf('/');
-    return slash <= 0 ? QByteArrayLiteral("/") : path.left(slash);
+    QFileInfo info(path);
+    for (int hops = 0; info.isSymLink() && hops < kMaxLinks; ++hops)
+        info.setFile(info.symLinkTarget());
+    const QString existing = info.canonicalFilePath();
+    if (!existing.isEmpty())
+        return existing;
+    return QDir(info.absolutePath()).canonicalPath() + QLatin1Char('/') + info.fileName();
 }
 
 } // namespace
 
+
 OutputTarget::~OutputTarget()
 {
     discard();
+    if (folderHandle >= 0)
+        ::close(folderHandle);
 }
 
 bool OutputTarget::fail(int errorNumber, QString *error) const
 {
     return fail(Tool::systemError(errorNumber), error);
+}
+
+bool OutputTarget::fail(const QString &reason, QString *error) const
+{
+    *error = Tool::tr("cannot write %1: %2").arg(displayPath(), reason);
+    return false;
 }
 
 // Whether path is a terminal; a FIFO is not opened (that would wait for its reader).
@@ -63,17 +84,6 @@ bool OutputTarget::isTerminal(const QByteArray &path)
     if (device >= 0)
         ::close(device);
     return terminal;
-}
-
-bool OutputTarget::failOfWorkFile(QString *error) const
-{
-    return workFile.systemError() != 0 ? fail(workFile.systemError(), error) : fail(workFile.errorString(), error);
-}
-
-bool OutputTarget::fail(const QString &reason, QString *error) const
-{
-    *error = Tool::tr("cannot write %1: %2").arg(displayPath(), reason);
-    return false;
 }
 
 OutputTarget::Status OutputTarget::open(const QString &requestedPath, const FileIdentities &inputs,
@@ -93,39 +103,36 @@ OutputTarget::Status OutputTarget::open(const QString &requestedPath, const File
         target = FileIdentity::ofDescriptor(STDOUT_FILENO);
     else if (kind == Kind::Stream)
         target = FileIdentity::ofPath(QFile::decodeName(streamPath));
-    else if (replacing)
-        target = FileIdentity::ofPath(QFile::decodeName(finalPath));
+    else
+        target = FileIdentity::ofPath(finalPath);
     if (target && inputs.contains(*target)) {
         fail(Tool::tr("it is also an input of this run"), error);
         return Status::Refused;
     }
-    return createWorkFile(error) ? Status::Ok : Status::Failed;
+    const bool ready = kind == Kind::File ? holdFolder(error) : createTemporaryFile(error);
+    return ready ? Status::Ok : Status::Failed;
 }
 
 bool OutputTarget::resolve(QString *error)
 {
     if (requested == QLatin1String("-"))
         return useStandardOutput();
-    QByteArray resolved;
-    MvWorkFile::Kind found = MvWorkFile::Kind::None;
-    if (!MvWorkFile::resolve(QFile::encodeName(requested), &resolved, &found))
-        return fail(errno, error);
-    if (found == MvWorkFile::Kind::None) {
+    struct stat status {};
+    if (::stat(QFile::encodeName(requested).constData(), &status) != 0) {
+        // Nothing there yet (or a link to nothing yet): the library makes the file.
+        if (errno != ENOENT)
+            return fail(errno, error);
         kind = Kind::File;
-        finalPath = resolved;
+        finalPath = resolvedPath(requested);
         return true;
     }
-    struct stat status {};
-    if (::stat(resolved.constData(), &status) != 0)
-        return fail(errno, error);
     const std::optional<FileIdentity> standardOutput = FileIdentity::ofDescriptor(STDOUT_FILENO);
     if (!S_ISDIR(status.st_mode) && standardOutput
         && *standardOutput == FileIdentity{quint64(status.st_dev), quint64(status.st_ino)})
         return useStandardOutput();
     if (S_ISREG(status.st_mode)) {
         kind = Kind::File;
-        replacing = true;
-        finalPath = resolved;
+        finalPath = resolvedPath(requested);
         return true;
     }
     if (S_ISCHR(status.st_mode) || S_ISFIFO(status.st_mode)) {
@@ -147,27 +154,49 @@ bool OutputTarget::useStandardOutput()
     return true;
 }
 
-bool OutputTarget::createWorkFile(QString *error)
+// OUT's folder, held from before the library makes its work file there: the report lands in
+// this folder whatever becomes of its path.
+bool OutputTarget::holdFolder(QString *error)
 {
-    // A stream gets the complete PDF from a file that never has a name.
-    const bool created = kind == Kind::File
-            ? workFile.create(finalPath)
-            : workFile.createTemporary(QFile::encodeName(QDir::tempPath()));
-    if (!created)
-        return failOfWorkFile(error);
-    workDevice = std::make_unique<QFile>();
-    workDevice->open(workFile.handle(), QIODevice::ReadWrite, QFileDevice::DontCloseHandle);
+    const QByteArray folder = QFile::encodeName(QFileInfo(finalPath).absolutePath());
+    folderHandle = ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return folderHandle >= 0 || fail(errno, error);
+}
+
+// A stream's PDF waits in a file that never has a name; where the file system gives no such
+// files, it is named only for the moment it takes to make it.
+bool OutputTarget::createTemporaryFile(QString *error)
+{
+    const QString folder = QDir::tempPath();
+    int handle = ::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (handle < 0) {
+        QTemporaryFile named(folder + QStringLiteral("/.mvpdfrender-XXXXXX"));
+        if (!named.open())
+            return fail(named.errorString(), error);
+        handle = ::fcntl(named.handle(), F_DUPFD_CLOEXEC, 0);
+        if (handle < 0)
+            return fail(errno, error);
+    }
+    temporary = std::make_unique<QFile>();
+    temporary->open(handle, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle);
     return true;
 }
 
 QIODevice *OutputTarget::device()
 {
-    return workDevice.get();
+    return temporary.get();
+}
+
+bool OutputTarget::isStream() const
+{
+    return kind == Kind::Stream;
 }
 
 QString OutputTarget::writeFailureReason() const
 {
-    const int fd = workFile.handle();
+    if (!temporary)
+        return QString();
+    const int fd = temporary->handle();
     struct stat status {};
     struct rlimit limit {};
     if (::fstat(fd, &status) == 0 && ::getrlimit(RLIMIT_FSIZE, &limit) == 0
@@ -179,11 +208,6 @@ QString OutputTarget::writeFailureReason() const
     return QString();
 }
 
-QString OutputTarget::stagingFolder() const
-{
-    return kind == Kind::File ? QFile::decodeName(folderOf(finalPath)) : QString();
-}
-
 QString OutputTarget::displayPath() const
 {
     return requested == QLatin1String("-") ? Tool::tr("standard output", "what a report is written to") : requested;
@@ -193,19 +217,20 @@ QString OutputTarget::destination() const
 {
     if (toStandardOutput)
         return Tool::tr("standard output");
-    return kind == Kind::File ? QFile::decodeName(finalPath) : displayPath();
+    return kind == Kind::File ? finalPath : displayPath();
 }
 
 OutputTarget::Status OutputTarget::commit(QString *error)
 {
-    if (!workDevice || workFile.handle() < 0) {
+    if (kind == Kind::File)
+        return commitFile(error);
+    if (!temporary) {
         fail(EBADF, error);
         return Status::Failed;
     }
-    if (!workDevice->flush())
+    if (!temporary->flush())
         return failCommit(EIO, error);
-    workDevice.reset();
-    return kind == Kind::File ? commitFile(error) : commitStream(error);
+    return commitStream(error);
 }
 
 OutputTarget::Status OutputTarget::failCommit(int errorNumber, QString *error)
@@ -215,34 +240,26 @@ OutputTarget::Status OutputTarget::failCommit(int errorNumber, QString *error)
     return Status::Failed;
 }
 
+// The report stands in the folder the run began with; OUT's path may lead elsewhere now.
 OutputTarget::Status OutputTarget::commitFile(QString *error)
 {
-    // Between the last look for a cancel and the rename, no signal may slip in.
-    SignalsHeld held;
-    if (SignalBridge::caught()) {
-        discard();
-        return Status::Cancelled;
-    }
-    if (!workFile.publish()) {
-        failOfWorkFile(error);
-        discard();
-        return Status::Failed;
-    }
-    // The report stands in the folder the run began with; OUT's path may lead elsewhere now.
-    if (!workFile.publishedAtDestination()) {
-        const QByteArray location = workFile.publishedLocation();
-        fail(location.isEmpty() ? Tool::tr("its folder was moved during the run; the report is in it, as %1")
-                                          .arg(QFileInfo(QFile::decodeName(finalPath)).fileName())
-                                : Tool::tr("its folder was moved during the run; the report is %1")
-                                          .arg(QFile::decodeName(location)), error);
-        return Status::Failed;
-    }
-    return Status::Ok;
+    const QString name = QFileInfo(finalPath).fileName();
+    struct stat written {};
+    struct stat atPath {};
+    if (::fstatat(folderHandle, QFile::encodeName(name).constData(), &written, 0) != 0
+        || (::stat(QFile::encodeName(finalPath).constData(), &atPath) == 0
+            && written.st_dev == atPath.st_dev && written.st_ino == atPath.st_ino))
+        return Status::Ok;
+    const QString folderNow = QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(folderHandle));
+    fail(folderNow.isEmpty() ? Tool::tr("its folder was moved during the run; the report is in it, as %1").arg(name)
+                             : Tool::tr("its folder was moved during the run; the report is %1")
+                                       .arg(folderNow + QLatin1Char('/') + name), error);
+    return Status::Failed;
 }
 
 OutputTarget::Status OutputTarget::commitStream(QString *error)
 {
-    const int workFd = workFile.handle();
+    const int workFd = temporary->handle();
     if (::lseek(workFd, 0, SEEK_SET) != 0)
         return failCommit(errno, error);
     int out = STDOUT_FILENO;
@@ -288,11 +305,5 @@ OutputTarget::Status OutputTarget::commitStream(QString *error)
 
 void OutputTarget::discard()
 {
-    workDevice.reset();
-    workFile.discard();
-}
-
-void OutputTarget::emergencyCleanup()
-{
-    MvWorkFile::emergencyCleanup();
+    temporary.reset();
 }

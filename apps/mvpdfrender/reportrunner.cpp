@@ -101,7 +101,6 @@ int run(CliJob::Settings settings, const JobFactory &makeJob, const Display &dis
         return exitStatusOf(opened);
     }
     settings.device = target.device();
-    settings.stagingFolder = target.stagingFolder();
     const std::unique_ptr<CliJob> job = makeJob(settings);
 
     ProgressView view(display.style, display.counted);
@@ -121,9 +120,10 @@ int run(CliJob::Settings settings, const JobFactory &makeJob, const Display &dis
         Tool::printError(job->failureReason());
         return RenderFailed;
     }
-    // A signal that came during the last page, when no further pass looked at the cancel
-    // flag, still cancels the run.
-    if (SignalBridge::caught()) {
+    // A signal that came after the job's last look at it still cancels a stream, which has
+    // received nothing yet. A file the library has put in place stays: the job looks for a
+    // cancel after every page and while it finishes the report, up to the point of no return.
+    if (SignalBridge::caught() && target.isStream()) {
         target.discard();
         return reportCancelled();
     }

@@ -14,15 +14,6 @@ const int kIgnoredSignals[] = {SIGPIPE, SIGXFSZ};
 int pipeEnds[2] = {-1, -1};
 volatile sig_atomic_t firstSignal = 0;
 
-sigset_t endingSignalSet()
-{
-    sigset_t set;
-    sigemptyset(&set);
-    for (const int number : kEndingSignals)
-        sigaddset(&set, number);
-    return set;
-}
-
 } // namespace
 
 void SignalBridge::install()
@@ -72,16 +63,4 @@ void SignalBridge::readSignal()
     unsigned char byte = 0;
     while (::read(pipeEnds[0], &byte, 1) == 1)
         emit interrupted(byte);
-}
-
-SignalsHeld::SignalsHeld()
-{
-    const sigset_t set = endingSignalSet();
-    ::sigprocmask(SIG_BLOCK, &set, nullptr);
-}
-
-SignalsHeld::~SignalsHeld()
-{
-    const sigset_t set = endingSignalSet();
-    ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
 }

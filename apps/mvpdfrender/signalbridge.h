@@ -35,16 +35,4 @@ private:
     QSocketNotifier *notifier = nullptr;
 };
 
-// Holds back the signals of SignalBridge for its lifetime: for the few steps that must not be
-// cut in two (the check for a cancel and the rename that publishes the report).
-class SignalsHeld
-{
-public:
-    SignalsHeld();
-    ~SignalsHeld();
-
-private:
-    Q_DISABLE_COPY(SignalsHeld)
-};
-
 #endif // SIGNALBRIDGE_H

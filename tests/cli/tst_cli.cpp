@@ -729,6 +729,9 @@ void tst_Cli::replacedOutputKeepsItsMode()
 // report stands in the renamed folder, and the run fails saying so instead of "wrote OUT".
 void tst_Cli::movedFolderIsNamed()
 {
+#if MVPDFRENDER_PORTABLE_FILES
+    QSKIP("Work files made on Qt alone find their folder again by its path");
+#endif
     writeFile(path(QStringLiteral("in.txt")), receiptLines(20000));
     QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("out")));
     QProcess process;
