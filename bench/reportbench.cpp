@@ -1,6 +1,12 @@
 // Measures report throughput against a raw-Qt floor on the same generated receipt lines.
 //
-//   reportbench [--runs N] [--smoke] [--long] [--outline] [--long-line] [--archive] [--long-title]
+//   reportbench [--runs N] [--smoke] [--long] [--outline] [--long-line] [--archive] [--long-title] [--tool]
+//
+// --tool runs the command-line tool end to end beside the library on the same input: the time
+// from the tool's start to its first page at 10 000, 100 000 and 1 000 000 lines (the
+// library's from do_process(), in runs cancelled after that page), its report of the 20 000
+// receipts as a JSON documents file against the floor of that file's documents (with its
+// peak memory), and its reading of a million lines of text in UTF-8, cp1250 and UTF-16.
 //
 // --long adds 300 000 lines as one line report and as one single document, to compare what a
 // long document costs with the same lines in a line report. --outline adds a report of 20 000
@@ -30,6 +36,7 @@
 #include "mvlayout.h"
 #include "mvstringformatter.h"
 #include "samplereceipts.h"
+#include "textinput.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -43,7 +50,11 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
+#include <iconv.h>
+#include <malloc.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -51,10 +62,12 @@ struct Sample
 {
     int pages = 0;
     double seconds = 0;
-    double firstPageMs = 0;   // from do_process() to the first progress()
+    double firstPageMs = 0;   // from do_process() (the tool's start) to the first page
     double medianPassMs = 0;
     double longestPassMs = 0;
     double longestStallMs = 0;
+    qint64 bytes = 0;         // the input read, for a reading case
+    long peakKiB = 0;         // the tool's own, for a case that runs it
 };
 
 // The interval of the timer that watches the event loop turn.
@@ -210,12 +223,108 @@ QList<DocumentInput> receipts(int count)
     return documents;
 }
 
+#ifdef MVPDFRENDER_TOOL
+// The tool, run to its end on arguments (or, with firstPageOnly, stopped by SIGINT once it
+// said its first page was written): its time from its start, to that first page, and its
+// peak resident memory (the only child this process waits for, so the children's peak is its).
+Sample runTool(const QStringList &arguments, bool firstPageOnly)
+{
+    Sample sample;
+    QElapsedTimer timer;
+    QProcess tool;
+    timer.start();
+    tool.setReadChannel(QProcess::StandardError);
+    tool.start(QStringLiteral(MVPDFRENDER_TOOL), arguments);
+    QByteArray said;
+    while (!said.contains("page 1 ") && tool.waitForReadyRead(-1))
+        said += tool.readAllStandardError();
+    sample.firstPageMs = timer.nsecsElapsed() / 1e6;
+    // (A report of one page says no page before its end, and then the tool is gone.)
+    if (firstPageOnly && tool.state() == QProcess::Running && tool.processId() > 0)
+        ::kill(pid_t(tool.processId()), SIGINT);
+    tool.waitForFinished(-1);
+    sample.seconds = timer.nsecsElapsed() / 1e9;
+    said += tool.readAllStandardError();
+    const bool expected = firstPageOnly || (tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0);
+    if (!expected)
+        std::fprintf(stderr, "reportbench: the tool failed: %s\n", said.right(300).constData());
+    sample.pages = said.mid(said.lastIndexOf("wrote")).split('(').value(1).split(' ').value(0).toInt();
+    struct rusage usage {};
+    ::getrusage(RUSAGE_CHILDREN, &usage);
+    sample.peakKiB = usage.ru_maxrss;
+    return sample;
+}
+#endif
+
+// The receipts of the documents cases as the tool's JSON documents file.
+QByteArray receiptsJson(int count)
+{
+    QByteArray json = "{\"documents\": [\n";
+    int number = 0;
+    for (const MvStringFormatter &receipt : SampleReceipts::compose(count)) {
+        json += number > 0 ? ",\n" : "";
+        json += "{\"number\": " + QByteArray::number(++number) + ", \"items\": [";
+        QStringList items;
+        for (const QString &line : receipt.lines())
+            items += DocumentReader::jsonString(line);
+        json += items.join(QStringLiteral(", ")).toUtf8() + "]}";
+    }
+    return json + "\n]}\n";
+}
+
+// text in encoding, by iconv.
+QByteArray encoded(const QByteArray &utf8, const char *encoding)
+{
+    const iconv_t converter = ::iconv_open(encoding, "UTF-8");
+    QByteArray out(utf8.size() * 4 + 16, '\0');
+    char *in = const_cast<char *>(utf8.constData());
+    size_t inLeft = size_t(utf8.size());
+    char *to = out.data();
+    size_t outLeft = size_t(out.size());
+    ::iconv(converter, &in, &inLeft, &to, &outLeft);
+    ::iconv_close(converter);
+    out.truncate(int(to - out.constData()));
+    return out;
+}
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
+        std::fprintf(stderr, "reportbench: cannot write %s\n", qUtf8Printable(path));
+}
+
+// The tool's reading of a text file in encoding (its bytes read and split into lines), timed.
+Sample runReading(const QString &file, const QString &encoding, int lineCount)
+{
+    const QByteArray utf8 = SampleReceipts::lines(lineCount).join(QLatin1Char('\n')).toUtf8() + '\n';
+    writeFile(file, encoding == QLatin1String("utf-8") ? utf8 : encoded(utf8, qPrintable(encoding)));
+    // The tool reads in a fresh process: the million small blocks the generated lines left are
+    // merged now, not by the first large allocation of the reading.
+    ::malloc_trim(0);
+    QElapsedTimer timer;
+    timer.start();
+    InputReader reader;
+    QByteArray data;
+    QString error;
+    QStringList lines;
+    if (reader.read(file, &data, &error) != InputReader::Result::Ok
+        || !TextInput::decodeLines(data, file, encoding, &lines, &error))
+        std::fprintf(stderr, "reportbench: %s\n", qUtf8Printable(error));
+    Sample sample;
+    sample.seconds = timer.nsecsElapsed() / 1e9;
+    sample.bytes = data.size();
+    sample.pages = lines.size() == lineCount ? 0 : -1;
+    return sample;
+}
+
 // Runs one case in this process and prints "pages seconds firstPage medianPass longestPass
 // longestStall peakKiB".
 int runCase(const QString &name, int runs)
 {
     const QStringList parts = name.split(QLatin1Char(':'));
     const int size = parts.value(1).toInt();
+    const QString kind = parts.first();
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("bench.pdf"));
     QVector<double> seconds;
@@ -263,6 +372,35 @@ int runCase(const QString &name, int runs)
         } else if (parts.first() == QLatin1String("firstpage")) {
             CliJob job(benchSettings(file), SampleReceipts::lines(size));
             sample = runJob(job, true);
+        } else if (kind == QLatin1String("reading")) {
+            sample = runReading(dir.filePath(QStringLiteral("lines.txt")), parts.value(2), size);
+        } else if (kind == QLatin1String("tooldocfloor")) {
+            // The floor of the tool's documents: the same file read as the tool reads it.
+            const QString input = dir.filePath(QStringLiteral("documents.json"));
+            writeFile(input, receiptsJson(size));
+            InputReader reader;
+            ImageLoader images(reader);
+            QByteArray json;
+            QString error;
+            QList<DocumentInput> documents;
+            reader.read(input, &json, &error);
+            DocumentReader::fromJson(json, input, dir.path(), images, &documents, &error);
+            const ReportFloor::Recording recording = ReportFloor::recordDocuments(
+                    file, std::make_unique<DocumentFeeder>(documents, std::nullopt, images, [](const QString &) {}));
+            sample = Sample();
+            sample.pages = recording.pages.size();
+            sample.seconds = ReportFloor::paint(recording, file);
+#ifdef MVPDFRENDER_TOOL
+        } else if (kind == QLatin1String("toolfirstpage")) {
+            const QString input = dir.filePath(QStringLiteral("lines.txt"));
+            writeFile(input, SampleReceipts::lines(size).join(QLatin1Char('\n')).toUtf8() + '\n');
+            sample = runTool({QStringLiteral("lines"), input, QStringLiteral("-o"), file, QStringLiteral("--progress")}, true);
+        } else if (kind == QLatin1String("tooldocuments")) {
+            const QString input = dir.filePath(QStringLiteral("documents.json"));
+            writeFile(input, receiptsJson(size));
+            sample = runTool({QStringLiteral("documents"), input, QStringLiteral("-o"), file,
+                              QStringLiteral("--progress")}, false);
+#endif
         } else if (parts.first() == QLatin1String("longline")) {
             CliJob job(benchSettings(file), QStringList{longLine(size)});
             sample = runJob(job);
@@ -272,8 +410,9 @@ int runCase(const QString &name, int runs)
         }
         seconds.append(sample.seconds);
     }
-    std::printf("%d %.4f %.2f %.2f %.2f %.2f %ld\n", sample.pages, median(seconds), sample.firstPageMs,
-                sample.medianPassMs, sample.longestPassMs, sample.longestStallMs, peakResidentKiB());
+    std::printf("%d %.4f %.2f %.2f %.2f %.2f %ld %lld\n", sample.pages, median(seconds), sample.firstPageMs,
+                sample.medianPassMs, sample.longestPassMs, sample.longestStallMs,
+                sample.peakKiB > 0 ? sample.peakKiB : peakResidentKiB(), qint64(sample.bytes));
     return 0;
 }
 
@@ -286,6 +425,7 @@ struct CaseResult
     double longestPass = 0;
     double longestStall = 0;
     long peakKiB = 0;
+    qint64 bytes = 0;
 };
 
 // Runs one case in a child process; false when the child failed.
@@ -297,7 +437,7 @@ bool runChild(const QString &name, CaseResult *result)
     child.waitForFinished(-1);
     const QStringList fields = QString::fromLatin1(child.readAllStandardOutput()).simplified()
             .split(QLatin1Char(' '));
-    if (child.exitCode() != 0 || fields.size() != 7)
+    if (child.exitCode() != 0 || fields.size() != 8)
         return false;
     result->pages = fields.at(0).toInt();
     result->seconds.append(fields.at(1).toDouble());
@@ -306,6 +446,7 @@ bool runChild(const QString &name, CaseResult *result)
     result->longestPass = qMax(result->longestPass, fields.at(4).toDouble());
     result->longestStall = qMax(result->longestStall, fields.at(5).toDouble());
     result->peakKiB = qMax(result->peakKiB, fields.at(6).toLong());
+    result->bytes = fields.at(7).toLongLong();
     return true;
 }
 
@@ -333,6 +474,23 @@ int main(int argc, char *argv[])
                       QStringLiteral("floor:%1").arg(large), QStringLiteral("lines:%1").arg(large),
                       QStringLiteral("docfloor:%1").arg(documents), QStringLiteral("documents:%1").arg(documents),
                       QStringLiteral("firstpage:%1").arg(huge)};
+    // The tool end to end beside the library on the same input: its first page from its start
+    // (the library's from do_process(), its lines already in memory), its document report
+    // against the floor of the same file's documents, and its reading of text per encoding.
+    QStringList readingCases;
+    if (args.contains(QStringLiteral("--tool")) || smoke) {
+#ifdef MVPDFRENDER_TOOL
+        for (const int lines : {small, large, huge}) {
+            if (!cases.contains(QStringLiteral("firstpage:%1").arg(lines)))
+                cases += QStringLiteral("firstpage:%1").arg(lines);
+            cases += QStringLiteral("toolfirstpage:%1").arg(lines);
+        }
+        cases += QStringList{QStringLiteral("tooldocfloor:%1").arg(documents), QStringLiteral("tooldocuments:%1").arg(documents)};
+#endif
+        for (const char *encoding : {"utf-8", "cp1250", "utf-16"})
+            readingCases += QStringLiteral("reading:%1:%2").arg(huge).arg(QLatin1String(encoding));
+        cases += readingCases;
+    }
     if (args.contains(QStringLiteral("--long"))) {
         const int longReport = smoke ? 2000 : 300000;
         cases += QStringList{QStringLiteral("floor:%1").arg(longReport),
@@ -388,6 +546,8 @@ int main(int argc, char *argv[])
         return seconds > 0 ? results.value(name).pages / seconds : 0.0;
     };
     for (const QString &name : cases) {
+        if (readingCases.contains(name))
+            continue;
         const CaseResult &result = results[name];
         const double seconds = fastest(result.seconds);
         const double rate = rateOf(name);
@@ -399,11 +559,19 @@ int main(int argc, char *argv[])
             floor = QStringLiteral("floor:") + size;
         else if (name.startsWith(QLatin1String("documents:")) || name.startsWith(QLatin1String("docfloor:")))
             floor = QStringLiteral("docfloor:") + size;
+        else if (name.startsWith(QLatin1String("tooldoc")))
+            floor = QStringLiteral("tooldocfloor:") + size;
         const double ratio = results.contains(floor) && rateOf(floor) > 0 ? rate / rateOf(floor) : 0.0;
         std::printf("%-22s %6d %9.3f %9.1f %9.1f %8.2f ms %8.2f ms %9.2f ms %10.2f ms %6.2f\n",
                     qUtf8Printable(name), result.pages, seconds, rate, result.peakKiB / 1024.0,
                     fastest(result.firstPages), median(result.medianPasses), result.longestPass,
                     result.longestStall, ratio);
+    }
+    for (const QString &name : qAsConst(readingCases)) {
+        const double seconds = fastest(results[name].seconds);
+        const double megabytes = results[name].bytes / 1e6;
+        std::printf("%s: %.1f MB read and split into lines in %.3f s, %.0f MB/s\n", qUtf8Printable(name),
+                    megabytes, seconds, seconds > 0 ? megabytes / seconds : 0.0);
     }
     if (results.contains(countedLinesCase)) {
         for (const auto &pair : {std::make_pair(linesCase, countedLinesCase),

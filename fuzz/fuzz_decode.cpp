@@ -87,17 +87,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     const bool read = TextInput::decodeLines(data, QStringLiteral("fuzz.txt"), encoding, &lines, &error);
     if (read == !error.isEmpty())
         std::abort();
-    if (!read)
-        return 0;
     // What the text is: as named, else as its byte-order mark says, else UTF-8.
     QString reference;
     const QString named = encoding.toLower();
-    if (named.isEmpty() && (data.startsWith(QByteArray("\xFF\xFE\x00\x00", 4))
-                            || data.startsWith(QByteArray("\x00\x00\xFE\xFF", 4))))
+    const bool utf32Mark = data.startsWith(QByteArray("\xFF\xFE\x00\x00", 4)) || data.startsWith(QByteArray("\x00\x00\xFE\xFF", 4));
+    const bool utf16Mark = data.startsWith("\xFF\xFE") || data.startsWith("\xFE\xFF");
+    const bool utf8 = named == QLatin1String("utf-8") || (named.isEmpty() && !utf32Mark && !utf16Mark);
+    // UTF-8 is read exactly when it is valid: when what Qt decodes of it (a first mark dropped)
+    // encodes back to it.
+    const QByteArray unmarked = data.startsWith("\xEF\xBB\xBF") ? data.mid(3) : data;
+    if (utf8 && (read || error.contains(QLatin1String("invalid UTF-8")))
+        && read != (QString::fromUtf8(data.constData(), data.size()).toUtf8() == unmarked))
+        std::abort();
+    if (!read)
+        return 0;
+    if (named.isEmpty() && utf32Mark)
         reference = decoded(data, "UTF-32");
-    else if (named.isEmpty() && (data.startsWith("\xFF\xFE") || data.startsWith("\xFE\xFF")))
+    else if (named.isEmpty() && utf16Mark)
         reference = decoded(data, "UTF-16");
-    else if (named.isEmpty() || named == QLatin1String("utf-8"))
+    else if (utf8)
         reference = QString::fromUtf8(data.constData(), data.size());
     else if (named.startsWith(QLatin1String("utf-")))
         reference = decoded(data, encoding.toLatin1().constData());

@@ -30,8 +30,8 @@ private:
 
 } // namespace
 
-CliJob::CliJob(const Settings &settings, const QStringList &lines, QObject *parent)
-    : AsyncReportsBase(parent), settings(settings), lines(lines)
+CliJob::CliJob(const Settings &settings, QStringList lines, QObject *parent)
+    : AsyncReportsBase(parent), settings(settings), lines(std::move(lines))
 {
     connect(this, &AsyncReportsBase::progress, this, &CliJob::afterPage);
 }

@@ -42,7 +42,8 @@ public:
         bool keepTogether = true; // documents: labels and lines kept with their documents
     };
 
-    CliJob(const Settings &settings, const QStringList &lines, QObject *parent = nullptr);
+    // lines: moved in, so that the job's list is not shared (the renderer would copy a shared one).
+    CliJob(const Settings &settings, QStringList lines, QObject *parent = nullptr);
     CliJob(const Settings &settings, std::unique_ptr<DocumentFeeder> feeder,
            QObject *parent = nullptr);
     ~CliJob() override;

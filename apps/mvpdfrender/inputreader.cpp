@@ -149,11 +149,14 @@ InputReader::Result InputReader::readDescriptor(int fd, const QString &name, con
         return tooLarge();
 
     QByteArray read;
+    // A regular file is read in one go, into room for one byte more, which tells that it grew
+    // meanwhile: read into what is already there, it is never moved.
     if (regular)
-        read.reserve(int(status.st_size));
+        read.reserve(int(status.st_size) + 1);
     // One byte beyond the limit tells a stream that is too long from one that fits exactly.
     while (read.size() <= limit.bytes) {
-        const qint64 chunk = qMin(kReadChunk, limit.bytes + 1 - read.size());
+        const qint64 room = read.capacity() - read.size();
+        const qint64 chunk = qMin(room > 0 ? room : kReadChunk, limit.bytes + 1 - read.size());
         const int start = read.size();
         read.resize(start + int(chunk));
         const ssize_t got = ::read(fd, read.data() + start, size_t(chunk));

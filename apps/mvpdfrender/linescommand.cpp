@@ -67,13 +67,16 @@ int Commands::runLines(const QStringList &arguments)
     }
     QStringList lines;
     status = decodeLines(data, input, report.encoding(parser), &lines);
+    // The lines are the text from now on: its bytes go.
+    data = QByteArray();
     if (status != Success)
         return status;
     if (parser.isSet(quickView))
         lines = MvStringFormatter::quickViewFormat(lines);
 
+    // The job is made once, and its list is then the only one.
     const ReportRunner::JobFactory makeJob = [&lines](const CliJob::Settings &jobSettings) {
-        return std::make_unique<CliJob>(jobSettings, lines);
+        return std::make_unique<CliJob>(jobSettings, std::move(lines));
     };
     return ReportRunner::run(settings, makeJob, {report.style(parser), Tool::tr("of lines"), report.quiet(parser)},
                              reader.filesRead());

@@ -1,13 +1,7 @@
 #include "textinput.h"
 
 #include "tool.h"
-
-#include <QtGlobal>
-#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
-#include <QStringDecoder>
-#else
-#include <QTextCodec>
-#endif
+#include "utf8lines.h"
 
 #include <algorithm>
 #include <cstring>
@@ -138,13 +132,13 @@ QString binaryKind(const QByteArray &data, const QByteArray &encoding)
     return controls * kBytesPerControl > start.size() ? Tool::tr("binary data") : QString();
 }
 
-// data converted from encoding by iconv; false for an unknown encoding or at the first byte
+// data converted from encoding into UTF-8 by iconv; false for an unknown encoding or at the first byte
 // that cannot be converted, whose offset is then *badOffset (-1 for an unknown encoding).
 // In an encoding that keeps ASCII's line end iconv is given a line at a time (its state goes
 // on from line to line), always with room for the most it can make of it: the C library's
 // TSCII converter gives other text across long runs of input in one call, and after it has
 // asked for room.
-bool convert(const QByteArray &data, const QByteArray &encoding, QString *text, qint64 *badOffset)
+bool convert(const QByteArray &data, const QByteArray &encoding, QByteArray *text, qint64 *badOffset)
 {
     *badOffset = -1;
     const bool byLines = encodedLineEnd(encoding) == "\n";
@@ -183,8 +177,9 @@ bool convert(const QByteArray &data, const QByteArray &encoding, QString *text, 
         *badOffset = in - data.constData();
         return false;
     }
-    // All of it, NULs included (the QByteArray overload of Qt 5 stops at the first).
-    *text = QString::fromUtf8(utf8.constData(), int(written));
+    utf8.truncate(int(written));
+    utf8.squeeze();
+    *text = utf8;
     return true;
 }
 
@@ -192,39 +187,11 @@ bool convert(const QByteArray &data, const QByteArray &encoding, QString *text, 
 // it reads.
 int lineAt(const QByteArray &data, const QByteArray &encoding, qint64 offset)
 {
-    QString before;
+    QByteArray before;
     qint64 unused = 0;
     if (!convert(data.left(int(offset)), encoding, &before, &unused))
         return data.left(int(offset)).count('\n') + 1;
-    return before.count(QLatin1Char('\n')) + 1;
-}
-
-// The lines of text: split at "\n", a "\r" before it dropped, no line after a last "\n".
-QStringList splitLines(const QString &text)
-{
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    for (QString &line : lines) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-    }
-    return lines;
-}
-
-// One line decoded from UTF-8; false when it is not valid UTF-8. Qt 6 decodes with
-// QStringDecoder, Qt 5 with QTextCodec (which Qt 6 moved out of its core).
-bool decodeUtf8(const char *bytes, int length, QString *line)
-{
-#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    *line = decoder.decode(QByteArrayView(bytes, length));
-    return !decoder.hasError();
-#else
-    QTextCodec::ConverterState state(QTextCodec::ConvertInvalidToNull);
-    *line = QTextCodec::codecForName("UTF-8")->toUnicode(bytes, length, &state);
-    return state.invalidChars == 0 && state.remainingChars == 0;
-#endif
+    return before.count('\n') + 1;
 }
 
 // The older encoding in which data reads as the most Polish letters, if any: the hint for a
@@ -236,10 +203,11 @@ const Candidate *likelyEncoding(const QByteArray &data)
     const Candidate *best = nullptr;
     int bestLetters = 0;
     for (const Candidate &candidate : kCandidates) {
-        QString text;
+        QByteArray utf8;
         qint64 bad = 0;
-        if (!convert(sample, candidate.name, &text, &bad))
+        if (!convert(sample, candidate.name, &utf8, &bad))
             continue;
+        const QString text = QString::fromUtf8(utf8);
         const int letters = int(std::count_if(text.cbegin(), text.cend(),
                                               [](QChar c) { return polish.contains(c); }));
         if (letters > bestLetters) {
@@ -252,33 +220,18 @@ const Candidate *likelyEncoding(const QByteArray &data)
 
 bool decodeUtf8Lines(const QByteArray &data, const QString &name, QStringList *lines, QString *error)
 {
-    QStringList result;
-    QStringList badLines;
-    int badCount = 0;
-    int lineNumber = 0;
-    const int size = int(data.size());
-    for (int start = 0; start < size;) {
-        int end = int(data.indexOf('\n', start));
-        const int next = end < 0 ? size : end + 1;
-        if (end < 0)
-            end = size;
-        if (end > start && data.at(end - 1) == '\r')
-            --end;
-        ++lineNumber;
-        QString line;
-        if (!decodeUtf8(data.constData() + start, end - start, &line) && ++badCount <= kListedLines)
-            badLines.append(QString::number(lineNumber));
-        result.append(line);
-        start = next;
-    }
-    if (badCount == 0) {
-        *lines = result;
+    Utf8Lines::Split split = Utf8Lines::split(data.constData(), data.size(), kListedLines);
+    if (split.invalidCount == 0) {
+        *lines = std::move(split.lines);
         return true;
     }
+    QStringList badLines;
+    for (const int line : qAsConst(split.invalidLines))
+        badLines.append(QString::number(line));
     QString list = badLines.join(QStringLiteral(", "));
-    if (badCount > kListedLines)
-        list += Tool::tr(" and %1 more").arg(badCount - kListedLines);
-    *error = Tool::tr("%1: invalid UTF-8 on line(s) %2", nullptr, badCount).arg(name, list);
+    if (split.invalidCount > kListedLines)
+        list += Tool::tr(" and %1 more").arg(split.invalidCount - kListedLines);
+    *error = Tool::tr("%1: invalid UTF-8 on line(s) %2", nullptr, split.invalidCount).arg(name, list);
     if (const Candidate *likely = likelyEncoding(data))
         *error += Tool::tr(" (it looks like %1: try --encoding %2)")
                 .arg(QLatin1String(likely->name), QLatin1String(likely->option));
@@ -323,7 +276,7 @@ bool decodeLines(const QByteArray &data, const QString &name, const QString &enc
     }
     if (from == "UTF-8")
         return decodeUtf8Lines(text8, name, lines, error);
-    QString text;
+    QByteArray text;
     qint64 badOffset = 0;
     if (!convert(data, from, &text, &badOffset)) {
         if (badOffset < 0)
@@ -333,10 +286,10 @@ bool decodeLines(const QByteArray &data, const QString &name, const QString &enc
                     .arg(lineAt(data, from, badOffset));
         return false;
     }
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    *lines = splitLines(text);
-    return true;
+    // A mark iconv kept (that of an encoding named with its byte order) is no character of the
+    // text; what iconv makes is valid UTF-8.
+    const int mark = text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    return decodeUtf8Lines(QByteArray::fromRawData(text.constData() + mark, text.size() - mark), name, lines, error);
 }
 
 } // namespace TextInput

@@ -928,6 +928,9 @@ void tst_Cli::decodingKeepsEveryCharacter_data()
     QTest::newRow("UTF-16 named, its mark dropped") << "utf-16le" << QByteArray("\xFF\xFE") + encoded(text, "UTF-16LE") << text;
     // A mark is no more than the bytes it is in an encoding the operator named.
     QTest::newRow("a foreign mark in windows-1250") << "cp1250" << QByteArray("\xFF\xFE" "ab\n") << QStringLiteral("˙ţab\n");
+    // Only the file's own mark is no text: one that begins a later line is a character of it.
+    QTest::newRow("a mark inside UTF-8") << QString() << QByteArray("\xEF\xBB\xBF" "PARAGON\n\xEF\xBB\xBF" "SUMA\n")
+                                         << QStringLiteral("PARAGON\n\uFEFFSUMA\n");
     // Wide code units whatever the encoding's name.
     QTest::newRow("UCS-2 by another name") << "UNICODELITTLE" << encoded(text, "UNICODELITTLE") << text;
     // Text that begins like an archive's or an image's signature is still text.
