@@ -1,7 +1,7 @@
 #include "documentreader.h"
 
 #include "imageloader.h"
-#include "jsonduplicates.h"
+#include "jsondocumentstream.h"
 #include "mvkeys.h"
 #include "tool.h"
 
@@ -28,7 +28,7 @@ constexpr double kMinScale = 1e-3;
 constexpr double kMaxScale = 1e3;
 constexpr double kMaxHeightFactor = 1e3;
 
-// Reads the documents of one JSON input, stopping at the first fault.
+// Reads the documents of one JSON input one by one, stopping at the first fault.
 class JsonDocuments
 {
 public:
@@ -37,7 +37,8 @@ public:
     {
     }
 
-    bool read(const QJsonValue &root, QList<DocumentInput> *documents);
+    // The document at index (from 0) of the input's documents.
+    bool readDocument(int index, const QJsonValue &value, DocumentInput *document);
     QString error;
 
 private:
@@ -49,42 +50,23 @@ private:
     QString name;
     QString baseDir;
     ImageLoader &images;
-    QString where;   // "document 2, item 5"
+    QString where;   // "document 2"
+    int itemNumber = 0;   // the item being read, from 1; 0 for none
 };
 
 bool JsonDocuments::fail(const QString &reason)
 {
-    error = where.isEmpty() ? QStringLiteral("%1: %2").arg(name, reason)
-                            : QStringLiteral("%1: %2: %3").arg(name, where, reason);
+    const QString place = itemNumber > 0 ? Tool::tr("%1, item %2").arg(where).arg(itemNumber) : where;
+    error = place.isEmpty() ? QStringLiteral("%1: %2").arg(name, reason)
+                            : QStringLiteral("%1: %2: %3").arg(name, place, reason);
     return false;
 }
 
-bool JsonDocuments::read(const QJsonValue &root, QList<DocumentInput> *documents)
+bool JsonDocuments::readDocument(int index, const QJsonValue &value, DocumentInput *document)
 {
-    QJsonArray list;
-    if (root.isArray()) {
-        list = root.toArray();
-    } else if (root.isObject()) {
-        const QJsonObject object = root.toObject();
-        for (const QString &key : object.keys()) {
-            if (key != QLatin1String("documents"))
-                return fail(Tool::tr("unknown key \"%1\" (expected \"documents\")").arg(key));
-        }
-        if (!object.value(QLatin1String("documents")).isArray())
-            return fail(Tool::tr("\"documents\" must be an array"));
-        list = object.value(QLatin1String("documents")).toArray();
-    } else {
-        return fail(Tool::tr("expected an object or an array of documents"));
-    }
-    for (int i = 0; i < list.size(); ++i) {
-        where = Tool::tr("document %1").arg(i + 1);
-        DocumentInput document;
-        document.name = QStringLiteral("%1: %2").arg(name, where);
-        if (!readDocument(list.at(i), &document))
-            return false;
-        documents->append(document);
-    }
-    return true;
+    where = Tool::tr("document %1").arg(index + 1);
+    document->name = QStringLiteral("%1: %2").arg(name, where);
+    return readDocument(value, document);
 }
 
 bool JsonDocuments::readDocument(const QJsonValue &value, DocumentInput *document)
@@ -113,16 +95,16 @@ bool JsonDocuments::readDocument(const QJsonValue &value, DocumentInput *documen
     const QJsonValue items = object.value(QLatin1String("items"));
     if (!items.isUndefined() && !items.isArray())
         return fail(Tool::tr("\"items\" must be an array"));
-    const QString documentWhere = where;
+
     const QJsonArray array = items.toArray();
     for (int i = 0; i < array.size(); ++i) {
-        where = Tool::tr("%1, item %2").arg(documentWhere).arg(i + 1);
+        itemNumber = i + 1;
         ItemInput item;
         if (!readItem(array.at(i), &item))
             return false;
         document->items.append(item);
     }
-    where = documentWhere;
+    itemNumber = 0;
     return true;
 }
 
@@ -259,28 +241,50 @@ bool looksLikeImage(const QByteArray &data)
 bool fromJson(const QByteArray &json, const QString &name, const QString &baseDir,
               ImageLoader &images, QList<DocumentInput> *documents, QString *error)
 {
+    JsonDocuments reader(name, baseDir, images);
+    QList<DocumentInput> read;
+    JsonDocumentStream stream([&reader, &read](int index, const QJsonValue &value) {
+        DocumentInput document;
+        if (!reader.readDocument(index, value, &document))
+            return false;
+        read.append(document);
+        return true;
+    });
+    const JsonDocumentStream::Outcome outcome = stream.read(json);
+    if (outcome == JsonDocumentStream::Outcome::Read) {
+        documents->append(read);
+        return true;
+    }
+    // Text that is no JSON at all is said to be malformed, in Qt's words, whatever else is
+    // wrong with it.
     QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
+    QJsonDocument::fromJson(json, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
         *error = Tool::tr("%1: malformed JSON at offset %2: %3")
                 .arg(name).arg(parseError.offset).arg(parseError.errorString());
         return false;
     }
-    const QString duplicate = JsonDuplicates::find(json);
-    if (!duplicate.isEmpty()) {
-        *error = QStringLiteral("%1: %2").arg(name, duplicate);
+    switch (outcome) {
+    case JsonDocumentStream::Outcome::NotStrict:
+        // Text Qt's parser lets pass but the streaming one cannot read (a lone surrogate
+        // escape, a raw control character in a string): refused, since its keys cannot be
+        // checked.
+        *error = QStringLiteral("%1: %2").arg(name, Tool::tr("malformed JSON at offset %1: not strict JSON (a raw control "
+                                                               "character or a lone surrogate in a string)")
+                                                              .arg(stream.errorOffset()));
         return false;
-    }
-    JsonDocuments reader(name, baseDir, images);
-    const QJsonValue root = document.isArray() ? QJsonValue(document.array())
-                                               : QJsonValue(document.object());
-    QList<DocumentInput> read;
-    if (!reader.read(root, &read)) {
-        *error = reader.error;
+    case JsonDocumentStream::Outcome::DuplicateKey:
+        *error = QStringLiteral("%1: %2").arg(name, stream.duplicate());
         return false;
+    case JsonDocumentStream::Outcome::RootRefused:
+        *error = QStringLiteral("%1: %2").arg(name, stream.rootError());
+        return false;
+    case JsonDocumentStream::Outcome::Read:
+    case JsonDocumentStream::Outcome::DocumentRefused:
+        break;
     }
-    documents->append(read);
-    return true;
+    *error = reader.error;
+    return false;
 }
 
 } // namespace DocumentReader
