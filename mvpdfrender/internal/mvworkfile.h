@@ -93,8 +93,8 @@ public:
     // The system's error number of the last failure; 0 when it was none of the system's.
     int systemError() const;
 
-    // Removes the named work file of a publish or a create under way from a handler of a fatal
-    // error: async-signal-safe.
+    // Removes the named work files of this process (of a publish or a create under way, of a
+    // stage) from a handler of a fatal error: async-signal-safe.
     static void emergencyCleanup();
 
 private:
@@ -121,6 +121,8 @@ private:
     void applyPermissions() const;
     bool linkUnderNewName(QByteArray *linked);
     void forgetName();
+    // Records path for emergencyCleanup(), in the slot this file holds.
+    void rememberName(const QByteArray &path);
 
     int fd = -1;
     QByteArray target;        // the destination; empty for a temporary file
@@ -134,6 +136,7 @@ private:
     dev_t publishedDevice = 0;
     ino_t publishedInode = 0;
     bool published = false;
+    int emergencySlot = -1;   // where emergencyCleanup() finds this file's name; -1: none yet
 #endif
     QString error;
     int errorNumber = 0;

@@ -2,7 +2,9 @@
 
 #include <QRandomGenerator>
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -23,9 +25,29 @@ constexpr mode_t kPrivateMode = S_IRUSR | S_IWUSR;
 constexpr mode_t kNewFileMode = S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH;
 constexpr mode_t kPermissionBits = S_IRWXU | S_IRWXG | S_IRWXO;
 
-// The named work file of this process that a crash would leave, for emergencyCleanup():
-// written before the file exists, cleared once it is gone or published.
-char emergencyName[PATH_MAX + 1];
+// The named work files of this process that a crash would leave, for emergencyCleanup(): a
+// slot is held by one work file for its lifetime; its name is written before the file exists
+// and cleared once the file is gone or published. A work file beside its destination and the
+// stage of the same report have a name at once, so there are several.
+constexpr int kEmergencySlots = 8;
+struct EmergencyName
+{
+    std::atomic_bool taken{false};
+    volatile std::sig_atomic_t set = 0;
+    char path[PATH_MAX + 1] = {};
+};
+EmergencyName emergencyNames[kEmergencySlots];
+
+// A free slot, or -1 when all are taken (the name is then not removed after a crash).
+int takeEmergencySlot()
+{
+    for (int slot = 0; slot < kEmergencySlots; ++slot) {
+        bool expected = false;
+        if (emergencyNames[slot].taken.compare_exchange_strong(expected, true))
+            return slot;
+    }
+    return -1;
+}
 
 QByteArray randomName()
 {
@@ -68,10 +90,25 @@ bool realPath(const QByteArray &path, QByteArray *resolved)
     return true;
 }
 
-void remember(const QByteArray &name)
+void forget(int slot)
 {
-    if (name.size() <= PATH_MAX)
-        std::memcpy(emergencyName, name.constData(), size_t(name.size()) + 1);
+    if (slot >= 0)
+        emergencyNames[slot].set = 0;
+}
+
+// The name in slot, complete before a handler may read it.
+void remember(int slot, const QByteArray &name)
+{
+    if (slot < 0)
+        return;
+    EmergencyName &entry = emergencyNames[slot];
+    entry.set = 0;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    if (name.size() > PATH_MAX)
+        return;
+    std::memcpy(entry.path, name.constData(), size_t(name.size()) + 1);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    entry.set = 1;
 }
 
 } // namespace
@@ -82,6 +119,10 @@ MvWorkFile::~MvWorkFile()
 {
     discard();
     closeFolder();
+    if (emergencySlot >= 0) {
+        forget(emergencySlot);
+        emergencyNames[emergencySlot].taken = false;
+    }
 }
 
 bool MvWorkFile::resolve(const QByteArray &path, QByteArray *resolved, Kind *kind)
@@ -198,14 +239,14 @@ bool MvWorkFile::openNamed()
 {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const QByteArray candidate = randomName();
-        remember(folder + '/' + candidate);
+        rememberName(folder + '/' + candidate);
         fd = ::openat(folderFd, candidate.constData(),
                       O_CREAT | O_EXCL | O_NOFOLLOW | O_RDWR | O_CLOEXEC, kPrivateMode);
         if (fd >= 0) {
             name = candidate;
             return true;
         }
-        emergencyName[0] = '\0';
+        forget(emergencySlot);
         if (errno != EEXIST)
             return fail(errno);
     }
@@ -281,14 +322,14 @@ bool MvWorkFile::linkUnderNewName(QByteArray *linked)
 {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const QByteArray candidate = randomName();
-        remember(folder + '/' + candidate);
+        rememberName(folder + '/' + candidate);
         if (::linkat(AT_FDCWD, procPath(fd).constData(), folderFd, candidate.constData(),
                      AT_SYMLINK_FOLLOW) == 0) {
             *linked = candidate;
             return true;
         }
         const int linkError = errno;
-        emergencyName[0] = '\0';
+        forget(emergencySlot);
         if (linkError != EEXIST)
             return fail(linkError);
     }
@@ -311,7 +352,7 @@ bool MvWorkFile::publish()
         const int renameError = errno;
         if (name.isEmpty())
             ::unlinkat(folderFd, source.constData(), 0);
-        emergencyName[0] = '\0';
+        forget(emergencySlot);
         return fail(renameError);
     }
     forgetName();
@@ -379,11 +420,20 @@ void MvWorkFile::closeFolder()
 void MvWorkFile::forgetName()
 {
     name.clear();
-    emergencyName[0] = '\0';
+    forget(emergencySlot);
+}
+
+void MvWorkFile::rememberName(const QByteArray &path)
+{
+    if (emergencySlot < 0)
+        emergencySlot = takeEmergencySlot();
+    remember(emergencySlot, path);
 }
 
 void MvWorkFile::emergencyCleanup()
 {
-    if (emergencyName[0] != '\0')
-        ::unlink(emergencyName);
+    for (const EmergencyName &entry : emergencyNames) {
+        if (entry.set)
+            ::unlink(entry.path);
+    }
 }

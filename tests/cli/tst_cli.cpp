@@ -157,6 +157,8 @@ private slots:
     void endings_data();
     void endings();
     void memoryRunningOut();
+    void crashLeavesNoWorkFile_data();
+    void crashLeavesNoWorkFile();
     void outputThatIsAnInput_data();
     void outputThatIsAnInput();
     void replacedOutputKeepsItsMode_data();
@@ -624,6 +626,47 @@ void tst_Cli::memoryRunningOut()
         QCOMPARE(readFile(path(QStringLiteral("out.pdf"))), QByteArray("earlier report"));
     }
     QVERIFY(failures > 0);
+}
+
+void tst_Cli::crashLeavesNoWorkFile_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("a plain report") << QStringList();
+    // Its stage has a name of its own while the report's work file has one.
+    QTest::newRow("a report with an outline") << QStringList{QStringLiteral("--outline-pattern"), QStringLiteral("^PARAGON")};
+}
+
+// A crash where files cannot be made without a name (here: no /proc to give them one) leaves
+// none of the names the run made behind.
+void tst_Cli::crashLeavesNoWorkFile()
+{
+#ifdef __SANITIZE_ADDRESS__
+    QSKIP("the sanitizer takes the crash before the tool's own handler");
+#endif
+    QFETCH(QStringList, options);
+    if (::geteuid() != 0)
+        QSKIP("hiding /proc needs a mount namespace of one's own");
+    writeFile(path(QStringLiteral("in.txt")), receiptLines(20000));
+    QStringList quoted;
+    for (const QString &argument : QStringList{QStringLiteral("lines"), QStringLiteral("in.txt"), QStringLiteral("-o"),
+                                               QStringLiteral("out.pdf"), QStringLiteral("--progress")} + options)
+        quoted.append(QLatin1Char('\'') + argument + QLatin1Char('\''));
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    process.start(QStringLiteral("unshare"), {QStringLiteral("-m"), QStringLiteral("bash"), QStringLiteral("-c"),
+                  QStringLiteral("mount -t tmpfs none /proc || exit 99; exec '%1' %2")
+                          .arg(QStringLiteral(MVPDFRENDER_TOOL), quoted.join(QLatin1Char(' ')))});
+    QByteArray err;
+    QTRY_VERIFY_WITH_TIMEOUT((err += process.readAllStandardError()).contains("page 1 written")
+                             || process.state() == QProcess::NotRunning, 120000);
+    if (process.state() == QProcess::NotRunning && process.exitCode() == 99)
+        QSKIP("no mount namespace to be had here");
+    QVERIFY2(::kill(pid_t(process.processId()), SIGSEGV) == 0, err.constData());
+    QVERIFY(process.waitForFinished(120000));
+    err += process.readAllStandardError();
+    QCOMPARE(process.exitCode(), 1);
+    QVERIFY2(err.contains("internal error, stopped"), err.constData());
+    QCOMPARE(leftovers(), QStringList{QStringLiteral("in.txt")});
 }
 
 void tst_Cli::outputThatIsAnInput_data()
