@@ -8,6 +8,8 @@
 #include <QTemporaryFile>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 #include <fcntl.h>
@@ -39,17 +41,31 @@ bool writeAll(int fd, const char *data, ssize_t length)
 // Links followed on the way to OUT before the path counts as going round.
 constexpr int kMaxLinks = 40;
 
-// Where path leads: its symbolic links followed, also to a file not there yet, and its
-// folder's links resolved, as the library resolves the path it writes to.
+// Where path leads, as the library resolves the path it writes to: its symbolic links followed
+// one by one, also to a file not there yet (a link's target taken as written, its ".." left
+// for the file system to resolve from the link's folder), then its folder's links resolved.
 QString resolvedPath(const QString &path)
 {
-    QFileInfo info(path);
-    for (int hops = 0; info.isSymLink() && hops < kMaxLinks; ++hops)
-        info.setFile(info.symLinkTarget());
-    const QString existing = info.canonicalFilePath();
-    if (!existing.isEmpty())
-        return existing;
-    return QDir(info.absolutePath()).canonicalPath() + QLatin1Char('/') + info.fileName();
+    QByteArray current = QFile::encodeName(path);
+    for (int hops = 0; hops < kMaxLinks; ++hops) {
+        struct stat status {};
+        if (::lstat(current.constData(), &status) != 0 || !S_ISLNK(status.st_mode))
+            break;
+        QByteArray target(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(current.constData(), target.data(), size_t(target.size()));
+        if (length <= 0)
+            break;
+        target.truncate(int(length));
+        const int slash = current.lastIndexOf('/');
+        current = target.startsWith('/') || slash < 0 ? target : current.left(slash + 1) + target;
+    }
+    const int slash = current.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArrayLiteral(".") : slash == 0 ? QByteArrayLiteral("/") : current.left(slash);
+    char resolved[PATH_MAX];
+    if (!::realpath(folder.constData(), resolved))
+        return QFile::decodeName(current);
+    const QByteArray real(resolved);
+    return QFile::decodeName((real == "/" ? real : real + '/') + current.mid(slash + 1));
 }
 
 } // namespace

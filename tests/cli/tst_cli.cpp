@@ -158,6 +158,8 @@ private slots:
     void endings();
     void memoryRunningOut();
     void crashLeavesNoWorkFile_data();
+    void linkedOutputIsNamed_data();
+    void linkedOutputIsNamed();
     void crashLeavesNoWorkFile();
     void outputThatIsAnInput_data();
     void outputThatIsAnInput();
@@ -667,6 +669,38 @@ void tst_Cli::crashLeavesNoWorkFile()
     QCOMPARE(process.exitCode(), 1);
     QVERIFY2(err.contains("internal error, stopped"), err.constData());
     QCOMPARE(leftovers(), QStringList{QStringLiteral("in.txt")});
+}
+
+void tst_Cli::linkedOutputIsNamed_data()
+{
+    QTest::addColumn<QString>("linkTarget");   // of the link "out", made in real/sub
+    QTest::addColumn<QString>("report");       // where the report then stands
+    // real/sub is reached through the link L: ".." from there is real, not the test folder.
+    QTest::newRow("a dangling link up from a linked folder") << "../target.pdf" << "real/target.pdf";
+    QTest::newRow("an absolute link through a link") << "@/L/../abs.pdf" << "real/abs.pdf";
+    QTest::newRow("a chain of links") << "../hop" << "real/chained.pdf";
+}
+
+// However links lead to OUT, the report lands where the file system resolves them, and the
+// tool names that place.
+void tst_Cli::linkedOutputIsNamed()
+{
+    QFETCH(QString, linkTarget);
+    QFETCH(QString, report);
+    QVERIFY(QDir(path(QStringLiteral("real"))).removeRecursively());
+    QFile::remove(path(QStringLiteral("L")));
+    QVERIFY(QDir().mkpath(path(QStringLiteral("real/sub"))));
+    writeFile(path(QStringLiteral("in.txt")), receiptLines(10));
+    QVERIFY(QFile::link(QStringLiteral("real/sub"), path(QStringLiteral("L"))));
+    QCOMPARE(::symlink("chained.pdf", qPrintable(path(QStringLiteral("real/hop")))), 0);
+    const QString target = linkTarget.replace(QLatin1Char('@'), dir.path());
+    QCOMPARE(::symlink(qPrintable(target), qPrintable(path(QStringLiteral("real/sub/out")))), 0);
+    const Result result = runTool({QStringLiteral("lines"), path(QStringLiteral("in.txt")), QStringLiteral("-o"),
+                                   path(QStringLiteral("L/out"))});
+    QCOMPARE(result.status, 0);
+    const QString real = QDir(path(QStringLiteral("real"))).canonicalPath() + report.mid(report.indexOf(QLatin1Char('/')));
+    QVERIFY2(result.err.contains(QStringLiteral("wrote %1 (1 page)").arg(real)), qPrintable(result.err));
+    QVERIFY(PdfProbe::structureValid(real));
 }
 
 void tst_Cli::outputThatIsAnInput_data()
