@@ -2,6 +2,7 @@
 #include "commands.h"
 #include "fatalerrors.h"
 #include "imageloader.h"
+#include "outputtarget.h"
 #include "signalbridge.h"
 #include "tool.h"
 
@@ -48,8 +49,11 @@ public:
 void openClosedStandardStreams()
 {
     for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
-        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF)
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
             ::open("/dev/null", O_RDWR);
+            if (fd == STDOUT_FILENO)
+                OutputTarget::setStandardOutputClosed();
+        }
     }
 }
 

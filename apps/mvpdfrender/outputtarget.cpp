@@ -71,6 +71,8 @@ QString resolvedPath(const QString &path)
 } // namespace
 
 
+bool OutputTarget::standardOutputClosed = false;
+
 OutputTarget::~OutputTarget()
 {
     discard();
@@ -132,7 +134,7 @@ OutputTarget::Status OutputTarget::open(const QString &requestedPath, const File
 bool OutputTarget::resolve(QString *error)
 {
     if (requested == QLatin1String("-"))
-        return useStandardOutput();
+        return useStandardOutput(error);
     struct stat status {};
     if (::stat(QFile::encodeName(requested).constData(), &status) != 0) {
         // Nothing there yet (or a link to nothing yet): the library makes the file.
@@ -145,7 +147,7 @@ bool OutputTarget::resolve(QString *error)
     const std::optional<FileIdentity> standardOutput = FileIdentity::ofDescriptor(STDOUT_FILENO);
     if (!S_ISDIR(status.st_mode) && standardOutput
         && *standardOutput == FileIdentity{quint64(status.st_dev), quint64(status.st_ino)})
-        return useStandardOutput();
+        return useStandardOutput(error);
     if (S_ISREG(status.st_mode)) {
         kind = Kind::File;
         finalPath = resolvedPath(requested);
@@ -163,8 +165,10 @@ bool OutputTarget::resolve(QString *error)
     return fail(Tool::tr("it is not a file, a FIFO or a character device"), error);
 }
 
-bool OutputTarget::useStandardOutput()
+bool OutputTarget::useStandardOutput(QString *error)
 {
+    if (standardOutputClosed)
+        return fail(Tool::tr("it is closed"), error);
     kind = Kind::Stream;
     toStandardOutput = true;
     return true;
@@ -183,15 +187,15 @@ bool OutputTarget::holdFolder(QString *error)
 // files, it is named only for the moment it takes to make it.
 bool OutputTarget::createTemporaryFile(QString *error)
 {
-    const QString folder = QDir::tempPath();
-    int handle = ::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    temporaryFolder = QDir::tempPath();
+    int handle = ::open(QFile::encodeName(temporaryFolder).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, S_IRUSR | S_IWUSR);
     if (handle < 0) {
-        QTemporaryFile named(folder + QStringLiteral("/.mvpdfrender-XXXXXX"));
-        if (!named.open())
-            return fail(named.errorString(), error);
-        handle = ::fcntl(named.handle(), F_DUPFD_CLOEXEC, 0);
+        QTemporaryFile named(temporaryFolder + QStringLiteral("/.mvpdfrender-XXXXXX"));
+        errno = 0;
+        if (named.open())
+            handle = ::fcntl(named.handle(), F_DUPFD_CLOEXEC, 0);
         if (handle < 0)
-            return fail(errno, error);
+            return fail(inTemporaryFile(Tool::systemError(errno != 0 ? errno : EIO)), error);
     }
     temporary = std::make_unique<QFile>();
     temporary->open(handle, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle);
@@ -220,8 +224,19 @@ QString OutputTarget::writeFailureReason() const
         return Tool::systemError(EFBIG);
     struct statvfs space {};
     if (::fstatvfs(fd, &space) == 0 && space.f_bavail == 0)
-        return Tool::systemError(ENOSPC);
+        return inTemporaryFile(Tool::systemError(ENOSPC));
     return QString();
+}
+
+// A reason that concerns the temporary file of a stream, which may lie elsewhere than OUT.
+QString OutputTarget::inTemporaryFile(const QString &reason) const
+{
+    return Tool::tr("its temporary file in %1: %2").arg(temporaryFolder, reason);
+}
+
+void OutputTarget::setStandardOutputClosed()
+{
+    standardOutputClosed = true;
 }
 
 QString OutputTarget::displayPath() const
@@ -298,6 +313,7 @@ OutputTarget::Status OutputTarget::commitStream(QString *error)
     }
     std::vector<char> buffer(kCopyBufferSize);
     int copyError = 0;
+    qint64 copied = 0;
     for (;;) {
         const ssize_t got = ::read(workFd, buffer.data(), buffer.size());
         if (got < 0 && errno == EINTR && !SignalBridge::caught())
@@ -306,10 +322,15 @@ OutputTarget::Status OutputTarget::commitStream(QString *error)
             copyError = got == 0 ? 0 : errno;
             break;
         }
+        copied += got;
     }
     if (out != STDOUT_FILENO && ::close(out) != 0 && copyError == 0)
         copyError = errno;
     if (copyError == EINTR && SignalBridge::caught()) {
+        // What a reader has received it keeps: the cancel says so.
+        if (copied > 0)
+            *error = Tool::tr("cancelled while writing %1, which has received only the first %2 bytes of the report")
+                    .arg(displayPath()).arg(copied);
         discard();
         return Status::Cancelled;
     }

@@ -46,9 +46,14 @@ public:
     // Where the report ends up: an absolute path, or "standard output".
     QString destination() const;
 
+    // Standard output was closed when the tool started (it then writes to /dev/null): a
+    // report for it has nowhere to go.
+    static void setStandardOutputClosed();
+
     // After the library completed the report: a stream receives the complete PDF (Ok), unless
-    // a signal comes first (Cancelled) or it cannot (Failed, with error); a file is checked to
-    // stand at OUT's path (Failed, naming where it stands, when its folder was moved).
+    // a signal comes first (Cancelled; with error when the stream has received part of it) or
+    // it cannot (Failed, with error); a file is checked to stand at OUT's path (Failed, naming
+    // where it stands, when its folder was moved).
     Status commit(QString *error);
     // Drops the temporary file of a stream; OUT stays as it was.
     void discard();
@@ -62,12 +67,15 @@ private:
     bool fail(const QString &reason, QString *error) const;
     static bool isTerminal(const QByteArray &path);
     bool resolve(QString *error);
-    bool useStandardOutput();
+    bool useStandardOutput(QString *error);
     bool holdFolder(QString *error);
+    QString inTemporaryFile(const QString &reason) const;
     bool createTemporaryFile(QString *error);
     Status commitFile(QString *error);
     Status commitStream(QString *error);
     Status failCommit(int errorNumber, QString *error);
+
+    static bool standardOutputClosed;
 
     Kind kind = Kind::None;
     QString requested;
@@ -76,6 +84,7 @@ private:
     bool toStandardOutput = false;  // Stream: file descriptor 1
     QByteArray streamPath;          // Stream: the FIFO or device, opened when the PDF is complete
     std::unique_ptr<QFile> temporary;  // Stream: the PDF until it is complete
+    QString temporaryFolder;        // Stream: where that file is
 };
 
 #endif // OUTPUTTARGET_H

@@ -134,6 +134,10 @@ int run(CliJob::Settings settings, const JobFactory &makeJob, const Display &dis
         return status;
     }
     const OutputTarget::Status committed = target.commit(&error);
+    if (committed == OutputTarget::Status::Cancelled && !error.isEmpty()) {
+        Tool::printError(error);
+        return Cancelled;
+    }
     if (committed == OutputTarget::Status::Cancelled)
         return reportCancelled();
     if (committed != OutputTarget::Status::Ok) {

@@ -15,6 +15,7 @@
 #include <iconv.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -157,6 +158,7 @@ private slots:
     void endings_data();
     void endings();
     void memoryRunningOut();
+    void cancelDuringTheCopySaysSo();
     void crashLeavesNoWorkFile_data();
     void linkedOutputIsNamed_data();
     void linkedOutputIsNamed();
@@ -346,6 +348,12 @@ void tst_Cli::failedRuns_data()
 
     QTest::newRow("missing input") << "$TOOL lines nowhere.txt -o out.pdf" << QByteArray()
                                    << "nowhere.txt: no such file" << 2;
+    // A closed standard output is no place for a report, nor is a temporary folder that takes
+    // no file (named, since it is not where standard output leads).
+    QTest::newRow("standard output closed") << "$TOOL lines in.txt -o - >&-" << QByteArray("a\n")
+                                            << "cannot write standard output: it is closed" << 1;
+    QTest::newRow("a temporary folder that is a file") << "set -o pipefail; TMPDIR=$PWD/in.txt $TOOL lines in.txt -o - | cat"
+        << QByteArray("a\n") << "cannot write standard output: its temporary file in /" << 1;
     QTest::newRow("a windows-1250 file read as UTF-8") << lines << QByteArray("Za\xbf\xf3\xb3\xe6 g\xea\x9cl\xb9 ja\x9f\xf1\n")
         << "in.txt: invalid UTF-8 on line 1 (it looks like windows-1250: try --encoding cp1250)" << 2;
     QTest::newRow("an image read as text") << lines << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)
@@ -628,6 +636,35 @@ void tst_Cli::memoryRunningOut()
         QCOMPARE(readFile(path(QStringLiteral("out.pdf"))), QByteArray("earlier report"));
     }
     QVERIFY(failures > 0);
+}
+
+// A cancel while standard output receives the report cannot take back what its reader has
+// got: the tool says how much that is.
+void tst_Cli::cancelDuringTheCopySaysSo()
+{
+    writeFile(path(QStringLiteral("in.txt")), receiptLines(5000));
+    // Standard output is a pipe that nothing reads until the end: the copy stops in write()
+    // once the pipe is full.
+    int pipeEnds[2];
+    QCOMPARE(::pipe2(pipeEnds, O_CLOEXEC), 0);
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    process.setStandardOutputFile(QStringLiteral("/proc/self/fd/%1").arg(pipeEnds[1]));
+    process.start(QStringLiteral(MVPDFRENDER_TOOL), {QStringLiteral("lines"), QStringLiteral("in.txt"), QStringLiteral("-o"),
+                                                     QStringLiteral("-")});
+    QVERIFY(process.waitForStarted());
+    ::close(pipeEnds[1]);
+    const QString waitChannel = QStringLiteral("/proc/%1/wchan").arg(process.processId());
+    QTRY_VERIFY_WITH_TIMEOUT(readFile(waitChannel).endsWith("pipe_write"), 120000);
+    ::kill(pid_t(process.processId()), SIGINT);
+    QVERIFY(process.waitForFinished(120000));
+    QFile reader;
+    QVERIFY(reader.open(pipeEnds[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+    const QByteArray received = reader.readAll();
+    QCOMPARE(process.exitCode(), 130);
+    QVERIFY(received.startsWith("%PDF-"));
+    const QByteArray said = "which has received only the first " + QByteArray::number(received.size()) + " bytes";
+    QVERIFY2(process.readAllStandardError().contains(said), said.constData());
 }
 
 void tst_Cli::crashLeavesNoWorkFile_data()

@@ -686,5 +686,17 @@ Kod wyjścia: 0 sukces, 1 błąd tworzenia, 2 błąd użycia lub danych, 130 prz
         <source>the reader of the output has gone</source>
         <translation>odbiorca wyjścia przestał czytać</translation>
     </message>
+    <message>
+        <source>it is closed</source>
+        <translation>jest zamknięte</translation>
+    </message>
+    <message>
+        <source>its temporary file in %1: %2</source>
+        <translation>jego plik tymczasowy w %1: %2</translation>
+    </message>
+    <message>
+        <source>cancelled while writing %1, which has received only the first %2 bytes of the report</source>
+        <translation>przerwano zapis %1; odbiorca otrzymał tylko pierwsze %2 bajtów raportu</translation>
+    </message>
 </context>
 </TS>
