@@ -682,6 +682,9 @@ void tst_Cli::crashLeavesNoWorkFile()
 #ifdef __SANITIZE_ADDRESS__
     QSKIP("the sanitizer takes the crash before the tool's own handler");
 #endif
+#if MVPDFRENDER_PORTABLE_FILES
+    QSKIP("work files made on Qt alone keep their names after a crash");
+#endif
     QFETCH(QStringList, options);
     if (::geteuid() != 0)
         QSKIP("hiding /proc needs a mount namespace of one's own");
@@ -724,6 +727,10 @@ void tst_Cli::linkedOutputIsNamed()
 {
     QFETCH(QString, linkTarget);
     QFETCH(QString, report);
+#if MVPDFRENDER_PORTABLE_FILES
+    if (linkTarget.startsWith(QLatin1Char('@')))
+        QSKIP("Work files made on Qt alone take an absolute link's target as Qt cleans it");
+#endif
     QVERIFY(QDir(path(QStringLiteral("real"))).removeRecursively());
     QFile::remove(path(QStringLiteral("L")));
     QVERIFY(QDir().mkpath(path(QStringLiteral("real/sub"))));
