@@ -15,7 +15,11 @@
 
 MvTextItem::MvTextItem()
 {
-    MvTextLayout::prepare(document());
+    QTextDocument *textDocument = document();
+    MvTextLayout::prepare(textDocument);
+    // Nobody edits these texts: an undo history would only cost every fill an undo command,
+    // and grow with every reuse.
+    textDocument->setUndoRedoEnabled(false);
 }
 
 void MvTextItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget)
@@ -95,6 +99,4 @@ void MvTextItem::fill(const QString &newText, const QTextCharFormat &newFormat)
     for (QTextBlock block = textDocument->begin(); block.isValid(); block = block.next())
         block.layout()->setCacheEnabled(true);
     cursor.endEditBlock();
-    // Nobody edits these texts: an undo history would only grow with every reuse.
-    textDocument->clearUndoRedoStacks();
 }
