@@ -67,9 +67,7 @@ bool DocumentFeeder::fail(const QString &reason)
 
 bool DocumentFeeder::topUp(PDFRendererDocuments &renderer)
 {
-    pending = Pending();
-    for (const DocumentGraphics &doc : qAsConst(renderer.documents()))
-        pending.add(doc.items);
+    countPending(renderer);
     while (!ample(renderer)) {
         if (openItems > 0) {
             if (!feedOpenDocument(renderer))
@@ -86,10 +84,41 @@ bool DocumentFeeder::topUp(PDFRendererDocuments &renderer)
 
 void DocumentFeeder::Pending::add(const QList<QGraphicsItem *> &items)
 {
+    this->items += items.size();
     for (QGraphicsItem *item : items) {
         const double slot = PDFRendererDocuments::boundingHeight(item);
         height += slot;
         tallest = qMax(tallest, slot);
+    }
+}
+
+void DocumentFeeder::Pending::add(const Pending &other)
+{
+    items += other.items;
+    height += other.height;
+    tallest = qMax(tallest, other.tallest);
+}
+
+void DocumentFeeder::countPending(PDFRendererDocuments &renderer)
+{
+    const QList<DocumentGraphics> &documentsPending = renderer.documents();
+    // The renderer takes documents from the front of its list.
+    while (appended.size() > documentsPending.size())
+        appended.removeFirst();
+    if (appended.size() < documentsPending.size()) {
+        // Documents not of the feeder's own: count all again.
+        appended.clear();
+        for (int i = 0; i < documentsPending.size(); ++i)
+            appended.append(Pending());
+    }
+    pending = Pending();
+    for (int i = 0; i < documentsPending.size(); ++i) {
+        const QList<QGraphicsItem *> &items = documentsPending.at(i).items;
+        if (i == 0 || appended.at(i).items != items.size()) {
+            appended[i] = Pending();
+            appended[i].add(items);
+        }
+        pending.add(appended.at(i));
     }
 }
 
@@ -121,7 +150,10 @@ bool DocumentFeeder::startDocument(PDFRendererDocuments &renderer)
         return false;
     }
     renderer.appendDoc(doc);
-    pending.add(renderer.documents().constLast().items);   // with its number label
+    Pending added;
+    added.add(renderer.documents().constLast().items);   // with its number label
+    appended.append(added);
+    pending.add(added);
     openItems = inParts ? firstPart : 0;
     if (!inParts)
         documents[index] = DocumentInput();   // its items live in the renderer now
@@ -141,14 +173,18 @@ bool DocumentFeeder::feedOpenDocument(PDFRendererDocuments &renderer)
     // The document is still pending (more than a page of it always is), so its next part
     // joins it there.
     QList<DocumentGraphics> &documentsPending = renderer.documents();
+    Pending added;
+    added.add(items);
     if (documentsPending.isEmpty()) {
         DocumentGraphics rest;
         rest.items = items;
         renderer.appendDoc(rest);
+        appended.append(added);
     } else {
         documentsPending.last().items.append(items);
+        appended.last().add(added);
     }
-    pending.add(items);
+    pending.add(added);
     openItems = to;
     if (to == input.items.size()) {
         openItems = 0;

@@ -61,15 +61,24 @@ private:
                                   // are still to come; 0 when it went in whole
     QString failure;
 
-    // What the renderer's pending documents take: counted when a top-up begins, added to as
-    // it appends.
+    // What pending documents take: their slots one after another, and the tallest slot.
     struct Pending
     {
         void add(const QList<QGraphicsItem *> &items);
-        double height = 0.0;   // their slots, one after another
-        double tallest = 0.0;  // the tallest slot
+        void add(const Pending &other);
+        int items = 0;
+        double height = 0.0;
+        double tallest = 0.0;
     };
+    // What the renderer's pending documents take, counted when a top-up begins and added to
+    // as it appends.
+    void countPending(PDFRendererDocuments &renderer);
+
     Pending pending;
+    // What each document appended and still pending takes, in the renderer's order, so that a
+    // top-up counts again only what the renderer may have changed since: the first document,
+    // which it places from, and any whose items are not those counted.
+    QList<Pending> appended;
 };
 
 #endif // DOCUMENTFEEDER_H
