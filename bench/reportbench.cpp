@@ -225,8 +225,9 @@ QList<DocumentInput> receipts(int count)
 }
 
 #ifdef MVPDFRENDER_TOOL
-// The tool, run to its end on arguments (or, with firstPageOnly, stopped by SIGINT once it
-// said its first page was written): its time from its start, to that first page, and its
+// The tool, run to its end on arguments (or, with firstPageOnly, stopped by SIGTERM once it
+// said its first page was written: a shell that starts this in the background has it ignore
+// SIGINT, and so would the tool): its time from its start, to that first page, and its
 // peak resident memory (the only child this process waits for, so the children's peak is its).
 Sample runTool(const QStringList &arguments, bool firstPageOnly)
 {
@@ -244,7 +245,7 @@ Sample runTool(const QStringList &arguments, bool firstPageOnly)
     sample.firstPageMs = timer.nsecsElapsed() / 1e6;
     // (A report of one page says no page before its end, and then the tool is gone.)
     if (firstPageOnly && tool.state() == QProcess::Running && tool.processId() > 0)
-        ::kill(pid_t(tool.processId()), SIGINT);
+        ::kill(pid_t(tool.processId()), SIGTERM);
     tool.waitForFinished(-1);
     sample.seconds = timer.nsecsElapsed() / 1e9;
     said += tool.readAllStandardError();

@@ -456,7 +456,8 @@ bool MvDocumentFlow::continuedInPieces(QGraphicsItem *item) const
         return false;
     if (text->cutFrom > 0 || scaledWidth(item) > fitWidth())
         return true;
-    return boundingHeight(item) > hlp.contentHeight() && MvTextFitter::hasLineBreak(text->text);
+    // (The text first: it is at hand, where measuring the item reads its data.)
+    return MvTextFitter::hasLineBreak(text->text) && boundingHeight(item) > hlp.contentHeight();
 }
 
 // Makes the item at index fit a column; returns the item that stands there then.
