@@ -18,6 +18,9 @@ namespace {
 using Json = nlohmann::json;
 
 const char kDocumentsKey[] = "documents";
+// As deep as Qt's parser reads: text nested deeper is malformed in its words, and a value
+// built that deep would be taken apart by as many nested calls.
+constexpr size_t kMaxDepth = 1024;
 
 // The parser's events turned into documents. For every open object and array it keeps the
 // keys seen and the position reached, so that a repeated key can be placed in its document and
@@ -99,6 +102,10 @@ bool DocumentEvents::key(string_t &name)
 
 bool DocumentEvents::open(bool object)
 {
+    if (levels.size() >= kMaxDepth) {
+        outcome = JsonDocumentStream::Outcome::NotStrict;
+        return false;
+    }
     Level level;
     level.object = object;
     if (!levels.empty()) {
@@ -197,6 +204,13 @@ JsonDocumentStream::JsonDocumentStream(const DocumentHandler &handler) : handler
 
 JsonDocumentStream::Outcome JsonDocumentStream::read(const QByteArray &json)
 {
+    // The parser takes a NUL for the end of its input, where JSON has no NUL outside escapes:
+    // text with one is left to Qt's parser to name what is wrong.
+    const int nul = json.indexOf('\0');
+    if (nul >= 0) {
+        offset = nul;
+        return Outcome::NotStrict;
+    }
     DocumentEvents events(handler);
     Json::sax_parse(json.constData(), json.constData() + json.size(), &events);
     offset = events.errorPosition;
