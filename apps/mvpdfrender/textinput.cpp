@@ -79,6 +79,7 @@ struct Mark
     int length;
     const char *encoding;
 };
+const char kUtf8Mark[] = "\xEF\xBB\xBF";
 const Mark kMarks[] = {{"\xFF\xFE\x00\x00", 4, "UTF-32"}, {"\x00\x00\xFE\xFF", 4, "UTF-32"},
                        {"\xFF\xFE", 2, "UTF-16"}, {"\xFE\xFF", 2, "UTF-16"},
                        {"\xEF\xBB\xBF", 3, "UTF-8"}};
@@ -218,6 +219,17 @@ const Candidate *likelyEncoding(const QByteArray &data)
     return best;
 }
 
+// Whether iconv, converting from encoding, gives the byte-order mark back as a U+FEFF: the
+// converter of an encoding named with its byte order does, that of a name without one reads
+// the mark and gives nothing for it.
+bool keepsMark(const Mark &mark, const QByteArray &encoding)
+{
+    QByteArray converted;
+    qint64 badOffset = 0;
+    return convert(QByteArray::fromRawData(mark.bytes, mark.length), encoding, &converted, &badOffset)
+            && converted.startsWith(kUtf8Mark);
+}
+
 bool decodeUtf8Lines(const QByteArray &data, const QString &name, QStringList *lines, QString *error)
 {
     Utf8Lines::Split split = Utf8Lines::split(data.constData(), data.size(), kListedLines);
@@ -260,8 +272,10 @@ bool decodeLines(const QByteArray &data, const QString &name, const QString &enc
     // only that encoding's own mark counts (iconv reads UTF-16's and UTF-32's itself).
     const bool named = !encoding.trimmed().isEmpty();
     QByteArray from = isUtf8(encoding) ? QByteArray("UTF-8") : encoding.trimmed().toLatin1();
+    const Mark *leading = nullptr;
     for (const Mark &mark : kMarks) {
         if (data.startsWith(QByteArray::fromRawData(mark.bytes, mark.length))) {
+            leading = &mark;
             if (!named)
                 from = mark.encoding;
             break;
@@ -287,8 +301,8 @@ bool decodeLines(const QByteArray &data, const QString &name, const QString &enc
         return false;
     }
     // A mark iconv kept (that of an encoding named with its byte order) is no character of the
-    // text; what iconv makes is valid UTF-8.
-    const int mark = text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    // text, but a U+FEFF after a mark iconv read is; what iconv makes is valid UTF-8.
+    const int mark = leading && text.startsWith(kUtf8Mark) && keepsMark(*leading, from) ? 3 : 0;
     return decodeUtf8Lines(QByteArray::fromRawData(text.constData() + mark, text.size() - mark), name, lines, error);
 }
 
