@@ -99,6 +99,8 @@ struct Q_DECL_HIDDEN AsyncReportsHelper::Private
 {
     // Takes the page's items off the scene and deletes them, or keeps those the pool takes.
     void flushPage(AsyncReportsHelper &helper, bool keepPageText);
+    // A text item holding text in format: a kept one if the pool has one, else a new one.
+    MvTextItem *textItem(const QString &text, const QTextCharFormat &format);
 
     std::shared_ptr<QGraphicsScene> sceneOwner;
     std::shared_ptr<MvTextItemPool> textItemPool = std::make_shared<MvTextItemPool>();
@@ -334,7 +336,7 @@ void AsyncReportsHelper::debugColorize()
 QGraphicsItem *AsyncReportsHelper::createPageTextItem(const QString &text,
                                                       const QTextCharFormat &format)
 {
-    auto *item = static_cast<MvTextItem *>(createTextItemWithFormat(text, format));
+    MvTextItem *item = d->textItem(text, format);
     item->recyclable = true;
     return item;
 }
@@ -342,8 +344,16 @@ QGraphicsItem *AsyncReportsHelper::createPageTextItem(const QString &text,
 QGraphicsItem *AsyncReportsHelper::createTextItemWithFormat(const QString &text,
                                                             const QTextCharFormat &format)
 {
+    MvTextItem *item = d->textItem(text, format);
+    // The caller's own item: its document records edits, as any text document does.
+    item->document()->setUndoRedoEnabled(true);
+    return item;
+}
+
+MvTextItem *AsyncReportsHelper::Private::textItem(const QString &text, const QTextCharFormat &format)
+{
     bool filled = false;
-    MvTextItem *item = d->textItemPool->take(text, format, &filled);
+    MvTextItem *item = textItemPool->take(text, format, &filled);
     if (filled)
         return item;
     if (!item)

@@ -17,8 +17,8 @@ MvTextItem::MvTextItem()
 {
     QTextDocument *textDocument = document();
     MvTextLayout::prepare(textDocument);
-    // Nobody edits these texts: an undo history would only cost every fill an undo command,
-    // and grow with every reuse.
+    // The composer never edits its texts: an undo history would only cost every fill an undo
+    // command, and grow with every reuse. (Items handed to a caller record edits again.)
     textDocument->setUndoRedoEnabled(false);
 }
 

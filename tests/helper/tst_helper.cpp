@@ -514,6 +514,9 @@ void tst_Helper::reusedPageItemsAreLikeNew()
     QCOMPARE(a.blockFormat(), b.blockFormat());
     QCOMPARE(a.blockCharFormat(), b.blockCharFormat());
     QVERIFY(!reusedText->document()->isUndoAvailable());
+    // The caller's item records its edits, as a new one does, though it was a page line.
+    QTextCursor(reusedText->document()).insertText(QStringLiteral("x"));
+    QVERIFY(reusedText->document()->isUndoAvailable());
 }
 
 // A host's text item in a colour of its own is painted in that colour, as any
