@@ -41,8 +41,13 @@ void MvTextItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *option
     }
     // A page line's document holds nothing but the plain blocks fill() made: each is drawn by
     // its own laid-out lines, as the document's layout draws them, without walking its frames.
-    if (textDocument->documentLayout()->documentSize().isEmpty())
-        return;
+    const auto linesOf = [textDocument](const QTextBlock &block) {
+        QTextLayout *layout = block.layout();
+        // A long text is laid out by steps: the rest of it is laid out now.
+        if (layout->lineCount() == 0)
+            textDocument->documentLayout()->documentSize();
+        return layout;
+    };
     const QColor textColour = defaultTextColor();
     const QTransform *view = paintsInSceneCoordinates()
             ? MvPagePainter::PageViewScope::viewFor(painter) : nullptr;
@@ -55,13 +60,13 @@ void MvTextItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *option
         painter->setPen(textColour);
         const QPointF origin = scenePos();
         for (QTextBlock block = textDocument->begin(); block.isValid(); block = block.next())
-            block.layout()->draw(painter, origin);
+            linesOf(block)->draw(painter, origin);
         return;
     }
     const QPen itemPen = painter->pen();
     for (QTextBlock block = textDocument->begin(); block.isValid(); block = block.next()) {
         painter->setPen(textColour);
-        block.layout()->draw(painter, QPointF());
+        linesOf(block)->draw(painter, QPointF());
         painter->setPen(itemPen);
     }
 }
