@@ -22,9 +22,9 @@ const uchar *lineEnd(const uchar *p, const uchar *end, bool *ascii)
         const uint found = uint(_mm_movemask_epi8(_mm_cmpeq_epi8(block, newline)));
         const uint highBits = uint(_mm_movemask_epi8(block));
         if (found != 0) {
-            const uint before = (1u << qCountTrailingZeroBits(found)) - 1;
-            *ascii = (high | (highBits & before)) == 0;
-            return p + qCountTrailingZeroBits(found);
+            const uint at = qCountTrailingZeroBits(found);
+            *ascii = (high | (highBits & ((1u << at) - 1))) == 0;
+            return p + at;
         }
         high |= highBits;
     }
