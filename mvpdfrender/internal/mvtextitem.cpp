@@ -82,23 +82,29 @@ void MvTextItem::fill(const QString &newText, const QTextCharFormat &newFormat)
     text = newText;
     format = newFormat;
     cutFrom = 0;
+    // A font of its own where a PDF's readers would not find its words otherwise.
+    const QTextCharFormat shown = MvPdfFont::forPdf(newFormat, newText);
     QTextDocument *textDocument = document();
     QTextCursor cursor(textDocument);
     // One edit block: the document is laid out once, when it is complete.
     cursor.beginEditBlock();
-    if (!textDocument->isEmpty()) {
+    if (cursor.blockCharFormat() == shown) {
+        // A reused item that held text in the same format keeps its block's formats: only
+        // its text is replaced.
         cursor.select(QTextCursor::Document);
-        cursor.removeSelectedText();
+        cursor.insertText(newText, shown);
+    } else {
+        if (!textDocument->isEmpty()) {
+            cursor.select(QTextCursor::Document);
+            cursor.removeSelectedText();
+        }
+        // The block's own format too: an empty text must measure as tall as a line in this
+        // format, not as a line in the application's default font.
+        cursor.setBlockCharFormat(shown);
+        cursor.setBlockFormat(MvTextLayout::blockFormat(cursor.blockFormat(), shown,
+                                                        MvTextLayout::LineHeightPercent));
+        cursor.insertText(newText, shown);
     }
-    // A font of its own where a PDF's readers would not find its words otherwise.
-    const QTextCharFormat shown = MvPdfFont::forPdf(newFormat, newText);
-    cursor.setCharFormat(shown);
-    // The block's own format too: an empty text must measure as tall as a line in this
-    // format, not as a line in the application's default font.
-    cursor.setBlockCharFormat(shown);
-    cursor.setBlockFormat(MvTextLayout::blockFormat(cursor.blockFormat(), shown,
-                                                    MvTextLayout::LineHeightPercent));
-    cursor.insertText(newText);
     // Keep the shaped glyphs of the layout: painting the page then draws them instead of
     // shaping every line a second time.
     for (QTextBlock block = textDocument->begin(); block.isValid(); block = block.next())
