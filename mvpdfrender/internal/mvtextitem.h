@@ -45,6 +45,8 @@ public:
     // For a text being cut into pieces (see MvTextFitter): where the part of `text` that is
     // not yet in a piece begins, in UTF-16 code units.
     int cutFrom = 0;
+    // Where the text item pool keeps it while it waits for reuse; -1 when it is not kept.
+    int poolIndex = -1;
 };
 
 #endif // MVTEXTITEM_H

@@ -18,7 +18,7 @@ MvTextItem *MvTextItemPool::take(const QString &text, const QTextCharFormat &for
         MvTextItem *item = it.value();
         if (item->format == format) {
             byText.erase(it);
-            items.removeOne(item);
+            remove(item);
             *filled = true;
             return item;
         }
@@ -26,9 +26,21 @@ MvTextItem *MvTextItemPool::take(const QString &text, const QTextCharFormat &for
     *filled = false;
     if (items.isEmpty())
         return nullptr;
-    MvTextItem *item = items.takeLast();
+    MvTextItem *item = items.constLast();
+    remove(item);
     byText.remove(item->text, item);
     return item;
+}
+
+void MvTextItemPool::remove(MvTextItem *item)
+{
+    // The last item kept takes its place: no search, no shifting.
+    MvTextItem *last = items.takeLast();
+    if (last != item) {
+        items[item->poolIndex] = last;
+        last->poolIndex = item->poolIndex;
+    }
+    item->poolIndex = -1;
 }
 
 void MvTextItemPool::keep(MvTextItem *item)
@@ -48,6 +60,7 @@ void MvTextItemPool::keep(MvTextItem *item)
     }
     item->recyclable = false;
     item->cutFrom = 0;
+    item->poolIndex = items.size();
     items.append(item);
     byText.insert(item->text, item);
 }

@@ -1,7 +1,7 @@
 #ifndef MVTEXTITEMPOOL_H
 #define MVTEXTITEMPOOL_H
 
-#include <QList>
+#include <QVector>
 #include <QMultiHash>
 #include <QString>
 
@@ -26,7 +26,10 @@ public:
 private:
     Q_DISABLE_COPY(MvTextItemPool)   // owns its items
 
-    QList<MvTextItem *> items;
+    // Takes item, which is kept, out of items.
+    void remove(MvTextItem *item);
+
+    QVector<MvTextItem *> items;
     QMultiHash<QString, MvTextItem *> byText;
 };
 
