@@ -167,8 +167,8 @@ bool MvDocumentFlow::fitsThreeColumns()
     for (int doc = 0; doc < docs.size(); ++doc) {
         QList<QGraphicsItem *> &items = docs[doc].items;
         for (int i = 0; i < items.size(); ++i) {
-            QGraphicsItem *item = fitItem(items, i);
-            const double slot = boundingHeight(item);
+            double slot = 0.0;
+            QGraphicsItem *item = fitItem(items, i, &slot);
             double widest = limit;
             if (!walker.fits(slot) && walker.used() > 0.0) {
                 if (!walker.nextColumn())
@@ -294,7 +294,8 @@ int MvDocumentFlow::itemsFitting(QList<QGraphicsItem *> &items, int from, double
     const double contentHeight = hlp.contentHeight();
     int count = 0;
     for (int i = from; i < items.size(); ++i) {
-        const double slot = boundingHeight(fitItem(items, i));
+        double slot = 0.0;
+        fitItem(items, i, &slot);
         if (slot + used > contentHeight)
             break;
         used += slot;
@@ -374,7 +375,9 @@ void MvDocumentFlow::insertContinuationLabel(int doc, int at)
     if (!canMakeTextItems())
         return;
     QGraphicsItem *label = continuationLabel(continuedName(doc));
-    if (boundingHeight(label) + boundingHeight(fitItem(docs[doc].items, at)) > hlp.contentHeight()) {
+    double slot = 0.0;
+    fitItem(docs[doc].items, at, &slot);
+    if (boundingHeight(label) + slot > hlp.contentHeight()) {
         delete label;
         return;
     }
@@ -437,13 +440,21 @@ double MvDocumentFlow::fitScale(QGraphicsItem *item) const
 {
     if (!hlp.scene || continuedInPieces(item))
         return 1.0;
+    double slot = 0.0;
+    return fitFactor(item, &slot);
+}
+
+// The factor by which item is scaled down to fit a column, with the item's slot at its present
+// scale (measured on the way, as callers need it next).
+double MvDocumentFlow::fitFactor(QGraphicsItem *item, double *slot) const
+{
     double factor = 1.0;
     const double width = scaledWidth(item);
     if (width > fitWidth())
         factor = fitWidth() / width;
-    const double slot = boundingHeight(item);
-    if (slot > hlp.contentHeight())
-        factor = qMin(factor, hlp.contentHeight() / slot);
+    *slot = boundingHeight(item);
+    if (*slot > hlp.contentHeight())
+        factor = qMin(factor, hlp.contentHeight() / *slot);
     return factor < 1.0 - kScaleTolerance ? factor : 1.0;
 }
 
@@ -460,16 +471,22 @@ bool MvDocumentFlow::continuedInPieces(QGraphicsItem *item) const
     return MvTextFitter::hasLineBreak(text->text) && boundingHeight(item) > hlp.contentHeight();
 }
 
-// Makes the item at index fit a column; returns the item that stands there then.
-QGraphicsItem *MvDocumentFlow::fitItem(QList<QGraphicsItem *> &items, int index)
+// Makes the item at index fit a column; returns the item that stands there then, and its slot.
+QGraphicsItem *MvDocumentFlow::fitItem(QList<QGraphicsItem *> &items, int index, double *slot)
 {
     QGraphicsItem *item = items.at(index);
-    if (continuedInPieces(item))
+    bool inPieces = continuedInPieces(item);
+    if (inPieces) {
         item = takePiece(items, index);
+        inPieces = continuedInPieces(item);
+    }
     // A piece of a single line in a format taller than a column is scaled down too.
-    const double factor = fitScale(item);
+    const bool fitted = hlp.scene && !inPieces;
+    double height = 0.0;
+    const double factor = fitted ? fitFactor(item, &height) : 1.0;
     if (factor < 1.0)
         item->setScale(item->scale() * factor);
+    *slot = fitted && factor >= 1.0 ? height : boundingHeight(item);
     return item;
 }
 

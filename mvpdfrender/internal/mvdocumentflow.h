@@ -92,7 +92,8 @@ private:
     QGraphicsItem *continuationLabel(const QString &name) const;
     double blockWidthOf(int document) const;
     double fitWidth() const;
-    QGraphicsItem *fitItem(QList<QGraphicsItem *> &items, int index);
+    double fitFactor(QGraphicsItem *item, double *slot) const;
+    QGraphicsItem *fitItem(QList<QGraphicsItem *> &items, int index, double *slot);
     bool continuedInPieces(QGraphicsItem *item) const;
     QGraphicsItem *takePiece(QList<QGraphicsItem *> &items, int index);
     void placeItem(QGraphicsItem *item, int column, double used, double blockWidth);
