@@ -15,6 +15,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <new>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -70,10 +73,27 @@ void fixHashSeedWhenReproducible()
 #endif
 }
 
+// The tool is one run from start to end, and what a page frees the next page takes again (the
+// PDF writer's page buffers, the text items' layouts). Left alone, glibc maps its large blocks
+// afresh each time and hands freed memory back at once, so every page pays again for fresh,
+// zero-filled memory; the tool keeps the memory it freed for its next page instead.
+void keepFreedMemoryForReuse()
+{
+#ifdef __GLIBC__
+    // Blocks below this come from the heap (glibc's own ceiling for the size it adapts).
+    constexpr int kMapThreshold = 32 * 1024 * 1024;
+    // The heap hands back what is free at its end only beyond this.
+    constexpr int kTrimThreshold = 256 * 1024 * 1024;
+    mallopt(M_MMAP_THRESHOLD, kMapThreshold);
+    mallopt(M_TRIM_THRESHOLD, kTrimThreshold);
+#endif
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    keepFreedMemoryForReuse();
     openClosedStandardStreams();
     SignalBridge::install();
     FatalErrors::install();
