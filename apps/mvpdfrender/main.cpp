@@ -15,7 +15,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <new>
-#ifdef __GLIBC__
+#if defined(__GLIBC__) && !defined(MVPDFRENDER_JEMALLOC)
 #include <malloc.h>
 #endif
 
@@ -74,12 +74,13 @@ void fixHashSeedWhenReproducible()
 }
 
 // The tool is one run from start to end, and what a page frees the next page takes again (the
-// PDF writer's page buffers, the text items' layouts). Left alone, glibc maps its large blocks
-// afresh each time and hands freed memory back at once, so every page pays again for fresh,
-// zero-filled memory; the tool keeps the memory it freed for its next page instead.
+// PDF writer's page buffers, the text items' layouts). Left alone, glibc's allocator maps its
+// large blocks afresh each time and hands freed memory back at once, so every page pays again
+// for fresh, zero-filled memory; it keeps the memory freed for the next page instead. (A tool
+// linked with jemalloc has that allocator's own, better suited policy.)
 void keepFreedMemoryForReuse()
 {
-#ifdef __GLIBC__
+#if defined(__GLIBC__) && !defined(MVPDFRENDER_JEMALLOC)
     // Blocks below this come from the heap (glibc's own ceiling for the size it adapts).
     constexpr int kMapThreshold = 32 * 1024 * 1024;
     // The heap hands back what is free at its end only beyond this.
