@@ -88,9 +88,10 @@ void MvTextItem::fill(const QString &newText, const QTextCharFormat &newFormat)
     QTextCursor cursor(textDocument);
     // One edit block: the document is laid out once, when it is complete.
     cursor.beginEditBlock();
-    if (cursor.blockCharFormat() == shown) {
-        // A reused item that held text in the same format keeps its block's formats: only
-        // its text is replaced.
+    if (textDocument->blockCount() == 1 && cursor.blockCharFormat() == shown
+        && cursor.blockFormat() == lineFormat) {
+        // A reused item whose one block still has the formats a fill in this format gave it
+        // keeps them: only its text is replaced.
         cursor.select(QTextCursor::Document);
         cursor.insertText(newText, shown);
     } else {
@@ -99,10 +100,12 @@ void MvTextItem::fill(const QString &newText, const QTextCharFormat &newFormat)
             cursor.removeSelectedText();
         }
         // The block's own format too: an empty text must measure as tall as a line in this
-        // format, not as a line in the application's default font.
+        // format, not as a line in the application's default font. Both formats are made
+        // whole, as a new document's block has them, whatever the block held before.
         cursor.setBlockCharFormat(shown);
-        cursor.setBlockFormat(MvTextLayout::blockFormat(cursor.blockFormat(), shown,
+        cursor.setBlockFormat(MvTextLayout::blockFormat(QTextBlockFormat(), shown,
                                                         MvTextLayout::LineHeightPercent));
+        lineFormat = cursor.blockFormat();
         cursor.insertText(newText, shown);
     }
     // Keep the shaped glyphs of the layout: painting the page then draws them instead of

@@ -4,6 +4,7 @@
 #include "mvkeys.h"
 
 #include <QGraphicsTextItem>
+#include <QTextBlockFormat>
 #include <QTextCharFormat>
 
 // The text items of the page composer: plain QGraphicsTextItems that paint their laid-out
@@ -45,6 +46,8 @@ public:
     // For a text being cut into pieces (see MvTextFitter): where the part of `text` that is
     // not yet in a piece begins, in UTF-16 code units.
     int cutFrom = 0;
+    // The block format the last fill that set formats gave the document (its line height).
+    QTextBlockFormat lineFormat;
     // Where the text item pool keeps it while it waits for reuse; -1 when it is not kept.
     int poolIndex = -1;
 };

@@ -465,10 +465,15 @@ void tst_Helper::reusedPageItemsAreLikeNew_data()
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("after");
     QTest::addColumn<int>("formatKey");
-    QTest::newRow("same line again") << "SUMA PLN 12,50" << "SUMA PLN 12,50" << int(MvKeys::PrintoutFormat);
-    QTest::newRow("another line") << "pierwsza\ndruga" << "Żółć" << int(MvKeys::PrintoutFormat);
-    QTest::newRow("another format") << "nagłówek" << "nagłówek" << int(MvKeys::DocumentLabelFormat);
-    QTest::newRow("empty after text") << "tekst" << "" << int(MvKeys::PrintoutFormat);
+    QTest::addColumn<QString>("hostEdit");   // what a host did to the page line's last block
+    const int printout = MvKeys::PrintoutFormat;
+    QTest::newRow("same line again") << "SUMA PLN 12,50" << "SUMA PLN 12,50" << printout << "";
+    QTest::newRow("another line") << "pierwsza\ndruga" << "Żółć" << printout << "";
+    QTest::newRow("another format") << "nagłówek" << "nagłówek" << int(MvKeys::DocumentLabelFormat) << "";
+    QTest::newRow("empty after text") << "tekst" << "" << printout << "";
+    QTest::newRow("line height changed by a host") << "pierwsza" << "druga" << printout << "line height";
+    QTest::newRow("block format cleared by a host") << "pierwsza" << "druga" << printout << "cleared";
+    QTest::newRow("last of two lines centred by a host") << "a\nb" << "druga" << printout << "centred";
 }
 
 // Page lines of an earlier page come back from createTextItemWithFormat() exactly as a new
@@ -478,11 +483,24 @@ void tst_Helper::reusedPageItemsAreLikeNew()
     QFETCH(QString, before);
     QFETCH(QString, after);
     QFETCH(int, formatKey);
+    QFETCH(QString, hostEdit);
 
     AsyncReportsHelper helper;
     helper.createScene(QRect(0, 0, 900, 1300));
     helper.setDebugColorize(true);
     helper.emitTextList(30.0, 1, QStringList{before}, helper.formats[MvKeys::PrintoutFormat]);
+    if (!hostEdit.isEmpty()) {
+        QTextCursor edit(static_cast<QGraphicsTextItem *>(helper.pageItems.last())->document());
+        edit.movePosition(QTextCursor::End);
+        QTextBlockFormat format;
+        if (hostEdit != QLatin1String("cleared")) {
+            format = edit.blockFormat();
+            format.setLineHeight(200.0, QTextBlockFormat::ProportionalHeight);
+            if (hostEdit == QLatin1String("centred"))
+                format.setAlignment(Qt::AlignHCenter);
+        }
+        edit.setBlockFormat(format);
+    }
     // A renderer's label or a document's line carries layout hints while on its page.
     const MvKeys::ItemData hints[] = {MvKeys::SpacedKey, MvKeys::TightKey, MvKeys::FullHeightKey,
                                       MvKeys::CentredKey, MvKeys::HeightFactorKey};
