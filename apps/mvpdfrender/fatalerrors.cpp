@@ -72,6 +72,11 @@ namespace FatalErrors {
 void install()
 {
     std::set_terminate(onTerminate);
+    installCrashHandlers();
+}
+
+void installCrashHandlers()
+{
 #ifndef MVPDFRENDER_SANITIZED
     struct rlimit limit {};
     memoryLimited = ::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY;

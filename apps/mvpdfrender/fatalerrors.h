@@ -6,9 +6,11 @@
 // on standard error and exits with the status of a failed render.
 namespace FatalErrors {
 
-// Installs the terminate handler and, unless a sanitizer watches the process, handlers for
-// SIGSEGV and SIGBUS.
+// Installs the terminate handler and the crash handlers.
 void install();
+// Installs, unless a sanitizer watches the process, handlers for SIGSEGV and SIGBUS. Needs
+// nothing initialised: the tool calls it before any library's initialisers run.
+void installCrashHandlers();
 // Puts the messages into the tool's language, once its translation is installed.
 void translate();
 

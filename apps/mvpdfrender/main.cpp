@@ -15,9 +15,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <new>
-#if defined(__GLIBC__) && !defined(MVPDFRENDER_JEMALLOC)
-#include <malloc.h>
-#endif
 
 namespace {
 
@@ -73,28 +70,21 @@ void fixHashSeedWhenReproducible()
 #endif
 }
 
-// The tool is one run from start to end, and what a page frees the next page takes again (the
-// PDF writer's page buffers, the text items' layouts). Left alone, glibc's allocator maps its
-// large blocks afresh each time and hands freed memory back at once, so every page pays again
-// for fresh, zero-filled memory; it keeps the memory freed for the next page instead. (A tool
-// linked with jemalloc has that allocator's own, better suited policy.)
-void keepFreedMemoryForReuse()
+// Memory can run out before main(): the libraries' initialisers allocate too, and under a
+// tight address-space limit (ulimit -v) an allocation fails there that nobody checks. The
+// crash handlers are in place before any initialiser runs, so that such a run also ends with
+// "out of memory" (in English: the tool's translation is not loaded yet).
+void installCrashHandlersFirst(int, char **, char **)
 {
-#if defined(__GLIBC__) && !defined(MVPDFRENDER_JEMALLOC)
-    // Blocks below this come from the heap (glibc's own ceiling for the size it adapts).
-    constexpr int kMapThreshold = 32 * 1024 * 1024;
-    // The heap hands back what is free at its end only beyond this.
-    constexpr int kTrimThreshold = 256 * 1024 * 1024;
-    mallopt(M_MMAP_THRESHOLD, kMapThreshold);
-    mallopt(M_TRIM_THRESHOLD, kTrimThreshold);
-#endif
+    FatalErrors::installCrashHandlers();
 }
+__attribute__((section(".preinit_array"), used)) void (*crashHandlersFirst)(int, char **, char **) =
+        installCrashHandlersFirst;
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    keepFreedMemoryForReuse();
     openClosedStandardStreams();
     SignalBridge::install();
     FatalErrors::install();

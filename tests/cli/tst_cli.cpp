@@ -159,6 +159,8 @@ private slots:
     void endings_data();
     void endings();
     void memoryRunningOut();
+    void crashBeforeMain_data();
+    void crashBeforeMain();
     void cancelDuringTheCopySaysSo();
     void crashLeavesNoWorkFile_data();
     void linkedOutputIsNamed_data();
@@ -644,6 +646,37 @@ void tst_Cli::memoryRunningOut()
         QCOMPARE(readFile(path(QStringLiteral("out.pdf"))), QByteArray("earlier report"));
     }
     QVERIFY(failures > 0);
+}
+
+void tst_Cli::crashBeforeMain_data()
+{
+    QTest::addColumn<QString>("limits");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("under a memory limit") << "ulimit -v 1000000" << "out of memory";
+    QTest::newRow("without a limit") << ":" << "internal error, stopped";
+}
+
+// A crash while the libraries are initialised, before main() (an allocator that cannot start
+// under the limit), ends the run as a crash inside the run does.
+void tst_Cli::crashBeforeMain()
+{
+#ifdef __SANITIZE_ADDRESS__
+    QSKIP("the sanitizer handles crashes itself");
+#endif
+    QFETCH(QString, limits);
+    QFETCH(QString, message);
+    writeFile(path(QStringLiteral("in.txt")), "x\n");
+    writeFile(path(QStringLiteral("out.pdf")), "earlier report");
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    startInShell(process, limits + QStringLiteral("; export LD_PRELOAD='%1'").arg(QStringLiteral(CRASH_BEFORE_MAIN)),
+                 {QStringLiteral("lines"), QStringLiteral("in.txt"), QStringLiteral("-o"), QStringLiteral("out.pdf")});
+    QVERIFY(process.waitForFinished(120000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 1);
+    QCOMPARE(QString::fromUtf8(process.readAllStandardError()),
+             QFileInfo(QStringLiteral(MVPDFRENDER_TOOL)).fileName() + QStringLiteral(": ") + message + QLatin1Char('\n'));
+    QCOMPARE(readFile(path(QStringLiteral("out.pdf"))), QByteArray("earlier report"));
 }
 
 // A cancel while standard output receives the report cannot take back what its reader has
