@@ -83,6 +83,15 @@ __attribute__((section(".preinit_array"), used)) void (*crashHandlersFirst)(int,
 
 } // namespace
 
+#ifdef MVPDFRENDER_JEMALLOC
+// jemalloc's settings for the tool (the environment's MALLOC_CONF still has the last word):
+// memory a page frees stays with the process for the next page, instead of going back to the
+// system after a while and being faulted in again. A run is one report: that is a twentieth
+// of its time, for a peak some 15 MiB higher (20 000 receipts: 124 MiB against 110 MiB).
+extern "C" const char *malloc_conf;
+const char *malloc_conf = "dirty_decay_ms:-1";
+#endif
+
 int main(int argc, char *argv[])
 {
     openClosedStandardStreams();
